@@ -1,0 +1,3 @@
+// Multi-line texts are declared with the other entities.
+#pragma once
+#include "dbents.h"
