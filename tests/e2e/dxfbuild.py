@@ -1,0 +1,670 @@
+"""Builds the drawings, PDM companion files and settings files that the
+end-to-end tests feed to cadhost, and reads the results back.
+
+Everything here goes through ezdxf (Debian's python3-ezdxf, run with
+/usr/bin/python3), an independent DXF implementation: a drawing built here
+and read back here never passes through the host's own DXF code.
+
+Drawings
+    new_drawing, set_layouts, define_attrib_block, define_title_block,
+    define_revision_block, insert_block, define_border_block,
+    add_border_pair, add_lone_border, define_dynamic_block, insert_dynamic,
+    add_xref, save
+Companion files (.qdx) and settings files (.ini)
+    revision, layout_relations, qdx_text, write_qdx, ini_text, write_ini
+Readers
+    read, layout_names, active_layout, effective_block_name, dump_attribs,
+    attribs, xref_paths, audit_problems
+
+Layouts are named as on the drawing's tabs; "Model" is model space.
+Output is deterministic: equal calls give byte-identical files.
+"""
+
+import io
+import os
+import uuid
+from xml.sax.saxutils import escape, quoteattr
+
+import ezdxf
+from ezdxf.entities.dxfclass import DXFClass
+from ezdxf.entities.dxfentity import DXFTagStorage
+from ezdxf.lldxf import const
+from ezdxf.lldxf.extendedtags import ExtendedTags
+
+# Fixed header metadata ($TDCREATE, GUIDs ...) makes reruns byte-identical.
+ezdxf.options.write_fixed_meta_data_for_testing = True
+
+MODEL = "Model"
+GENOREF_APP = "GENIUS_GENOREF_13"
+
+REV_FIELDS = ("LABEL", "COMMENT", "DATE", "USER")
+
+TITLE_TAGS = (
+    "DM_TITLE", "BENENNUNG1", "BENENNUNG2", "ZEICHNUNGSNR", "MASSSTAB",
+    "WERKSTOFF", "ERSTELLT", "GEPRUEFT", "DATUM", "PAGE", "PAGES",
+)
+
+_DYN_APPS = ("AcDbDynamicBlockTrueName", "AcDbDynamicBlockGUID",
+             "AcDbBlockRepETag", "AcDbBlockRepBTag")
+
+# Custom object classes as AutoCAD declares them in CLASSES.
+_DYN_CLASSES = (
+    ("ACAD_EVALUATION_GRAPH", "AcDbEvalGraph"),
+    ("ACDB_DYNAMICBLOCKPURGEPREVENTER_VERSION", "AcDbDynamicBlockPurgePreventer"),
+    ("ACDB_BLOCKREPRESENTATION_DATA", "AcDbBlockRepresentationData"),
+)
+
+
+# ------------------------------------------------------------------ drawings
+
+def new_drawing(version="R2018", codepage="ANSI_1252"):
+    """A new drawing with the one paper layout "Layout1" (active: Model).
+
+    version is an ezdxf version name ("R2000" ... "R2018").
+    """
+    doc = ezdxf.new(version, setup=False)
+    doc.header["$DWGCODEPAGE"] = codepage
+    doc.header["$TILEMODE"] = 1
+    return doc
+
+
+def _paper_record(doc, name):
+    return doc.block_records.get(doc.layouts.get(name).block_record_name)
+
+
+def set_layouts(doc, names, active=MODEL, taborder=None, last_paper=None):
+    """Make the paper layouts of doc exactly `names`, in this block-table order.
+
+    The block-table order is the order in which the module numbers pages; the
+    tab order shown by CAD programs is `taborder` (layout names, default: the
+    same as `names`). `active` is the layout open when the drawing was saved:
+    a paper layout name (then $TILEMODE 0 and that layout owns *Paper_Space),
+    or "Model" ($TILEMODE 1; *Paper_Space then names `last_paper`, default the
+    first layout, as AutoCAD keeps the last active paper layout there).
+    Call it before adding content to the layouts; layouts that are not in
+    `names` are deleted. At least one paper layout is required.
+    """
+    names = list(names)
+    if not names:
+        raise ValueError("a DXF drawing keeps at least one paper layout")
+    if len({n.lower() for n in names}) != len(names):
+        raise ValueError("duplicate layout names: %r" % names)
+    existing = [n for n in doc.layouts.names() if n != MODEL]
+    first = existing[0]
+    if first != names[0]:
+        doc.layouts.rename(first, names[0])
+    for name in names[1:]:
+        if name not in doc.layouts:
+            doc.layouts.new(name)
+    for name in existing[1:]:
+        if name not in names:
+            doc.layouts.delete(name)
+    order = list(taborder) if taborder is not None else names
+    if sorted(order) != sorted(names):
+        raise ValueError("taborder must name the same layouts")
+    for k, name in enumerate(order, 1):
+        doc.layouts.get(name).dxf_layout.dxf.taborder = k
+    paper = last_paper or names[0]
+    if active != MODEL:
+        paper = active
+    doc.layouts.set_active_layout(paper)
+    doc.header["$TILEMODE"] = 1 if active == MODEL else 0
+    _order_block_records(doc, names)
+
+
+def _order_block_records(doc, names):
+    # ezdxf appends renamed records at the end of the table; put model space
+    # first and the paper layouts in the requested order before any block.
+    entries = doc.block_records.entries
+    layout_records = [_paper_record(doc, n) for n in names]
+    model = doc.block_records.get("*Model_Space")
+    first = [model] + layout_records
+    rest = [r for r in entries.values() if all(r is not f for f in first)]
+    entries.clear()
+    for rec in first + rest:
+        entries[doc.block_records.key(rec.dxf.name)] = rec
+
+
+def layout(doc, name):
+    """The ezdxf layout object of a layout name ("Model" for model space)."""
+    return doc.modelspace() if name == MODEL else doc.layouts.get(name)
+
+
+def define_attrib_block(doc, name, tags, defaults=None, columns=4,
+                        cell=(45.0, 8.0), labels=None, invisible_tags=(),
+                        frame=True, layer="0"):
+    """A block definition with one attribute definition per tag.
+
+    The attribute definitions are laid out in a grid of `columns` cells of
+    size `cell` (first tag top left), each with a small label text
+    (labels[tag], default the tag itself). defaults[tag] is the default text
+    (default "-"); tags in invisible_tags are invisible attributes (ATTDEF
+    flag 1). Returns the block layout.
+    """
+    defaults = defaults or {}
+    labels = labels or {}
+    w, h = cell
+    rows = (len(tags) + columns - 1) // columns
+    blk = doc.blocks.new(name, base_point=(0, 0))
+    if frame:
+        blk.add_lwpolyline([(0, 0), (columns * w, 0), (columns * w, rows * h),
+                            (0, rows * h)], close=True, dxfattribs={"layer": layer})
+        for r in range(1, rows):
+            blk.add_line((0, r * h), (columns * w, r * h), dxfattribs={"layer": layer})
+        for c in range(1, columns):
+            blk.add_line((c * w, 0), (c * w, rows * h), dxfattribs={"layer": layer})
+    for k, tag in enumerate(tags):
+        col, row = k % columns, rows - 1 - k // columns
+        x, y = col * w, row * h
+        blk.add_text(labels.get(tag, tag), dxfattribs={
+            "insert": (x + 1.0, y + h - 2.5), "height": 1.8, "layer": layer})
+        flags = const.ATTRIB_INVISIBLE if tag in invisible_tags else 0
+        blk.add_attdef(tag, (x + 1.0, y + 1.2), text=defaults.get(tag, "-"),
+                       dxfattribs={"height": 2.5, "prompt": labels.get(tag, tag),
+                                   "flags": flags, "layer": layer})
+    return blk
+
+
+def define_title_block(doc, name="SCHRIFTFELD", tags=TITLE_TAGS, **kwargs):
+    """A title block definition (see define_attrib_block)."""
+    return define_attrib_block(doc, name, tags, **kwargs)
+
+
+def revision_tags(rows=4, upper=True):
+    """Tags of a revision table, row by row: DM_REV_LABEL_0, DM_REV_COMMENT_0 ..."""
+    tags = ["dm_rev_%s_%d" % (f.lower(), r) for r in range(rows) for f in REV_FIELDS]
+    return [t.upper() for t in tags] if upper else tags
+
+
+def define_revision_block(doc, name="REVTABLE", rows=4, upper=True, **kwargs):
+    """A revision table definition: one row of four attributes per revision.
+
+    Tags are upper case as AutoCAD stores them unless upper is False.
+    """
+    kwargs.setdefault("columns", 4)
+    kwargs.setdefault("defaults", {})
+    return define_attrib_block(doc, name, revision_tags(rows, upper), **kwargs)
+
+
+def insert_block(doc, layout_name, block, values=None, at=(0, 0), invisible=False,
+                 xdata=None):
+    """Insert `block` with its attributes into a layout; returns the INSERT.
+
+    values[tag] overrides the attribute definition's default text. invisible
+    hides the reference and its attributes (group 60, as the host's
+    setVisibility does). xdata maps application names to tag lists
+    [(code, value), ...]; the applications are registered.
+    """
+    values = values or {}
+    blk = doc.blocks.get(block)
+    ins = layout(doc, layout_name).add_blockref(block, at)
+    attdefs = {a.dxf.tag: a for a in blk.query("ATTDEF")}
+    unknown = set(values) - set(attdefs)
+    if unknown:
+        raise KeyError("block %s has no attribute %s" % (block, sorted(unknown)))
+    ins.add_auto_attribs({t: values.get(t, a.dxf.text) for t, a in attdefs.items()})
+    if invisible:
+        ins.dxf.invisible = 1
+        for att in ins.attribs:
+            att.dxf.invisible = 1
+    for app, tags in (xdata or {}).items():
+        _regapp(doc, app)
+        ins.set_xdata(app, tags)
+    return ins
+
+
+def _regapp(doc, name):
+    if name not in doc.appids:
+        doc.appids.new(name)
+
+
+# ------------------------------------------------- mechanical title borders
+
+def define_border_block(doc, name="AM_BORDER", marker="attdef", tags=("FORMAT",),
+                        size=(420.0, 297.0)):
+    """A title border definition of the Mechanical toolset.
+
+    What makes it a border is an entity whose text ends in INSERT: an
+    invisible attribute definition tagged BORDER_INSERT (marker "attdef") or
+    a text "BORDER_INSERT" (marker "text"); marker None leaves it out, for a
+    border that the module must not recognise. `tags` are further,
+    visible attribute definitions.
+    """
+    w, h = size
+    blk = doc.blocks.new(name, base_point=(0, 0))
+    blk.add_lwpolyline([(0, 0), (w, 0), (w, h), (0, h)], close=True)
+    blk.add_lwpolyline([(20, 10), (w - 10, 10), (w - 10, h - 10), (20, h - 10)], close=True)
+    if marker == "attdef":
+        blk.add_attdef("BORDER_INSERT", (25, 12), text="", dxfattribs={
+            "height": 2.5, "flags": const.ATTRIB_INVISIBLE})
+    elif marker == "text":
+        blk.add_text("BORDER_INSERT", dxfattribs={"insert": (25, 12), "height": 1.0})
+    elif marker is not None:
+        raise ValueError("marker must be 'attdef', 'text' or None")
+    for k, tag in enumerate(tags):
+        blk.add_attdef(tag, (w - 60 + 0, h - 8 - 5 * k), text="-", dxfattribs={"height": 3.5})
+    return blk
+
+
+def _genoref(link, role):
+    return [(1000, role), (1005, link)]
+
+
+def add_border_pair(doc, layout_name, border="AM_BORDER", title="AM_TITLE",
+                    border_values=None, title_values=None, link=None,
+                    title_at=(230, 10)):
+    """A border reference and a title reference linked as the Mechanical
+    toolset links them: both carry GENIUS_GENOREF_13 xdata with the same
+    1005 handle (default: the border reference's own handle).
+
+    Both block definitions must exist. Returns (border INSERT, title INSERT).
+    """
+    b = insert_block(doc, layout_name, border, border_values)
+    link = link or b.dxf.handle
+    _regapp(doc, GENOREF_APP)
+    b.set_xdata(GENOREF_APP, _genoref(link, "BORDER"))
+    t = insert_block(doc, layout_name, title, title_values, at=title_at)
+    t.set_xdata(GENOREF_APP, _genoref(link, "TITLE"))
+    return b, t
+
+
+def add_lone_border(doc, layout_name, border="AM_BORDER", border_values=None, link=None):
+    """A border reference whose 1005 handle no title carries (no partner)."""
+    b = insert_block(doc, layout_name, border, border_values)
+    _regapp(doc, GENOREF_APP)
+    b.set_xdata(GENOREF_APP, _genoref(link or b.dxf.handle, "BORDER"))
+    return b
+
+
+# ------------------------------------------------------------ dynamic blocks
+
+def _tag_object(doc, owner, text):
+    """An object ezdxf does not model, stored as raw tags under `owner`."""
+    obj = DXFTagStorage.load(ExtendedTags.from_text(text), doc)
+    doc.entitydb.add(obj)
+    obj.dxf.owner = owner.dxf.handle
+    obj.set_reactors([owner.dxf.handle])
+    doc.objects.add_object(obj)
+    return obj
+
+
+def _register_dyn_classes(doc):
+    for name, cpp in _DYN_CLASSES:
+        cls = DXFClass.new(doc=doc)
+        cls.update_dxf_attribs({"name": name, "cpp_class_name": cpp,
+                                "app_name": "ObjectDBX Classes", "flags": 1153,
+                                "was_a_proxy": 0, "is_an_entity": 0})
+        doc.classes.register(cls)
+
+
+def define_dynamic_block(doc, name, tags, representations=2, defaults=None):
+    """A dynamic block definition with anonymous representations, written as
+    AutoCAD writes them.
+
+    The definition record carries AcDbDynamicBlockTrueName and
+    AcDbDynamicBlockGUID xdata and an ACAD_ENHANCEDBLOCK entry in its
+    extension dictionary; each representation "*U<n>" carries
+    AcDbBlockRepBTag xdata (1005: the definition record's handle). Each
+    representation holds the same attribute definitions, with the outline
+    stretched by 10 units per representation. Returns the representation
+    block names.
+    """
+    for app in _DYN_APPS:
+        _regapp(doc, app)
+    _register_dyn_classes(doc)
+    defaults = defaults or {}
+
+    def fill(blk, width):
+        blk.add_lwpolyline([(0, 0), (width, 0), (width, 20), (0, 20)], close=True)
+        for k, tag in enumerate(tags):
+            blk.add_attdef(tag, (2, 15 - 5 * k), text=defaults.get(tag, "-"),
+                           dxfattribs={"height": 2.5})
+
+    blk = doc.blocks.new(name, base_point=(0, 0))
+    fill(blk, 100.0)
+    rec = blk.block_record
+    for e in blk:
+        e.set_xdata("AcDbBlockRepETag", [(1070, 1), (1071, 1), (1005, e.dxf.handle)])
+    guid = "{%s}" % str(uuid.uuid5(uuid.NAMESPACE_URL, "dxfbuild:" + name)).upper()
+    rec.set_xdata("AcDbDynamicBlockTrueName", [(1000, name)])
+    rec.set_xdata("AcDbDynamicBlockGUID", [(1000, guid)])
+    rec.set_xdata("AcDbBlockRepETag", [(1070, 1), (1071, len(blk))])
+    xdict = rec.new_extension_dict().dictionary
+    xdict["ACAD_ENHANCEDBLOCK"] = _tag_object(
+        doc, xdict, "0\nACAD_EVALUATION_GRAPH\n100\nAcDbEvalGraph\n96\n0\n97\n0\n")
+    xdict["AcDbDynamicBlockRoundTripPurgePreventer"] = _tag_object(
+        doc, xdict, "0\nACDB_DYNAMICBLOCKPURGEPREVENTER_VERSION\n"
+                    "100\nAcDbDynamicBlockPurgePreventer\n70\n1\n")
+    reps = []
+    for k in range(representations):
+        rep = doc.blocks.new_anonymous_block("U")
+        fill(rep, 110.0 + 10.0 * k)
+        rep.block_record.set_xdata("AcDbBlockRepBTag", [(1070, 1), (1005, rec.dxf.handle)])
+        reps.append(rep.name)
+    return reps
+
+
+def insert_dynamic(doc, layout_name, definition, representation=None, values=None,
+                   at=(0, 0), invisible=False):
+    """Insert a dynamic block: its anonymous representation `representation`
+    (a "*U<n>" name, with the INSERT's AcDbBlockRepresentation extension
+    dictionary pointing at the definition), or the definition itself when
+    None. Returns the INSERT.
+    """
+    if representation is None:
+        return insert_block(doc, layout_name, definition, values, at, invisible)
+    ins = insert_block(doc, layout_name, representation, values, at, invisible)
+    rec = doc.block_records.get(definition)
+    xdict = ins.new_extension_dict().dictionary
+    rep_dict = xdict.add_new_dict("AcDbBlockRepresentation", hard_owned=True)
+    rep_dict["AcDbRepData"] = _tag_object(
+        doc, rep_dict, "0\nACDB_BLOCKREPRESENTATION_DATA\n"
+                       "100\nAcDbBlockRepresentationData\n70\n1\n340\n%s\n" % rec.dxf.handle)
+    cache = rep_dict.add_new_dict("AppDataCache", hard_owned=True)
+    cache.add_new_dict("ACAD_ENHANCEDBLOCKDATA", hard_owned=True)
+    return ins
+
+
+# ---------------------------------------------------------------------- xrefs
+
+def add_xref(doc, block_name, stored_path, overlay=False, layout_name=MODEL,
+             at=(0, 0), flags=None):
+    """An external reference block with the path stored as given (Windows
+    style relative paths such as ..\\parts\\b.dxf are kept verbatim), and a
+    reference to it. Flags: 4 (attached) or 12 (overlay) unless given.
+    Returns the INSERT.
+    """
+    if flags is None:
+        flags = const.BLK_XREF | (const.BLK_XREF_OVERLAY if overlay else 0)
+    doc.add_xref_def(stored_path, block_name, flags=flags)
+    return layout(doc, layout_name).add_blockref(block_name, at)
+
+
+def save(doc, path):
+    """Write the drawing to path (folders are created); returns path."""
+    stream = io.StringIO()
+    doc.write(stream)
+    hidden = {e.dxf.handle for e in doc.entitydb.values()
+              if e.dxf.hasattr("invisible") and e.dxf.invisible}
+    text = _as_autocad_writes(stream.getvalue(), hidden)
+    folder = os.path.dirname(os.path.abspath(path))
+    os.makedirs(folder, exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(doc.encode(text))
+    return path
+
+
+def _as_autocad_writes(text, hidden):
+    """Two corrections to ezdxf 0.18's output, so that the files look like
+    AutoCAD's: the visibility group 60 of hidden entities, which ezdxf keeps
+    but never writes, goes at the end of the AcDbEntity subclass (after
+    layer, linetype, colour, lineweight); and an ATTRIB or SEQEND names its
+    INSERT as owner (330), not the layout the INSERT lies on."""
+    lines = text.split("\n")
+    out = []
+    handle, kind, in_entity_subclass, owner_seen = None, None, False, False
+    insert = None
+    for k in range(0, len(lines) - 1, 2):
+        code, value = lines[k].strip(), lines[k + 1]
+        if code == "0":
+            kind, handle, in_entity_subclass, owner_seen = value, None, False, False
+            if value == "INSERT":
+                insert = None  # known once its handle is read
+            elif value not in ("ATTRIB", "SEQEND"):
+                insert = False
+        elif code == "5" and handle is None:
+            handle = value
+            if kind == "INSERT":
+                insert = handle
+        elif code == "330" and not owner_seen:
+            owner_seen = True
+            if kind in ("ATTRIB", "SEQEND") and insert:
+                value = insert
+        elif code == "100":
+            if in_entity_subclass and handle in hidden:
+                out += [" 60", "1"]
+            in_entity_subclass = value == "AcDbEntity"
+        out += [lines[k], value]
+    if len(lines) % 2:
+        out.append(lines[-1])
+    return "\n".join(out)
+
+
+# --------------------------------------------------------- companion files
+
+def revision(number, label, comment, date, user, **extra):
+    """A revision's attributes as a PDM writes them (names the module reads)."""
+    props = {"dm_revisionno": str(number), "dm_revlabel": label,
+             "dm_comment": comment, "dm_statusat": date, "dm_statusby": user}
+    props.update(extra)
+    return props
+
+
+def layout_relations(title, names, props=None, revisions=()):
+    """One PDM layout object per layout name, titled "<title>/<name>".
+
+    props(name) may give further properties of a layout object; each object
+    gets the given revisions. Returns (properties, revisions) pairs for
+    qdx_text.
+    """
+    result = []
+    for name in names:
+        p = {"dm_title": "%s/%s" % (title, name)}
+        if props:
+            p.update(props(name))
+        result.append((p, list(revisions)))
+    return result
+
+
+def _items(props):
+    return list(props.items()) if isinstance(props, dict) else list(props)
+
+
+def _element(name, props, indent, children=None):
+    attrs = "".join(" %s=%s" % (k, quoteattr(v)) for k, v in _items(props))
+    if not children:
+        return ["%s<%s%s/>" % (indent, name, attrs)]
+    return ["%s<%s%s>" % (indent, name, attrs)] + children + ["%s</%s>" % (indent, name)]
+
+
+def _revisions(revs, indent):
+    if revs is None:
+        return []
+    lines = []
+    for r in revs:
+        lines += _element("revision", r, indent + "  ")
+    return ["%s<revisions>" % indent] + lines + ["%s</revisions>" % indent]
+
+
+def qdx_text(document=None, revisions=None, relations=None, settings=None, config=None,
+             bomhead=None, positions=None, root="pdm",
+             declaration='<?xml version="1.0" encoding="ISO-8859-1"?>', comment=None):
+    """The text of a PDM companion file, element for element as a PDM writes it.
+
+    Property sets (document, settings, each revision, bomhead, each
+    position) are dicts or lists of (name, value) pairs, written as
+    attributes in that order. relations is a list of (properties,
+    revisions) pairs (revisions may be None: no <revisions> element).
+    config is the settings file path, written as the text of <config>.
+    Arguments left None leave their element out. Edit the returned text
+    for malformed variants.
+    """
+    lines = []
+    if declaration:
+        lines.append(declaration)
+    if comment:
+        lines.append("<!-- %s -->" % comment)
+    lines.append("<%s>" % root)
+    if config is not None:
+        lines.append("  <config>%s</config>" % escape(config))
+    if settings is not None:
+        lines += _element("settings", settings, "  ")
+    if document is not None:
+        lines += _element("document", document, "  ", _revisions(revisions, "    "))
+    if relations is not None:
+        body = []
+        for props, revs in relations:
+            body += _element("relation", props, "    ", _revisions(revs, "      "))
+        lines += ["  <relations>"] + body + ["  </relations>"]
+    if bomhead is not None or positions is not None:
+        body = []
+        if bomhead is not None:
+            body += _element("bomhead", bomhead, "    ")
+        if positions is not None:
+            body.append("    <positions>")
+            for p in positions:
+                body += _element("position", p, "      ")
+            body.append("    </positions>")
+        lines += ["  <bomtable>"] + body + ["  </bomtable>"]
+    lines.append("</%s>" % root)
+    return "\n".join(lines) + "\n"
+
+
+def _write_text(path, text, encoding, newline):
+    data = text.replace("\r\n", "\n").replace("\n", newline).encode(encoding)
+    folder = os.path.dirname(os.path.abspath(path))
+    os.makedirs(folder, exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def write_qdx(path, text=None, encoding="cp1252", newline="\r\n", **kwargs):
+    """Write a companion file: `text`, or qdx_text(**kwargs).
+
+    The bytes are in `encoding` (a PDM on Windows writes its ANSI code page,
+    whatever the declaration says); text that the code page cannot hold
+    raises UnicodeEncodeError rather than being written wrongly.
+    """
+    return _write_text(path, text if text is not None else qdx_text(**kwargs),
+                       encoding, newline)
+
+
+def companion_path(drawing_path):
+    """The companion file of a drawing: its extension replaced by .qdx."""
+    return os.path.splitext(drawing_path)[0] + ".qdx"
+
+
+# ------------------------------------------------------------ settings files
+
+def ini_text(sections, header=None):
+    """The text of a settings file.
+
+    sections: list of (section name, entries); entries is a dict or a list
+    whose items are (key, value) pairs, written "key=value", or plain
+    strings, written as they are (comments ";...", odd lines). header lines
+    go before the first section.
+    """
+    lines = list(header or [])
+    for name, entries in sections:
+        if lines:
+            lines.append("")
+        lines.append("[%s]" % name)
+        for e in _items(entries):
+            lines.append(e if isinstance(e, str) else "%s=%s" % e)
+    return "\n".join(lines) + "\n"
+
+
+def write_ini(path, sections=None, header=None, text=None, encoding="cp1252",
+              newline="\r\n"):
+    """Write a settings file (ini_text, or `text`) in the PDM's code page, CR LF."""
+    return _write_text(path, text if text is not None else ini_text(sections, header),
+                       encoding, newline)
+
+
+# -------------------------------------------------------------------- readers
+
+def read(path_or_doc):
+    """An ezdxf document for a path (or the document itself)."""
+    if isinstance(path_or_doc, (str, os.PathLike)):
+        return ezdxf.readfile(path_or_doc)
+    return path_or_doc
+
+
+def _layout_records(doc):
+    by_key = {lay.layout_key: lay for lay in doc.layouts}
+    for rec in doc.block_records:
+        lay = by_key.get(rec.dxf.handle)
+        if lay is not None:
+            yield rec, lay
+
+
+def layout_names(path_or_doc):
+    """The paper layout names in block-table order: the module's page order."""
+    doc = read(path_or_doc)
+    return [lay.name for rec, lay in _layout_records(doc)
+            if rec.dxf.name.lower() != "*model_space"]
+
+
+def active_layout(path_or_doc):
+    """The layout active when the drawing was saved ("Model" for model space)."""
+    doc = read(path_or_doc)
+    if doc.header.get("$TILEMODE", 1) == 1:
+        return MODEL
+    return doc.layouts.active_layout().name
+
+
+def effective_block_name(doc, insert):
+    """The name a reference's block goes by: for an anonymous representation
+    of a dynamic block, the definition's (true) name."""
+    name = insert.dxf.name
+    rec = doc.block_records.get(name)
+    if rec is not None and rec.has_xdata("AcDbBlockRepBTag"):
+        handle = next((v for c, v in rec.get_xdata("AcDbBlockRepBTag") if c == 1005), None)
+        definition = doc.entitydb.get(handle) if handle else None
+        if definition is not None:
+            rec = definition
+            name = rec.dxf.name
+    if rec is not None and name.startswith("*") and rec.has_xdata("AcDbDynamicBlockTrueName"):
+        name = rec.get_xdata("AcDbDynamicBlockTrueName")[0].value
+    return name
+
+
+def dump_attribs(path_or_doc, blocks=None):
+    """Every attribute of every block reference placed directly on a layout:
+    (layout, block, n, tag, text) tuples, layouts in block-table order,
+    references in drawing order, n counting the references of that block on
+    that layout from 0. block is the effective name (upper case); `blocks`
+    restricts the dump to these names (any case).
+    """
+    doc = read(path_or_doc)
+    wanted = {b.upper() for b in blocks} if blocks else None
+    rows = []
+    for rec, lay in _layout_records(doc):
+        seen = {}
+        for ins in lay.query("INSERT"):
+            bname = effective_block_name(doc, ins).upper()
+            if wanted is not None and bname not in wanted:
+                continue
+            seen[bname] = seen.get(bname, -1) + 1
+            for att in ins.attribs:
+                rows.append((lay.name, bname, seen[bname], att.dxf.tag, att.dxf.text))
+    return rows
+
+
+def attribs(path_or_doc, layout_name, block, n=0):
+    """tag -> text of the n-th reference of `block` on a layout ({} if none)."""
+    return {tag: text for lay, b, k, tag, text in dump_attribs(path_or_doc, [block])
+            if lay == layout_name and k == n}
+
+
+def xref_paths(path_or_doc):
+    """(block name, stored path, block flags) of every external reference
+    block, in block-table order; paths exactly as stored."""
+    doc = read(path_or_doc)
+    out = []
+    for rec in doc.block_records:
+        blk = doc.blocks.get(rec.dxf.name)
+        flags = blk.block.dxf.flags
+        if flags & const.BLK_XREF:
+            out.append((rec.dxf.name, blk.block.dxf.get("xref_path", ""), flags))
+    return out
+
+
+def audit_problems(path):
+    """What ezdxf's audit finds wrong with a DXF file (errors and the fixes
+    it would apply), as readable lines; [] for a clean file."""
+    doc = ezdxf.readfile(path)
+    auditor = doc.audit()
+    return (["error %s: %s" % (e.code, e.message) for e in auditor.errors]
+            + ["fix %s: %s" % (f.code, f.message) for f in auditor.fixes])

@@ -1,0 +1,364 @@
+"""Checks the drawing, companion file and settings file builders of dxfbuild
+against ezdxf and the raw file bytes, so that end-to-end tests can trust
+what they feed to cadhost."""
+
+import os
+import shutil
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+import dxfbuild as b
+
+
+def raw_tags(path):
+    """(code, value) pairs of a DXF file, read as plain text."""
+    with open(path, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    return [(int(c), v) for c, v in zip(lines[0::2], lines[1::2]) if c.strip()]
+
+
+def records(path, kind):
+    """name -> handle of the table records of one kind (BLOCK_RECORD, APPID)."""
+    tags = raw_tags(path)
+    out = {}
+    for k, (code, value) in enumerate(tags):
+        if code == 0 and value == kind:
+            handle = next(v for c, v in tags[k + 1:] if c == 5)
+            name = next(v for c, v in tags[k + 1:] if c == 2)
+            out[name] = handle
+    return out
+
+
+class Scratch(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="dxfbuild-")
+        self.addCleanup(shutil.rmtree, self.dir)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def save_clean(self, doc, name="d.dxf"):
+        path = b.save(doc, self.path(name))
+        self.assertEqual(b.audit_problems(path), [])
+        return path
+
+
+class LayoutTest(Scratch):
+    def test_block_table_order_tab_order_and_active_layout_are_independent(self):
+        cases = [
+            # names (block-table order), active, taborder, last_paper, *Paper_Space owner
+            (["A", "B", "C"], "B", None, None, "B"),
+            (["Sheet3", "Sheet1", "Sheet2"], "Sheet2", ["Sheet1", "Sheet2", "Sheet3"], None,
+             "Sheet2"),
+            (["Blatt1", "Blatt2"], b.MODEL, None, "Blatt2", "Blatt2"),
+            (["Layout1"], b.MODEL, None, None, "Layout1"),
+            (["Only"], "Only", None, None, "Only"),
+        ]
+        for names, active, taborder, last, owner in cases:
+            with self.subTest(names=names, active=active):
+                doc = b.new_drawing()
+                b.set_layouts(doc, names, active=active, taborder=taborder, last_paper=last)
+                path = self.save_clean(doc)
+                self.assertEqual(b.layout_names(path), names)
+                self.assertEqual(b.active_layout(path), active)
+                back = b.read(path)
+                self.assertEqual(back.header["$TILEMODE"], 1 if active == b.MODEL else 0)
+                self.assertEqual(back.layouts.active_layout().name, owner)
+                self.assertEqual(back.layouts.names_in_taborder()[1:], taborder or names)
+                # Model space comes first, then the paper layouts in order.
+                brs = list(records(path, "BLOCK_RECORD"))
+                self.assertEqual(brs[0], "*Model_Space")
+                self.assertEqual(set(brs[1:len(names) + 1]),
+                                 {back.layouts.get(n).block_record_name for n in names})
+
+    def test_refuses_layout_lists_a_drawing_cannot_hold(self):
+        for names, taborder in [([], None), (["A", "a"], None), (["A", "B"], ["A", "C"])]:
+            with self.subTest(names=names):
+                with self.assertRaises(ValueError):
+                    b.set_layouts(b.new_drawing(), names, taborder=taborder)
+
+
+class AttributeBlockTest(Scratch):
+    def build(self):
+        doc = b.new_drawing()
+        b.set_layouts(doc, ["Blatt1", "Blatt2"], active="Blatt1")
+        b.define_title_block(doc, "SCHRIFTFELD", invisible_tags=["DM_TITLE"])
+        b.define_revision_block(doc, "REVTABLE", rows=2)
+        b.insert_block(doc, b.MODEL, "SCHRIFTFELD", {"BENENNUNG1": "Welle"})
+        b.insert_block(doc, "Blatt1", "SCHRIFTFELD", {"DM_TITLE": "Größe ä"})
+        b.insert_block(doc, "Blatt1", "SCHRIFTFELD", invisible=True)
+        b.insert_block(doc, "Blatt2", "REVTABLE")
+        return doc
+
+    def test_values_defaults_and_order_read_back_per_layout(self):
+        path = self.save_clean(self.build())
+        rows = b.dump_attribs(path)
+        self.assertEqual([r[:3] for r in rows if r[3] == "DM_TITLE"],
+                         [("Model", "SCHRIFTFELD", 0), ("Blatt1", "SCHRIFTFELD", 0),
+                          ("Blatt1", "SCHRIFTFELD", 1)])
+        model = b.attribs(path, b.MODEL, "schriftfeld")
+        self.assertEqual(list(model), list(b.TITLE_TAGS))
+        self.assertEqual(model["BENENNUNG1"], "Welle")
+        self.assertEqual(model["ZEICHNUNGSNR"], "-")
+        self.assertEqual(b.attribs(path, "Blatt1", "SCHRIFTFELD")["DM_TITLE"], "Größe ä")
+        self.assertEqual(list(b.attribs(path, "Blatt2", "REVTABLE")),
+                         ["DM_REV_LABEL_0", "DM_REV_COMMENT_0", "DM_REV_DATE_0", "DM_REV_USER_0",
+                          "DM_REV_LABEL_1", "DM_REV_COMMENT_1", "DM_REV_DATE_1", "DM_REV_USER_1"])
+        self.assertEqual(b.attribs(path, "Blatt2", "SCHRIFTFELD"), {})
+        self.assertEqual(len(b.dump_attribs(path, ["REVTABLE"])), 8)
+
+    def test_invisible_reference_hides_insert_and_attributes(self):
+        doc = b.read(self.save_clean(self.build()))
+        inserts = list(doc.layouts.get("Blatt1").query("INSERT"))
+        self.assertEqual([i.dxf.invisible for i in inserts], [0, 1])
+        self.assertEqual({a.dxf.invisible for a in inserts[1].attribs}, {1})
+        self.assertEqual({a.dxf.invisible for a in inserts[0].attribs}, {0})
+        # The invisible attribute definition stays an attribute flag, not entity visibility.
+        tagged = {a.dxf.tag: a for a in inserts[0].attribs}
+        self.assertTrue(tagged["DM_TITLE"].is_invisible)
+        self.assertFalse(tagged["BENENNUNG1"].is_invisible)
+
+    def test_attributes_and_seqend_are_owned_by_their_insert(self):
+        path = self.save_clean(self.build())
+        tags = raw_tags(path)
+        owners = []
+        for k, (code, value) in enumerate(tags):
+            if code == 0 and value in ("INSERT", "ATTRIB", "SEQEND"):
+                handle = next(v for c, v in tags[k + 1:] if c == 5)
+                owner = next(v for c, v in tags[k + 1:] if c == 330)
+                owners.append((value, handle, owner))
+        self.assertEqual(sum(1 for o in owners if o[0] == "INSERT"), 4)
+        insert = None
+        for kind, handle, owner in owners:
+            if kind == "INSERT":
+                insert = handle
+            else:
+                self.assertEqual(owner, insert, (kind, handle))
+
+    def test_unknown_tag_is_refused(self):
+        doc = b.new_drawing()
+        b.define_title_block(doc, "TB")
+        with self.assertRaises(KeyError):
+            b.insert_block(doc, b.MODEL, "TB", {"NO_SUCH_TAG": "x"})
+
+    def test_revision_tags_follow_rows_and_case(self):
+        self.assertEqual(b.revision_tags(1, upper=False),
+                         ["dm_rev_label_0", "dm_rev_comment_0", "dm_rev_date_0", "dm_rev_user_0"])
+        self.assertEqual(len(b.revision_tags(4)), 16)
+        self.assertEqual(b.revision_tags(4)[-1], "DM_REV_USER_3")
+
+    def test_older_version_keeps_umlauts(self):
+        doc = b.new_drawing("R2000")
+        b.define_title_block(doc, "TB")
+        b.insert_block(doc, b.MODEL, "TB", {"DM_TITLE": "Lagerdeckel Ø 80 für Größe ß"})
+        path = self.save_clean(doc)
+        self.assertEqual(b.read(path).dxfversion, "AC1015")
+        self.assertEqual(b.attribs(path, b.MODEL, "TB")["DM_TITLE"], "Lagerdeckel Ø 80 für Größe ß")
+
+
+class BorderTest(Scratch):
+    def genoref(self, insert):
+        return [v for c, v in insert.get_xdata(b.GENOREF_APP) if c == 1005]
+
+    def test_pair_shares_one_handle_and_lone_border_matches_nothing(self):
+        doc = b.new_drawing()
+        b.set_layouts(doc, ["Blatt1", "Blatt2"], active="Blatt1")
+        b.define_border_block(doc, "AM_BORDER")
+        b.define_border_block(doc, "AM_BORDER_TXT", marker="text")
+        b.define_attrib_block(doc, "AM_TITLE", ["GEN-TITLE-DES1", "GEN-TITLE-NR"])
+        border, title = b.add_border_pair(doc, "Blatt1", title_values={"GEN-TITLE-NR": "4711"})
+        lone = b.add_lone_border(doc, "Blatt2", "AM_BORDER_TXT")
+        path = self.save_clean(doc)
+        self.assertIn(b.GENOREF_APP, records(path, "APPID"))
+
+        back = b.read(path)
+        bi, ti = back.layouts.get("Blatt1").query("INSERT")
+        (li,) = back.layouts.get("Blatt2").query("INSERT")
+        self.assertEqual(self.genoref(bi), [border.dxf.handle])
+        self.assertEqual(self.genoref(ti), [border.dxf.handle])
+        self.assertEqual(self.genoref(li), [lone.dxf.handle])
+        self.assertNotEqual(lone.dxf.handle, border.dxf.handle)
+        self.assertEqual(b.attribs(path, "Blatt1", "AM_TITLE")["GEN-TITLE-NR"], "4711")
+
+    def test_border_definition_marker(self):
+        doc = b.new_drawing()
+        for name, marker in [("B_ATT", "attdef"), ("B_TXT", "text"), ("B_NONE", None)]:
+            b.define_border_block(doc, name, marker=marker, tags=())
+        path = self.save_clean(doc)
+        back = b.read(path)
+
+        def texts(name):
+            blk = back.blocks.get(name)
+            return ([a.dxf.tag for a in blk.query("ATTDEF")]
+                    + [t.dxf.text for t in blk.query("TEXT")])
+
+        self.assertEqual(texts("B_ATT"), ["BORDER_INSERT"])
+        self.assertEqual(texts("B_TXT"), ["BORDER_INSERT"])
+        self.assertEqual(texts("B_NONE"), [])
+        self.assertTrue(back.blocks.get("B_ATT").query("ATTDEF")[0].is_invisible)
+        with self.assertRaises(ValueError):
+            b.define_border_block(doc, "B_BAD", marker="xdata")
+
+
+class DynamicBlockTest(Scratch):
+    def test_representations_link_back_to_the_definition(self):
+        doc = b.new_drawing()
+        reps = b.define_dynamic_block(doc, "DYN_TB", ["DM_TITLE", "ZEICHNUNGSNR"], representations=3)
+        self.assertEqual(len(reps), 3)
+        b.insert_dynamic(doc, b.MODEL, "DYN_TB", reps[2], {"DM_TITLE": "rep"})
+        b.insert_dynamic(doc, b.MODEL, "DYN_TB", None, {"DM_TITLE": "def"})
+        path = self.save_clean(doc)
+
+        back = b.read(path)
+        definition = back.block_records.get("DYN_TB")
+        self.assertTrue(definition.has_xdata("AcDbDynamicBlockGUID"))
+        self.assertEqual(definition.get_xdata("AcDbDynamicBlockTrueName")[0].value, "DYN_TB")
+        xdict = definition.get_extension_dict()
+        self.assertEqual(xdict["ACAD_ENHANCEDBLOCK"].dxftype(), "ACAD_EVALUATION_GRAPH")
+        for name in reps:
+            rec = back.block_records.get(name)
+            blk = back.blocks.get(name)
+            self.assertTrue(blk.block.dxf.flags & 1, name)  # anonymous
+            self.assertEqual([v for c, v in rec.get_xdata("AcDbBlockRepBTag") if c == 1005],
+                             [definition.dxf.handle])
+            self.assertEqual([a.dxf.tag for a in blk.query("ATTDEF")], ["DM_TITLE", "ZEICHNUNGSNR"])
+
+        rep_insert, def_insert = back.modelspace().query("INSERT")
+        self.assertEqual(rep_insert.dxf.name, reps[2])
+        rep_data = rep_insert.get_extension_dict()["AcDbBlockRepresentation"]["AcDbRepData"]
+        self.assertEqual(rep_data.dxftype(), "ACDB_BLOCKREPRESENTATION_DATA")
+        self.assertIn((340, definition.dxf.handle), list(rep_data.xtags.subclasses[1]))
+        self.assertFalse(def_insert.has_extension_dict)
+        self.assertEqual(b.dump_attribs(path, ["dyn_tb"]),
+                         [("Model", "DYN_TB", 0, "DM_TITLE", "rep"),
+                          ("Model", "DYN_TB", 0, "ZEICHNUNGSNR", "-"),
+                          ("Model", "DYN_TB", 1, "DM_TITLE", "def"),
+                          ("Model", "DYN_TB", 1, "ZEICHNUNGSNR", "-")])
+
+    def test_anonymous_block_without_definition_keeps_its_name(self):
+        doc = b.new_drawing()
+        b.define_attrib_block(doc, "PLAIN", ["A"])
+        anon = doc.blocks.new_anonymous_block("U")
+        anon.add_attdef("A", (0, 0), text="-")
+        b.insert_block(doc, b.MODEL, anon.name)
+        path = self.save_clean(doc)
+        self.assertEqual([r[1] for r in b.dump_attribs(path)], [anon.name.upper()])
+
+
+class XrefTest(Scratch):
+    def test_stored_paths_and_flags_are_kept_verbatim(self):
+        doc = b.new_drawing()
+        b.add_xref(doc, "XR_B", "..\\parts\\b.dxf")
+        b.add_xref(doc, "XR_C", ".\\c.dxf", overlay=True)
+        b.add_xref(doc, "XR_ABS", "C:\\Work\\Parts\\D.dwg")
+        b.add_xref(doc, "XR_B|NESTED", "sub/e.dxf", flags=4 | 16)
+        path = self.save_clean(doc)
+        self.assertEqual(b.xref_paths(path), [
+            ("XR_B", "..\\parts\\b.dxf", 4), ("XR_C", ".\\c.dxf", 12),
+            ("XR_ABS", "C:\\Work\\Parts\\D.dwg", 4), ("XR_B|NESTED", "sub/e.dxf", 20)])
+        self.assertIn((1, "..\\parts\\b.dxf"), raw_tags(path))
+        names = [i.dxf.name for i in b.read(path).modelspace().query("INSERT")]
+        self.assertEqual(names, ["XR_B", "XR_C", "XR_ABS", "XR_B|NESTED"])
+
+
+class DeterminismTest(Scratch):
+    def build(self, name):
+        doc = b.new_drawing()
+        b.set_layouts(doc, ["S1", "S2"], active="S2")
+        b.define_title_block(doc, "TB")
+        b.define_border_block(doc)
+        b.define_attrib_block(doc, "AM_TITLE", ["T"])
+        reps = b.define_dynamic_block(doc, "DYN", ["T"])
+        b.insert_block(doc, "S1", "TB")
+        b.add_border_pair(doc, "S2")
+        b.insert_dynamic(doc, "S2", "DYN", reps[0])
+        return b.save(doc, self.path(name))
+
+    def test_equal_calls_give_identical_bytes(self):
+        with open(self.build("one.dxf"), "rb") as f1, open(self.build("two.dxf"), "rb") as f2:
+            self.assertEqual(f1.read(), f2.read())
+
+
+class CompanionFileTest(Scratch):
+    def write(self, **kwargs):
+        path = b.write_qdx(self.path("d.qdx"), **kwargs)
+        with open(path, "rb") as f:
+            return f.read()
+
+    def test_full_file_is_cp1252_with_crlf_and_parses(self):
+        data = self.write(
+            config="/srv/pdm/einstellungen.ini",
+            settings={"autocad.multilayout": "1"},
+            document=[("dm_title", "Getriebe & Co"), ("dm_revisionno", "2"),
+                      ("dm_comment", "Größe €")],
+            revisions=[b.revision(1, "A", "Erstausgabe", "2024-01-02", "Müller"),
+                       b.revision(2, "B", "Änderung", "2024-03-04", "Weiß")],
+            relations=b.layout_relations("Getriebe & Co", ["Blatt1", "Blatt2"],
+                                         props=lambda n: {"massstab": "1:" + n[-1]},
+                                         revisions=[b.revision(2, "B", "x", "d", "u")])
+                      + [({"dm_title": "Teil"}, None)],
+            bomhead={"dm_title": "Getriebe"},
+            positions=[{"pos": "1"}, {"pos": "2"}])
+        self.assertTrue(data.startswith(b'<?xml version="1.0" encoding="ISO-8859-1"?>\r\n'))
+        self.assertNotIn(b"\n", data.replace(b"\r\n", b""))
+        self.assertIn("Größe €".encode("cp1252"), data)
+        self.assertIn(b"M\xfcller", data)
+        # Parsed as the module does: the bytes in code page 1252.
+        root = ET.fromstring(data.decode("cp1252").split("?>", 1)[1])
+        self.assertEqual(root.tag, "pdm")
+        self.assertEqual(root.find("config").text, "/srv/pdm/einstellungen.ini")
+        doc = root.find("document")
+        self.assertEqual(list(doc.attrib), ["dm_title", "dm_revisionno", "dm_comment"])
+        self.assertEqual(doc.get("dm_title"), "Getriebe & Co")
+        self.assertEqual([r.get("dm_statusby") for r in doc.find("revisions")], ["Müller", "Weiß"])
+        rels = root.find("relations").findall("relation")
+        self.assertEqual([r.get("dm_title") for r in rels],
+                         ["Getriebe & Co/Blatt1", "Getriebe & Co/Blatt2", "Teil"])
+        self.assertEqual(rels[1].get("massstab"), "1:2")
+        self.assertEqual(len(rels[0].find("revisions")), 1)
+        self.assertIsNone(rels[2].find("revisions"))
+        self.assertEqual([p.get("pos") for p in root.find("bomtable/positions")], ["1", "2"])
+        self.assertEqual(root.find("bomtable/bomhead").get("dm_title"), "Getriebe")
+
+    def test_absent_parts_leave_their_elements_out(self):
+        data = self.write(document={"dm_title": "X"}, root="x", declaration=None)
+        root = ET.fromstring(data)
+        self.assertEqual(root.tag, "x")
+        self.assertEqual([c.tag for c in root], ["document"])
+        self.assertEqual(list(root.find("document")), [])
+
+    def test_text_outside_the_code_page_is_refused(self):
+        with self.assertRaises(UnicodeEncodeError):
+            self.write(document={"dm_title": "Ω-Welle"})
+        self.assertFalse(os.path.exists(self.path("d.qdx")))
+
+    def test_raw_text_is_written_as_given(self):
+        self.assertEqual(self.write(text="<pdm><config>a</conf"), b"<pdm><config>a</conf")
+
+    def test_companion_path_replaces_the_extension(self):
+        self.assertEqual(b.companion_path("/w/bracket.old.dxf"), "/w/bracket.old.qdx")
+        self.assertEqual(b.companion_path("/w/part"), "/w/part.qdx")
+
+
+class SettingsFileTest(Scratch):
+    def test_sections_pairs_and_raw_lines(self):
+        path = b.write_ini(self.path("s.ini"), header=["; Einstellungen für Zeichnungen"], sections=[
+            ("TITLE_BLOCK", [("1", "SCHRIFTFELD*"), "; comment", ("2", "AMTITLE")]),
+            ("ATTRIBUTE_MAP", {"dm_title": "BENENNUNG*, TITEL"}),
+            ("EMPTY", []),
+        ])
+        with open(path, "rb") as f:
+            data = f.read()
+        self.assertEqual(data, (
+            "; Einstellungen für Zeichnungen\r\n\r\n"
+            "[TITLE_BLOCK]\r\n1=SCHRIFTFELD*\r\n; comment\r\n2=AMTITLE\r\n\r\n"
+            "[ATTRIBUTE_MAP]\r\ndm_title=BENENNUNG*, TITEL\r\n\r\n"
+            "[EMPTY]\r\n").encode("cp1252"))
+
+    def test_first_line_may_be_a_section_header(self):
+        self.assertTrue(b.ini_text([("A", {"k": "v"})]).startswith("[A]\nk=v\n"))
+
+
+if __name__ == "__main__":
+    unittest.main()
