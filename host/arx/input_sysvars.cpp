@@ -3,7 +3,9 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cwchar>
+#include <new>
 #include <map>
 
 #include "adscodes.h"
@@ -137,7 +139,9 @@ SystemVariables::SetResult assign(std::wstring_view name, std::wstring_view text
 }  // namespace
 
 wchar_t* newHostString(std::wstring_view text) {
-    auto* out = new wchar_t[text.size() + 1];
+    // Result-buffer strings are malloc'ed: acutRelRb releases them with free().
+    auto* out = static_cast<wchar_t*>(std::malloc((text.size() + 1) * sizeof(wchar_t)));
+    if (out == nullptr) throw std::bad_alloc();
     std::wmemcpy(out, text.data(), text.size());
     out[text.size()] = L'\0';
     return out;

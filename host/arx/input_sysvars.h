@@ -56,8 +56,8 @@ public:
     static void resetToDefaults();
 };
 
-// A copy of text allocated as the host allocates the strings it hands out in result buffers,
-// so that acutRelRb (and acutDelString) release it. Never null.
+// A copy of text allocated as the host allocates the strings it hands out in result buffers
+// (malloc), so that acutRelRb or free() releases it. Never null.
 wchar_t* newHostString(std::wstring_view text);
 
 }  // namespace cadhost

@@ -2,6 +2,7 @@
 #include "testing_input.h"
 
 #include "acedads.h"
+#include "arx/command_line.h"
 #include "arx/input_answers.h"
 #include "arx/input_sysvars.h"
 
@@ -24,5 +25,21 @@ void resetInput() {
     acedInitGet(0, nullptr);
     SystemVariables::resetToDefaults();
 }
+
+struct InputSession::Recorder {
+    CommandLineCapture capture;
+};
+
+InputSession::InputSession() : m_recorder(std::make_unique<Recorder>()) { resetInput(); }
+
+InputSession::InputSession(std::initializer_list<std::wstring_view> answers) : InputSession() {
+    pushAnswers(answers);
+}
+
+InputSession::~InputSession() { resetInput(); }
+
+const std::wstring& InputSession::commandLine() const { return m_recorder->capture.text(); }
+
+void InputSession::clearCommandLine() { m_recorder->capture.clear(); }
 
 }  // namespace cadhost::testing

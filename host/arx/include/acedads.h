@@ -10,9 +10,9 @@
 #include "adscodes.h"
 #include "adsdef.h"
 
-// Reads a system variable into *result: RTSHORT (rint) or RTSTR (rstring, a host string that the
-// caller releases with acutRelRb on a heap result buffer, or acutDelString). RTNORM, or RTERROR
-// for an unknown name (then *result is untouched).
+// Reads a system variable into *result: RTSHORT (rint) or RTSTR (rstring, a new string that the
+// caller releases: acutRelRb frees it with a buffer from acutNewRb, or free() it directly).
+// RTNORM, or RTERROR for an unknown name (then *result is untouched). rbnext is left alone.
 int acedGetVar(const ACHAR* sym, struct resbuf* result);
 
 // Sets a system variable: RTNORM, or RTERROR for an unknown or read-only name, a value of the
@@ -41,8 +41,8 @@ int acedInitGet(int val, const ACHAR* kwl);
 int acedGetKword(const ACHAR* prompt, ACHAR* result, size_t bufLen);
 
 // The file dialog. RTNORM with result->restype RTSTR and result->resval.rstring the chosen path
-// (a host string: release it with acutRelRb on a result buffer from acutNewRb, or with
-// acutDelString), or result->restype RTSHORT when the user asked to type the name on the
+// (a new string: acutRelRb frees it with a buffer from acutNewRb, or free() it directly), or
+// result->restype RTSHORT when the user asked to type the name on the
 // command line instead (flag 2 disables that choice); RTCAN when the dialog was cancelled.
 // result->rbnext is set to null. title may be null; defawlt is the name offered (chosen by
 // Enter); ext lists extensions separated by ";"; flags are the host's dialog flags

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,17 +28,24 @@ std::vector<std::wstring> variablesRead();
 // its default.
 void resetInput();
 
-// Resets the input side when made and again when gone, so that a test starts and leaves clean.
+// A test's input session: resets the input side when made and again when gone, so that a test
+// starts and leaves clean, and records what the command line shows meanwhile (prompts, echoed
+// answers, acutPrintf text) instead of letting it reach standard output.
 class InputSession {
 public:
-    InputSession() { resetInput(); }
-    explicit InputSession(std::initializer_list<std::wstring_view> answers) {
-        resetInput();
-        pushAnswers(answers);
-    }
-    ~InputSession() { resetInput(); }
+    InputSession();
+    explicit InputSession(std::initializer_list<std::wstring_view> answers);
+    ~InputSession();
     InputSession(const InputSession&) = delete;
     InputSession& operator=(const InputSession&) = delete;
+
+    // The command line since the session began (or since clearCommandLine).
+    const std::wstring& commandLine() const;
+    void clearCommandLine();
+
+private:
+    struct Recorder;
+    std::unique_ptr<Recorder> m_recorder;
 };
 
 }  // namespace cadhost::testing

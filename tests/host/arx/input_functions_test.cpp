@@ -2,6 +2,8 @@
 // line shows.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 
 #include "acedads.h"
@@ -174,7 +176,7 @@ FileResult getFile(const wchar_t* defawlt = L"", int flags = 0) {
     }
     if (status == RTNORM && rb.restype == RTSTR) {
         r.path = rb.resval.rstring;
-        delete[] rb.resval.rstring;
+        std::free(rb.resval.rstring);
     }
     return r;
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "acedads.h"
 #include "testing_input.h"
 
@@ -27,7 +29,7 @@ TEST(SystemVariablesTest, TextVariableComesBackAsHostString) {
     ASSERT_EQ(acedGetVar(L"DWGNAME", &rb), RTNORM);
     ASSERT_EQ(rb.restype, RTSTR);
     EXPECT_STREQ(rb.resval.rstring, L"Drawing1.dwg");
-    delete[] rb.resval.rstring;
+    std::free(rb.resval.rstring);
 }
 
 TEST(SystemVariablesTest, UnknownNameIsAnErrorAndLeavesResultAlone) {
