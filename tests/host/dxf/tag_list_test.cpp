@@ -1,0 +1,63 @@
+// Tests of object tag lists: subclass lookup and edits that keep every other byte.
+#include "dxf/tag_list.h"
+
+#include <gtest/gtest.h>
+
+namespace cadhost::dxf {
+namespace {
+
+const char kAttrib[] =
+    "  0\r\nATTRIB\r\n  5\r\n705\r\n330\r\n704\r\n100\r\nAcDbEntity\r\n  8\r\n0\r\n"
+    "100\r\nAcDbText\r\n 10\r\n1.5\r\n  1\r\nold\r\n100\r\nAcDbAttribute\r\n280\r\n0\r\n"
+    "  2\r\nTAG\r\n 70\r\n0\r\n280\r\n1\r\n1001\r\nAPP\r\n1000\r\nx\r\n";
+
+TEST(TagListTest, FindsTagsInsideTheirSubclass) {
+    TagList tags;
+    tags.parse(kAttrib);
+    EXPECT_EQ(tags.size(), 15);
+    EXPECT_EQ(tags[tags.findInSubclass("AcDbText", 1)].value(), "old");
+    EXPECT_EQ(tags[tags.findInSubclass("AcDbAttribute", 2)].value(), "TAG");
+    EXPECT_EQ(tags.findInSubclass("AcDbAttribute", 1), -1);
+    EXPECT_EQ(tags.findInSubclass("AcDbMText", 1), -1);
+    EXPECT_EQ(tags.xdataStart(), 13);
+    EXPECT_EQ(tags[tags.xdataStart()].value(), "APP");
+}
+
+TEST(TagListTest, UnchangedTagsGiveTheSameBytes) {
+    TagList tags;
+    tags.parse(kAttrib);
+    EXPECT_EQ(tags.text(), kAttrib);
+    EXPECT_FALSE(tags.changed());
+}
+
+TEST(TagListTest, SetValueReplacesOnlyThatValue) {
+    TagList tags;
+    tags.parse(kAttrib);
+    tags.setValue(tags.findInSubclass("AcDbText", 1), "new value");
+    std::string expected = kAttrib;
+    expected.replace(expected.find("old"), 3, "new value");
+    EXPECT_EQ(tags.text(), expected);
+    EXPECT_TRUE(tags.changed());
+}
+
+TEST(TagListTest, InsertedTagsFollowTheFileFormat) {
+    TagList tags;
+    tags.parse("0\nINSERT\n8\nL\n");
+    tags.insert(1, 60, "1", TagFormat{false, "\n"});
+    tags.insert(2, 1001, "APP", TagFormat{false, "\n"});
+    EXPECT_EQ(tags.text(), "0\nINSERT\n60\n1\n1001\nAPP\n8\nL\n");
+    TagList padded;
+    padded.parse("  0\r\nX\r\n");
+    padded.insert(1, 8, "0", TagFormat{true, "\r\n"});
+    EXPECT_EQ(padded.text(), "  0\r\nX\r\n  8\r\n0\r\n");
+}
+
+TEST(TagListTest, InsertAfterALastLineWithoutLineEndAddsOne) {
+    TagList tags;
+    tags.parse("  0\nEOF");
+    tags.insert(1, 999, "c", TagFormat{true, "\n"});
+    EXPECT_EQ(tags.text(), "  0\nEOF\n999\nc\n");
+}
+
+}  // namespace
+}  // namespace cadhost::dxf
