@@ -16,8 +16,10 @@ unsigned ansiCodePage();
 bool isCodePageSupported(unsigned codePage);
 
 // 8-bit text in the given code page to wide text. Bytes the code page does not define become
-// U+FFFD (1252's five undefined bytes map to U+0081 ... as Windows maps them). Never fails.
-std::wstring toWide(std::string_view text, unsigned codePage);
+// U+FFFD and set *invalid (when given; cleared first), except in the Windows 125x code pages,
+// whose undefined bytes 0x80..0x9F map to U+0080..U+009F as Windows maps them (1252: 0x81
+// 0x8D 0x8F 0x90 0x9D), in both directions. An unknown code page gives U+FFFD throughout.
+std::wstring toWide(std::string_view text, unsigned codePage, bool* invalid = nullptr);
 // Wide text to the given code page. Characters it cannot represent become '?' and set *lossy
 // (when given; it is cleared first).
 std::string fromWide(std::wstring_view text, unsigned codePage, bool* lossy = nullptr);

@@ -216,8 +216,8 @@ public:
     void SetString(const wchar_t* text);
     void SetString(const wchar_t* text, int length);
 
-    // Loads string resource id from the module chain (extension libraries first, then the
-    // resource handle), as MFC does; FALSE and unchanged when it is missing.
+    // Loads string resource id as MFC does: from the resource handle (AfxGetResourceHandle),
+    // then from the extension libraries of the chain; FALSE and unchanged when it is missing.
     BOOL LoadString(UINT id);
     BOOL LoadString(HINSTANCE instance, UINT id);
 
@@ -494,9 +494,11 @@ public:
     // FALSE when the file cannot be opened; then *pError (if given) holds the cause, the Win32
     // error and the file name. Opening an already open object fails (accessDenied).
     virtual BOOL Open(const wchar_t* fileName, UINT openFlags, CFileException* pError = nullptr);
-    // Throws CFileException* when the file's data could not be written completely.
+    // Throws CFileException* when the file's data could not be written completely (a failure
+    // that a write already reported is not thrown again). Closing a closed file does nothing.
     virtual void Close();
-    // Closes without throwing; unfinished writes are dropped as after a failure.
+    // Closes without throwing. A file written through a temporary file (see CStdioFile) is
+    // dropped: the target stays as it was before the open.
     virtual void Abort();
     // Returns the bytes read (0 at end). Throws CFileException* on a read error.
     virtual UINT Read(void* buffer, UINT count);
@@ -594,8 +596,9 @@ public:
     void Restore();
 };
 
-// No screen: the text is written to the host's command line followed by "\n". Returns IDOK
-// (IDYES for MB_YESNO / MB_YESNOCANCEL, the first button, as a user pressing Enter would).
+// No screen: the text is written to the host's command line followed by "\n". Returns the
+// id of the box's first button, as a user pressing Enter would: IDOK for MB_OK and
+// MB_OKCANCEL, IDYES for MB_YESNO / MB_YESNOCANCEL, IDABORT, IDRETRY.
 int AFXAPI AfxMessageBox(const wchar_t* lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 // The text is string resource nIDPrompt (module chain); a missing string shows nothing and
 // returns 0.

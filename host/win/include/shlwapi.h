@@ -17,7 +17,7 @@
 
 #include <windows.h>
 
-// Replaces the extension of the last component (from its last '.') by pszExt, or appends
+// Replaces the extension of the last component (see PathFindExtensionW) by pszExt, or appends
 // pszExt when the component has none. FALSE, pszPath unchanged, when the result would not fit
 // MAX_PATH.
 BOOL PathRenameExtensionW(LPWSTR pszPath, LPCWSTR pszExt);
@@ -26,8 +26,10 @@ BOOL PathRenameExtensionW(LPWSTR pszPath, LPCWSTR pszExt);
 // "/a.dwg" -> "/", "a.dwg" -> ""). TRUE when something was removed.
 BOOL PathRemoveFileSpecW(LPWSTR pszPath);
 
-// Joins pszDir and pszFile (pszFile wins when it is absolute: rooted or with a drive), then
-// resolves "." and ".." components (".." never climbs above the root). Either input may be
+// Joins pszDir and pszFile (pszFile wins when it has a drive or is a UNC path; a pszFile that
+// starts with a separator goes below pszDir's root), then resolves "." and ".." components
+// (".." never climbs above a root; a relative result keeps its leading ".."), collapses
+// doubled separators and writes every separator as the starting path's. Either input may be
 // null. Writes into pszDest (MAX_PATH characters; may be the same buffer as an input) and
 // returns it; null when the result would not fit MAX_PATH or both inputs are null/empty
 // (pszDest is then "" as far as it was writable).
@@ -41,15 +43,16 @@ LPWSTR PathCombineW(LPWSTR pszDest, LPCWSTR pszDir, LPCWSTR pszFile);
 BOOL PathRelativePathToW(LPWSTR pszPath, LPCWSTR pszFrom, DWORD dwAttrFrom, LPCWSTR pszTo,
                          DWORD dwAttrTo);
 
-// TRUE unless the path starts with a separator, a drive letter and colon, or is a URL. An
-// empty or null path is relative (TRUE), as in Win32.
+// TRUE unless the path starts with a separator or a drive letter and colon. An empty or null
+// path is relative (TRUE), as in Win32.
 BOOL PathIsRelativeW(LPCWSTR pszPath);
 
 // The last component (after the last separator), or the path itself. Points into pszPath.
 LPWSTR PathFindFileNameW(LPCWSTR pszPath);
 
 // The last component's extension from its last '.', or the terminating null of pszPath when
-// it has none. Points into pszPath.
+// it has none. As in Win32, a space after the last '.' means there is no extension ("a.b c").
+// Points into pszPath.
 LPWSTR PathFindExtensionW(LPCWSTR pszPath);
 
 // TRUE when a file or folder exists at the path (either separator; see file access).
