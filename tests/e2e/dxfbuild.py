@@ -30,6 +30,7 @@ from ezdxf.entities.dxfclass import DXFClass
 from ezdxf.entities.dxfentity import DXFTagStorage
 from ezdxf.lldxf import const
 from ezdxf.lldxf.extendedtags import ExtendedTags
+from ezdxf.sections.classes import REQ_R2004, REQUIRED_CLASSES
 
 # Fixed header metadata ($TDCREATE, GUIDs ...) makes reruns byte-identical.
 ezdxf.options.write_fixed_meta_data_for_testing = True
@@ -132,35 +133,42 @@ def layout(doc, name):
 
 def define_attrib_block(doc, name, tags, defaults=None, columns=4,
                         cell=(45.0, 8.0), labels=None, invisible_tags=(),
-                        frame=True, layer="0"):
+                        frame=True, layer="0", widths=None):
     """A block definition with one attribute definition per tag.
 
     The attribute definitions are laid out in a grid of `columns` cells of
-    size `cell` (first tag top left), each with a small label text
-    (labels[tag], default the tag itself). defaults[tag] is the default text
-    (default "-"); tags in invisible_tags are invisible attributes (ATTDEF
-    flag 1). Returns the block layout.
+    size `cell` (first tag top left; `widths` gives each column its own
+    width), each with a small label text (labels[tag], default the tag
+    itself; an empty label leaves the text out). defaults[tag] is the
+    default text (default "-"); tags in invisible_tags are invisible
+    attributes (ATTDEF flag 1). Returns the block layout.
     """
     defaults = defaults or {}
     labels = labels or {}
-    w, h = cell
+    widths = list(widths) if widths else [cell[0]] * columns
+    columns = len(widths)
+    xs = [sum(widths[:c]) for c in range(columns + 1)]
+    h = cell[1]
     rows = (len(tags) + columns - 1) // columns
     blk = doc.blocks.new(name, base_point=(0, 0))
     if frame:
-        blk.add_lwpolyline([(0, 0), (columns * w, 0), (columns * w, rows * h),
-                            (0, rows * h)], close=True, dxfattribs={"layer": layer})
+        total = xs[-1]
+        blk.add_lwpolyline([(0, 0), (total, 0), (total, rows * h), (0, rows * h)],
+                           close=True, dxfattribs={"layer": layer})
         for r in range(1, rows):
-            blk.add_line((0, r * h), (columns * w, r * h), dxfattribs={"layer": layer})
+            blk.add_line((0, r * h), (total, r * h), dxfattribs={"layer": layer})
         for c in range(1, columns):
-            blk.add_line((c * w, 0), (c * w, rows * h), dxfattribs={"layer": layer})
+            blk.add_line((xs[c], 0), (xs[c], rows * h), dxfattribs={"layer": layer})
     for k, tag in enumerate(tags):
         col, row = k % columns, rows - 1 - k // columns
-        x, y = col * w, row * h
-        blk.add_text(labels.get(tag, tag), dxfattribs={
-            "insert": (x + 1.0, y + h - 2.5), "height": 1.8, "layer": layer})
+        x, y = xs[col], row * h
+        label = labels.get(tag, tag)
+        if label:
+            blk.add_text(label, dxfattribs={
+                "insert": (x + 1.0, y + h - 2.5), "height": 1.8, "layer": layer})
         flags = const.ATTRIB_INVISIBLE if tag in invisible_tags else 0
         blk.add_attdef(tag, (x + 1.0, y + 1.2), text=defaults.get(tag, "-"),
-                       dxfattribs={"height": 2.5, "prompt": labels.get(tag, tag),
+                       dxfattribs={"height": 2.5, "prompt": label or tag,
                                    "flags": flags, "layer": layer})
     return blk
 
@@ -382,6 +390,7 @@ def add_xref(doc, block_name, stored_path, overlay=False, layout_name=MODEL,
 
 def save(doc, path):
     """Write the drawing to path (folders are created); returns path."""
+    _declare_classes(doc)
     stream = io.StringIO()
     doc.write(stream)
     hidden = {e.dxf.handle for e in doc.entitydb.values()
@@ -392,6 +401,17 @@ def save(doc, path):
     with open(path, "wb") as f:
         f.write(doc.encode(text))
     return path
+
+
+def _declare_classes(doc):
+    # ezdxf declares the classes of the object types in use in set order,
+    # which changes with Python's string hashing; declaring them sorted
+    # first keeps CLASSES the same from run to run.
+    if doc.dxfversion > const.DXF12:
+        for name in REQUIRED_CLASSES.get(doc.dxfversion, REQ_R2004):
+            doc.classes.add_class(name)
+        for name in sorted(doc.entitydb.dxf_types_in_use()):
+            doc.classes.add_class(name)
 
 
 def _as_autocad_writes(text, hidden):
