@@ -9,9 +9,10 @@ Drawings
     new_drawing, set_layouts, define_attrib_block, define_title_block,
     define_revision_block, insert_block, define_border_block,
     add_border_pair, add_lone_border, define_dynamic_block, insert_dynamic,
-    add_xref, save
-Companion files (.qdx) and settings files (.ini)
-    revision, layout_relations, qdx_text, write_qdx, ini_text, write_ini
+    add_xref, write_reference_set, save
+Companion files (.qdx), settings files (.ini), replacements files
+    revision, layout_relations, qdx_text, write_qdx, companion_path,
+    ini_text, write_ini, write_replacements
 Readers
     read, layout_names, active_layout, effective_block_name, dump_attribs,
     attribs, xref_paths, audit_problems
@@ -388,6 +389,28 @@ def add_xref(doc, block_name, stored_path, overlay=False, layout_name=MODEL,
     return layout(doc, layout_name).add_blockref(block_name, at)
 
 
+def write_reference_set(folder, references, version="R2018"):
+    """Write a set of drawings that reference each other as xrefs.
+
+    references maps a drawing's file name relative to `folder` ("top.dxf",
+    "sub/left.dwg"; "/" separated) to the stored paths of its references,
+    exactly as they go into the file ("left.dwg", "..\\parts\\b.dxf",
+    "C:\\abs\\c.dwg"). Only the drawings named as keys are written, so a
+    reference to any other name points at a missing file; cycles are
+    allowed. The xref blocks are named XR_1, XR_2 ... in reference order.
+    The file contents are DXF whatever the extension. Returns the absolute
+    paths of the written drawings, in key order.
+    """
+    written = []
+    for name, refs in references.items():
+        doc = new_drawing(version)
+        doc.modelspace().add_text(name, dxfattribs={"insert": (0, -10), "height": 2.5})
+        for k, stored in enumerate(refs, 1):
+            add_xref(doc, "XR_%d" % k, stored, at=(30.0 * k, 0))
+        written.append(save(doc, os.path.join(folder, *name.split("/"))))
+    return written
+
+
 def save(doc, path):
     """Write the drawing to path (folders are created); returns path."""
     _declare_classes(doc)
@@ -563,6 +586,14 @@ def write_qdx(path, text=None, encoding="cp1252", newline="\r\n", **kwargs):
 def companion_path(drawing_path):
     """The companion file of a drawing: its extension replaced by .qdx."""
     return os.path.splitext(drawing_path)[0] + ".qdx"
+
+
+def write_replacements(path, entries, encoding="cp1252", newline="\r\n"):
+    """Write a replacements file for the reference redirection command:
+    entries are (old document, new document) pairs, written "old=new", or
+    plain strings written as they are (lines without "=", empty lines)."""
+    lines = [e if isinstance(e, str) else "%s=%s" % e for e in entries]
+    return _write_text(path, "".join(line + "\n" for line in lines), encoding, newline)
 
 
 # ------------------------------------------------------------ settings files

@@ -264,6 +264,38 @@ class XrefTest(Scratch):
         self.assertEqual(names, ["XR_B", "XR_C", "XR_ABS", "XR_B|NESTED"])
 
 
+class ReferenceSetTest(Scratch):
+    def test_drawings_reference_each_other_by_stored_paths(self):
+        written = b.write_reference_set(self.dir, {
+            "asm/top.dwg": ["left.dwg", "..\\parts\\right.dxf", "missing.dwg"],
+            "asm/left.dwg": ["..\\parts\\base.dwg"],
+            "parts/right.dxf": ["base.dwg"],
+            "parts/base.dwg": ["..\\asm\\top.dwg"],  # closes a cycle
+        })
+        self.assertEqual(written, [self.path("asm/top.dwg"), self.path("asm/left.dwg"),
+                                   self.path("parts/right.dxf"), self.path("parts/base.dwg")])
+        for path in written:
+            self.assertEqual(b.audit_problems(path), [])
+        self.assertEqual(b.xref_paths(written[0]), [
+            ("XR_1", "left.dwg", 4), ("XR_2", "..\\parts\\right.dxf", 4),
+            ("XR_3", "missing.dwg", 4)])
+        self.assertEqual(b.xref_paths(written[3]), [("XR_1", "..\\asm\\top.dwg", 4)])
+        self.assertFalse(os.path.exists(self.path("asm/missing.dwg")))
+        with open(written[0], "rb") as f:
+            self.assertTrue(f.read().startswith(b"  0\nSECTION\n"))
+
+
+class ReplacementsFileTest(Scratch):
+    def test_pairs_and_raw_lines_in_code_page_1252(self):
+        path = b.write_replacements(self.path("r.txt"), [
+            ("C:\\old\\a.dwg", "C:\\new\\ä=b.dwg"), "no equals sign", "",
+            (" b.dwg ", "c.dwg")])
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(), (
+                "C:\\old\\a.dwg=C:\\new\\ä=b.dwg\r\nno equals sign\r\n\r\n"
+                " b.dwg =c.dwg\r\n").encode("cp1252"))
+
+
 BUILD_ALL_KINDS = """
 import sys
 import dxfbuild as b
