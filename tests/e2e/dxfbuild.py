@@ -15,12 +15,13 @@ Companion files (.qdx), settings files (.ini), replacements files
     ini_text, write_ini, write_replacements
 Readers
     read, layout_names, active_layout, effective_block_name, dump_attribs,
-    attribs, xref_paths, audit_problems
+    attribs, xref_paths, raw_tags, tag_changes, audit_problems
 
 Layouts are named as on the drawing's tabs; "Model" is model space.
 Output is deterministic: equal calls give byte-identical files.
 """
 
+import difflib
 import io
 import os
 import uuid
@@ -710,6 +711,35 @@ def xref_paths(path_or_doc):
         if flags & const.BLK_XREF:
             out.append((rec.dxf.name, blk.block.dxf.get("xref_path", ""), flags))
     return out
+
+
+def raw_tags(path):
+    """The (code, value) pairs of a DXF file exactly as written: codes as
+    integers, values as text without the line end (UTF-8 from R2007,
+    code page 1252 before; undecodable bytes kept as surrogates)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    old = any(v in data[:4096] for v in (b"AC1015", b"AC1018"))
+    text = data.decode("cp1252" if old else "utf-8", errors="surrogateescape")
+    lines = [line[:-1] if line.endswith("\r") else line for line in text.split("\n")]
+    if lines and lines[-1] == "":
+        lines.pop()
+    if len(lines) % 2:
+        raise ValueError("%s: odd number of lines, not a DXF tag file" % path)
+    return [(int(c), v) for c, v in zip(lines[0::2], lines[1::2])]
+
+
+def tag_changes(before, after):
+    """How a DXF file changed, tag by tag: a list of (index in `before`,
+    old tags, new tags), old and new being lists of (code, value); [] when
+    the tags are identical. Use it to check that a save touched only what
+    it had to (attribute texts, an xref path, $HANDSEED ...)."""
+    a, b = raw_tags(before), raw_tags(after)
+    if len(a) == len(b):
+        return [(k, [x], [y]) for k, (x, y) in enumerate(zip(a, b)) if x != y]
+    matcher = difflib.SequenceMatcher(None, a, b, autojunk=False)
+    return [(i1, a[i1:i2], b[j1:j2])
+            for op, i1, i2, j1, j2 in matcher.get_opcodes() if op != "equal"]
 
 
 def audit_problems(path):

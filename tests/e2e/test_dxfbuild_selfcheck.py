@@ -13,16 +13,9 @@ import xml.etree.ElementTree as ET
 import dxfbuild as b
 
 
-def raw_tags(path):
-    """(code, value) pairs of a DXF file, read as plain text."""
-    with open(path, encoding="utf-8") as f:
-        lines = f.read().split("\n")
-    return [(int(c), v) for c, v in zip(lines[0::2], lines[1::2]) if c.strip()]
-
-
 def records(path, kind):
     """name -> handle of the table records of one kind (BLOCK_RECORD, APPID)."""
-    tags = raw_tags(path)
+    tags = b.raw_tags(path)
     out = {}
     for k, (code, value) in enumerate(tags):
         if code == 0 and value == kind:
@@ -123,7 +116,7 @@ class AttributeBlockTest(Scratch):
 
     def test_attributes_and_seqend_are_owned_by_their_insert(self):
         path = self.save_clean(self.build())
-        tags = raw_tags(path)
+        tags = b.raw_tags(path)
         owners = []
         for k, (code, value) in enumerate(tags):
             if code == 0 and value in ("INSERT", "ATTRIB", "SEQEND"):
@@ -259,7 +252,7 @@ class XrefTest(Scratch):
         self.assertEqual(b.xref_paths(path), [
             ("XR_B", "..\\parts\\b.dxf", 4), ("XR_C", ".\\c.dxf", 12),
             ("XR_ABS", "C:\\Work\\Parts\\D.dwg", 4), ("XR_B|NESTED", "sub/e.dxf", 20)])
-        self.assertIn((1, "..\\parts\\b.dxf"), raw_tags(path))
+        self.assertIn((1, "..\\parts\\b.dxf"), b.raw_tags(path))
         names = [i.dxf.name for i in b.read(path).modelspace().query("INSERT")]
         self.assertEqual(names, ["XR_B", "XR_C", "XR_ABS", "XR_B|NESTED"])
 
@@ -294,6 +287,48 @@ class ReplacementsFileTest(Scratch):
             self.assertEqual(f.read(), (
                 "C:\\old\\a.dwg=C:\\new\\ä=b.dwg\r\nno equals sign\r\n\r\n"
                 " b.dwg =c.dwg\r\n").encode("cp1252"))
+
+
+class TagChangesTest(Scratch):
+    def build(self, name, value, extra_block=False, version="R2018"):
+        doc = b.new_drawing(version)
+        b.define_title_block(doc, "TB", tags=["A", "B"])
+        b.insert_block(doc, b.MODEL, "TB", {"B": value})
+        if extra_block:
+            b.define_attrib_block(doc, "EXTRA", ["C"])
+        return b.save(doc, self.path(name))
+
+    def test_an_edited_value_is_the_only_change(self):
+        for version in ("R2018", "R2000"):
+            with self.subTest(version=version):
+                one = self.build("one.dxf", "alt", version=version)
+                two = self.build("two.dxf", "Größe", version=version)
+                self.assertEqual(b.tag_changes(one, one), [])
+                changes = b.tag_changes(one, two)
+                self.assertEqual([(old, new) for _, old, new in changes],
+                                 [([(1, "alt")], [(1, "Größe")])])
+
+    def test_inserted_tags_are_reported_as_one_run(self):
+        one = self.build("one.dxf", "x")
+        two = self.build("two.dxf", "x", extra_block=True)
+        changes = b.tag_changes(one, two)
+        self.assertTrue(changes)
+        self.assertTrue(any((2, "EXTRA") in new for _, old, new in changes))
+
+    def test_line_ends_do_not_count_but_bytes_do(self):
+        one = self.build("one.dxf", "x")
+        with open(one, "rb") as f:
+            data = f.read()
+        crlf = self.path("crlf.dxf")
+        with open(crlf, "wb") as f:
+            f.write(data.replace(b"\n", b"\r\n"))
+        self.assertEqual(b.tag_changes(one, crlf), [])
+        self.assertEqual(b.raw_tags(one)[0], (0, "SECTION"))
+        odd = self.path("odd.dxf")
+        with open(odd, "wb") as f:
+            f.write(b"  0\nSECTION\n  2\n")
+        with self.assertRaises(ValueError):
+            b.raw_tags(odd)
 
 
 BUILD_ALL_KINDS = """
