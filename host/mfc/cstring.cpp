@@ -2,6 +2,7 @@
 #include <afx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 
 #include "mfc/resource_chain.h"

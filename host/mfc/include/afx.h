@@ -73,8 +73,8 @@ public:
     BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
 };
 
-void AFXAPI AfxThrowInvalidArgException();
-void AFXAPI AfxThrowMemoryException();
+[[noreturn]] void AFXAPI AfxThrowInvalidArgException();
+[[noreturn]] void AFXAPI AfxThrowMemoryException();
 
 // ---------------------------------------------------------------------------------------------
 // CString (CStringW): wide text, null-terminated, value semantics.
@@ -455,7 +455,7 @@ public:
     CString m_strFileName;
 };
 
-void AFXAPI AfxThrowFileException(int cause, LONG osError = -1, const wchar_t* fileName = nullptr);
+[[noreturn]] void AFXAPI AfxThrowFileException(int cause, LONG osError = -1, const wchar_t* fileName = nullptr);
 
 // A file opened by path. Paths take '\' or '/' (file access turns '\' into '/'); the file
 // system sees UTF-8 names. Share flags are accepted and have no effect.
