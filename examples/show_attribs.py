@@ -60,7 +60,7 @@ def show(path):
     for (layout, name, n), (mark, attribs) in refs.items():
         print("%s  %s #%d%s" % (layout, name, n, mark))
         for tag, text in attribs:
-            print("    %-18s %s" % (tag, text))
+            print("    %-18s %s" % (tag, text or '""'))
 
 
 def show_changes(path, before):

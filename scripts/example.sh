@@ -70,6 +70,24 @@ for f in "${drawings[@]}"; do
     fi
 done
 
+# examples/expected/ holds every attribute as the job should leave it.
+echo
+echo "== Against the expected result (examples/expected/):"
+mismatch=0
+actual=$(mktemp)
+trap 'rm -f "$actual"' EXIT
+for f in "${drawings[@]}"; do
+    name=$(basename "$f" .dxf)
+    "$python" examples/show_attribs.py "$f" | tail -n +2 >"$actual"
+    if diff -q "examples/expected/$name.txt" "$actual" >/dev/null; then
+        echo "   $name.dxf: as expected"
+    else
+        mismatch=1
+        echo "   $name.dxf: DIFFERS from the expected result (- expected, + found):"
+        diff -u "examples/expected/$name.txt" "$actual" | tail -n +3 | sed 's/^/      /' || true
+    fi
+done
+
 cat <<EOF
 
 == Look further:
@@ -77,4 +95,7 @@ cat <<EOF
    what a save changed:            $python examples/show_attribs.py ${dest#"$root"/}/A-1000-Getriebegehaeuse.dxf ${dest#"$root"/}/A-1000-Getriebegehaeuse.bak
    what to expect, and why:        examples/README.md
 EOF
+if [ "$status" -eq 0 ] && [ "$mismatch" -ne 0 ]; then
+    status=1
+fi
 exit "$status"

@@ -20,6 +20,7 @@ EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file_
                                          os.pardir, os.pardir, "examples"))
 sys.path.insert(0, EXAMPLES)
 import make_examples as mk  # noqa: E402
+import show_attribs  # noqa: E402
 
 MULTI = os.path.join(EXAMPLES, mk.MULTI + ".dxf")
 SINGLE = os.path.join(EXAMPLES, mk.SINGLE + ".dxf")
@@ -155,6 +156,47 @@ class SettingsFitDrawingsTest(unittest.TestCase):
         border = doc.blocks.get("AM_ISO_A3")
         self.assertTrue(any(a.dxf.tag.upper().endswith("INSERT") for a in border.query("ATTDEF")))
         self.assertIn(b.GENOREF_APP, doc.appids)
+
+
+def expected(name):
+    """The expected attributes after the main job, as show_attribs lists them:
+    {(layout, block, n): [(tag, text), ...]}."""
+    refs, current = {}, None
+    with open(os.path.join(EXAMPLES, "expected", name + ".txt"), encoding="utf-8") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if line.startswith("    "):
+                tag, _, text = line.strip().partition(" ")
+                text = text.strip()
+                refs[current].append((tag, "" if text == '""' else text))
+            else:
+                layout, block, number = re.match(r"(\S+)  (\S+) #(\d+)", line).groups()
+                current = (layout, block, int(number))
+                refs[current] = []
+    return refs
+
+
+class ExpectedResultTest(unittest.TestCase):
+    def test_expected_results_list_the_same_attributes_as_the_drawings(self):
+        for name in (mk.MULTI, mk.SINGLE, mk.UNMANAGED):
+            with self.subTest(drawing=name):
+                _, now = show_attribs.collect(os.path.join(EXAMPLES, name + ".dxf"))
+                want = expected(name)
+                self.assertEqual(list(want), list(now))
+                for key in now:
+                    self.assertEqual([t for t, _ in want[key]], [t for t, _ in now[key][1]], key)
+
+    def test_unmanaged_drawing_is_expected_unchanged(self):
+        _, now = show_attribs.collect(UNMANAGED)
+        self.assertEqual(expected(mk.UNMANAGED), {k: v[1] for k, v in now.items()})
+
+    def test_every_managed_sheet_is_expected_to_change(self):
+        for name in (mk.MULTI, mk.SINGLE):
+            _, now = show_attribs.collect(os.path.join(EXAMPLES, name + ".dxf"))
+            want = expected(name)
+            for key in now:
+                with self.subTest(drawing=name, reference=key):
+                    self.assertNotEqual(want[key], now[key][1])
 
 
 class PlaceTest(Scratch):
