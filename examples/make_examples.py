@@ -213,7 +213,7 @@ def _arc_corner(x, y):
     return (x, y, math.tan(math.radians(90) / 4))
 
 
-def _housing(msp, doc):
+def _housing(msp):
     """Front, side and top view of a gearbox housing, with centre lines and
     a few dimensions."""
     k = {"layer": "KONTUR"}
@@ -270,7 +270,7 @@ def _housing(msp, doc):
         "insert": (0, -260), "height": 5.0, "layer": "TEXT"})
 
 
-def _sheet(doc, b, name, view_center, view_height):
+def _sheet(doc, name, view_center, view_height):
     ps = doc.layouts.get(name)
     ps.page_setup(size=(420, 297), margins=(0, 0, 0, 0), units="mm",
                   name="A3", device="DWG To PDF.pc3")
@@ -291,10 +291,10 @@ def _multi_sheet(b):
         e.dxf.layer = "AM_BOR"
     b.define_attrib_block(doc, "AM_ISO_TITEL", [t for t, _ in AM_TITLE_FIELDS],
                           labels=dict(AM_TITLE_FIELDS), layer="AM_BOR")
-    _housing(doc.modelspace(), doc)
+    _housing(doc.modelspace())
     views = {"Blatt1": ((130, 90), 560), "Blatt2": ((420, 20), 500), "Blatt3": ((80, 100), 135)}
     for name in SHEETS:
-        _sheet(doc, b, name, *views[name])
+        _sheet(doc, name, *views[name])
         if name == "Blatt3":
             b.add_border_pair(doc, name, border="AM_ISO_A3", title="AM_ISO_TITEL",
                               title_at=(230, 10))

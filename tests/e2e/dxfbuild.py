@@ -88,10 +88,15 @@ def set_layouts(doc, names, active=MODEL, taborder=None, last_paper=None):
     `names` are deleted. At least one paper layout is required.
     """
     names = list(names)
+    order = list(taborder) if taborder is not None else names
     if not names:
         raise ValueError("a DXF drawing keeps at least one paper layout")
     if len({n.lower() for n in names}) != len(names):
         raise ValueError("duplicate layout names: %r" % names)
+    if sorted(order) != sorted(names):
+        raise ValueError("taborder must name the same layouts")
+    if active != MODEL and active not in names:
+        raise ValueError("active layout %r is not among %r" % (active, names))
     existing = [n for n in doc.layouts.names() if n != MODEL]
     first = existing[0]
     if first != names[0]:
@@ -102,9 +107,6 @@ def set_layouts(doc, names, active=MODEL, taborder=None, last_paper=None):
     for name in existing[1:]:
         if name not in names:
             doc.layouts.delete(name)
-    order = list(taborder) if taborder is not None else names
-    if sorted(order) != sorted(names):
-        raise ValueError("taborder must name the same layouts")
     for k, name in enumerate(order, 1):
         doc.layouts.get(name).dxf_layout.dxf.taborder = k
     paper = last_paper or names[0]
@@ -252,7 +254,7 @@ def define_border_block(doc, name="AM_BORDER", marker="attdef", tags=("FORMAT",)
     elif marker is not None:
         raise ValueError("marker must be 'attdef', 'text' or None")
     for k, tag in enumerate(tags):
-        blk.add_attdef(tag, (w - 60 + 0, h - 8 - 5 * k), text="-", dxfattribs={"height": 3.5})
+        blk.add_attdef(tag, (w - 60, h - 8 - 5 * k), text="-", dxfattribs={"height": 3.5})
     return blk
 
 

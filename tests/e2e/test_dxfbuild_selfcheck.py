@@ -68,10 +68,14 @@ class LayoutTest(Scratch):
                                  {back.layouts.get(n).block_record_name for n in names})
 
     def test_refuses_layout_lists_a_drawing_cannot_hold(self):
-        for names, taborder in [([], None), (["A", "a"], None), (["A", "B"], ["A", "C"])]:
-            with self.subTest(names=names):
+        for names, taborder, active in [([], None, b.MODEL), (["A", "a"], None, b.MODEL),
+                                        (["A", "B"], ["A", "C"], b.MODEL),
+                                        (["A", "B"], None, "C")]:
+            with self.subTest(names=names, taborder=taborder, active=active):
+                doc = b.new_drawing()
                 with self.assertRaises(ValueError):
-                    b.set_layouts(b.new_drawing(), names, taborder=taborder)
+                    b.set_layouts(doc, names, active=active, taborder=taborder)
+                self.assertEqual(doc.layouts.names_in_taborder(), ["Model", "Layout1"])
 
 
 class AttributeBlockTest(Scratch):
