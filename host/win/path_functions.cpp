@@ -160,9 +160,10 @@ BOOL PathRemoveFileSpecW(LPWSTR pszPath) {
         if (isSep(*path)) {
             cut = path;
         } else if (*path == L':') {
+            // The drive's root separator is skipped, so "C:\a.dwg" keeps "C:\".
             cut = ++path;
             if (isSep(*path)) ++cut;
-            continue;
+            if (!*path) break;
         }
         ++path;
     }
