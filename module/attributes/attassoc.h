@@ -30,6 +30,9 @@ public:
     virtual void AddTag(const wchar_t* tag);
 
 private:
+    // The list's Load appends split tags as written, duplicates included.
+    friend class CAttAssocList;
+
     CString m_name;
     CStringArray m_tags;
 };

@@ -73,6 +73,14 @@ public:
     virtual bool lookup(const PropertyMap& map, const wchar_t* name, CString& value) const;
     virtual bool getDocProperty(const wchar_t* name, CString& value) const;
 
+    // Read-only views of the model (not operations of the class).
+    const PropertyMap& settingsProperties() const { return m_settingsProperties; }
+    const DocumentRecord& document() const { return m_document; }
+    const std::vector<DocumentRecord>& relations() const { return m_relations; }
+    const PropertyMap& bomHead() const { return m_bomHead; }
+    const std::vector<PropertyMap>& bomPositions() const { return m_bomPositions; }
+    const CString& configPath() const { return m_configPath; }
+
 private:
     CString m_path;
     std::int32_t m_managed = 0;

@@ -10,7 +10,6 @@
 // character above U+FFFF is compared as the surrogate pair it would be on the host platform
 // (it then sorts below U+E000..U+FFFF, not above them).
 struct Utf16Less {
-    using is_transparent = void;
     bool operator()(const std::wstring& a, const std::wstring& b) const;
 };
 

@@ -1,0 +1,246 @@
+// The companion file reader of CDocData: NAME.qdx beside the drawing, XML written by the PDM
+// system. Reads untrusted input: the file may be missing, empty, binary, truncated, huge or
+// malformed; all of that reads as "not managed" (or as absent elements), never as an error.
+//
+// The format, as read here (element names exact, the first element of a name wins where one
+// is expected, attributes carry the data, in document order, the first value of a name kept):
+//   <any-root>
+//     <config>path of the settings file</config>
+//     <settings autocad.xxx="..."/>
+//     <document dm_title="..." ...><revisions><revision .../>...</revisions></document>
+//     <relations><relation ...><revisions><revision .../></revisions></relation>...</relations>
+//     <bomtable><bomhead .../><positions><position .../>...</positions></bomtable>
+//   </any-root>
+// Names, values and the config text are bytes of the ANSI code page, whatever encoding the
+// file declares.
+#include "docdata/docdata.h"
+
+#include <shlwapi.h>
+#include <tinyxml.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// TinyXML parses and frees nested elements recursively; a file nested deeper than this is
+// refused before it is parsed, so that it cannot exhaust the stack. PDM files nest four deep.
+constexpr int kMaxNesting = 2000;
+
+CString fromAnsi(const char* text) {
+    if (text == nullptr || *text == 0) return CString();
+    const int bytes = static_cast<int>(std::char_traits<char>::length(text));
+    std::vector<wchar_t> wide(static_cast<std::size_t>(bytes) + 1);
+    int n = MultiByteToWideChar(CP_THREAD_ACP, 0, text, bytes, wide.data(), bytes);
+    // A failed conversion gives empty text.
+    if (n <= 0) return CString();
+    return CString(wide.data(), n);
+}
+
+std::wstring toStd(const CString& text) { return std::wstring(text.view()); }
+
+void readAttributes(const TiXmlElement* element, PropertyMap& target) {
+    if (element == nullptr) return;
+    for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next())
+        target.emplace(toStd(fromAnsi(a->Name())), toStd(fromAnsi(a->Value())));
+}
+
+void readList(const TiXmlElement* parent, const char* childName, std::vector<PropertyMap>& target) {
+    if (parent == nullptr) return;
+    for (const TiXmlNode* node = parent->FirstChild(childName); node != nullptr;
+         node = node->NextSibling(childName)) {
+        const TiXmlElement* element = node->ToElement();
+        if (element == nullptr) continue;
+        PropertyMap entry;
+        readAttributes(element, entry);
+        target.push_back(std::move(entry));
+    }
+}
+
+// Deepest element nesting of the file, counted without parsing: tags are followed through
+// quoted attribute values; comments, CDATA sections, processing instructions and declarations
+// are skipped. Stops counting once the limit is passed.
+int nestingDepth(std::FILE* file) {
+    int depth = 0, deepest = 0;
+    enum { kText, kTagStart, kTag, kQuote, kEndTag, kSkip } state = kText;
+    char quote = 0;
+    std::string skipUntil;  // terminator of the construct being skipped
+    std::string recent;     // last characters seen, to find that terminator
+    char previous = 0;
+    std::vector<char> chunk(1 << 16);
+    std::size_t got = 0, at = 0;
+    for (;;) {
+        if (at == got) {
+            got = std::fread(chunk.data(), 1, chunk.size(), file);
+            at = 0;
+            if (got == 0) break;
+        }
+        const char ch = chunk[at++];
+        switch (state) {
+            case kText:
+                if (ch == '<') {
+                    state = kTagStart;
+                    recent.assign(1, '<');
+                }
+                break;
+            case kTagStart:
+                recent.push_back(ch);
+                if (recent == "</") {
+                    state = kEndTag;
+                } else if (recent == "<?") {
+                    state = kSkip;
+                    skipUntil = "?>";
+                } else if (recent == "<!") {
+                    // Decided by the next characters: comment, CDATA or declaration.
+                } else if (recent == "<!-") {
+                } else if (recent == "<!--") {
+                    state = kSkip;
+                    skipUntil = "-->";
+                } else if (recent.rfind("<![", 0) == 0 && recent.size() < 9) {
+                    if (recent == "<![CDATA[") {
+                        state = kSkip;
+                        skipUntil = "]]>";
+                    }
+                } else if (recent.rfind("<!", 0) == 0) {
+                    state = kSkip;
+                    skipUntil = ">";
+                } else {
+                    state = kTag;
+                    previous = ch;
+                    if (ch == '>') {
+                        state = kText;
+                        if (++depth > deepest) deepest = depth;
+                    }
+                }
+                if (state == kSkip) recent.clear();
+                break;
+            case kTag:
+                if (ch == '"' || ch == '\'') {
+                    quote = ch;
+                    state = kQuote;
+                } else if (ch == '>') {
+                    state = kText;
+                    if (previous != '/' && ++depth > deepest) deepest = depth;
+                }
+                previous = ch;
+                break;
+            case kQuote:
+                if (ch == quote) {
+                    state = kTag;
+                    previous = ch;
+                }
+                break;
+            case kEndTag:
+                if (ch == '>') {
+                    state = kText;
+                    if (depth > 0) --depth;
+                }
+                break;
+            case kSkip:
+                recent.push_back(ch);
+                if (recent.size() > skipUntil.size()) recent.erase(0, recent.size() - skipUntil.size());
+                if (recent == skipUntil) state = kText;
+                break;
+        }
+        if (deepest > kMaxNesting) break;
+    }
+    return deepest;
+}
+
+// The companion path as the file system sees it: the ANSI text of the path (so characters
+// outside the code page are lost as they would be on the host platform), read back, with "\"
+// turned into "/" and UTF-8 for the file system.
+std::string fileSystemPath(const wchar_t* path) {
+    const int length = static_cast<int>(std::char_traits<wchar_t>::length(path));
+    std::vector<char> ansi(static_cast<std::size_t>(length) * 2 + 2, 0);
+    int bytes = WideCharToMultiByte(CP_THREAD_ACP, 0, path, length, ansi.data(),
+                                    static_cast<int>(ansi.size()) - 1, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    CString back = fromAnsi(std::string(ansi.data(), static_cast<std::size_t>(bytes)).c_str());
+    back.Replace(L'\\', L'/');
+    const int wideLength = back.GetLength();
+    std::vector<char> utf8(static_cast<std::size_t>(wideLength) * 4 + 1, 0);
+    int n = WideCharToMultiByte(CP_UTF8, 0, back, wideLength, utf8.data(),
+                                static_cast<int>(utf8.size()), nullptr, nullptr);
+    if (n <= 0) return std::string();
+    return std::string(utf8.data(), static_cast<std::size_t>(n));
+}
+
+// Loads the XML document from path; false when it cannot be opened, is nested too deeply or
+// does not parse.
+bool loadXml(TiXmlDocument& doc, const wchar_t* path) {
+    const std::string fsPath = fileSystemPath(path);
+    if (fsPath.empty()) return false;
+    std::FILE* file = std::fopen(fsPath.c_str(), "rb");
+    if (file == nullptr) return false;
+    bool ok = nestingDepth(file) <= kMaxNesting;
+    if (ok) {
+        std::rewind(file);
+        ok = doc.LoadFile(file, TIXML_DEFAULT_ENCODING);
+    }
+    std::fclose(file);
+    return ok;
+}
+
+}  // namespace
+
+int CDocData::load(AcDbDatabase* db, const wchar_t* drawingPath, int, int) {
+    if (db == nullptr || drawingPath == nullptr || *drawingPath == 0) return 0;
+    setPath(drawingPath);
+
+    // The rename works in a MAX_PATH buffer; when the result would not fit, the path stays the
+    // drawing's own, which then fails to parse as XML.
+    const std::size_t length = std::char_traits<wchar_t>::length(drawingPath);
+    std::vector<wchar_t> companion(length + 1 > MAX_PATH ? length + 1 : MAX_PATH, 0);
+    std::char_traits<wchar_t>::copy(companion.data(), drawingPath, length);
+    PathRenameExtensionW(companion.data(), L".qdx");
+
+    try {
+        TiXmlDocument doc;
+        if (!loadXml(doc, companion.data())) return 1;
+        const TiXmlElement* root = doc.RootElement();
+        if (root == nullptr) return 1;
+
+        m_managed = 1;
+
+        // The settings file is loaded before any PDM data is stored.
+        const TiXmlElement* config = root->FirstChildElement("config");
+        TiXmlNode* first = config != nullptr ? const_cast<TiXmlElement*>(config)->FirstChild() : nullptr;
+        applyConfig(first != nullptr ? first->ToText() : nullptr);
+
+        readAttributes(root->FirstChildElement("settings"), m_settingsProperties);
+
+        const TiXmlElement* document = root->FirstChildElement("document");
+        readAttributes(document, m_document.properties);
+        if (document != nullptr)
+            readList(document->FirstChildElement("revisions"), "revision", m_document.revisions);
+
+        if (const TiXmlElement* relations = root->FirstChildElement("relations")) {
+            for (const TiXmlNode* node = relations->FirstChild("relation"); node != nullptr;
+                 node = node->NextSibling("relation")) {
+                const TiXmlElement* relation = node->ToElement();
+                if (relation == nullptr) continue;
+                DocumentRecord record;
+                readAttributes(relation, record.properties);
+                readList(relation->FirstChildElement("revisions"), "revision", record.revisions);
+                m_relations.push_back(std::move(record));
+            }
+        }
+
+        if (const TiXmlElement* bom = root->FirstChildElement("bomtable")) {
+            readAttributes(bom->FirstChildElement("bomhead"), m_bomHead);
+            readList(bom->FirstChildElement("positions"), "position", m_bomPositions);
+        }
+    } catch (...) {
+        // Out of memory on a huge file: what was read so far stays; the call still succeeded.
+    }
+    return 1;
+}
+
+int CDocData::applyConfig(TiXmlText* node) {
+    if (!m_managed || node == nullptr) return 0;
+    m_configPath = fromAnsi(node->Value());
+    m_settings.Load(m_configPath);
+    return 1;
+}

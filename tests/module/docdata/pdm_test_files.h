@@ -1,0 +1,50 @@
+// Test helpers for the PDM readers: a private temporary folder and byte-exact files in it.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+namespace pdmtest {
+
+// A fresh folder under the test temp dir, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir() {
+        static int counter = 0;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("brakon-pdm-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // Writes bytes exactly as given and returns the file's full path.
+    std::filesystem::path write(const std::string& name, std::string_view bytes) const {
+        std::filesystem::path file = m_path / name;
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return file;
+    }
+    std::filesystem::path path(const std::string& name) const { return m_path / name; }
+    const std::filesystem::path& root() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::wstring wide(const std::filesystem::path& path) { return path.wstring(); }
+
+inline std::filesystem::path fixture(const std::string& name) {
+    return std::filesystem::path(BRAKON_FIXTURES_DIR) / "pdm" / name;
+}
+
+}  // namespace pdmtest
