@@ -237,8 +237,8 @@ def _housing(msp):
     for x in (-10, 270):  # foot holes, hidden in this view
         msp.add_line((x - 4.5, 0), (x - 4.5, 20), dxfattribs=v)
         msp.add_line((x + 4.5, 0), (x + 4.5, 20), dxfattribs=v)
-    # Side view, 80 to the right.
-    x0 = 360
+    # Side view, to the right.
+    x0 = 400
     msp.add_lwpolyline([(x0 - 10, 0), (x0 + 150, 0), (x0 + 150, 20), (x0 + 140, 20),
                         (x0 + 140, 180), (x0, 180), (x0, 20), (x0 - 10, 20)],
                        close=True, dxfattribs=k)
@@ -274,7 +274,7 @@ def _sheet(doc, name, view_center, view_height):
     ps = doc.layouts.get(name)
     ps.page_setup(size=(420, 297), margins=(0, 0, 0, 0), units="mm",
                   name="A3", device="DWG To PDF.pc3")
-    ps.add_viewport(center=(125, 160), size=(200, 270), view_center_point=view_center,
+    ps.add_viewport(center=(120, 150), size=(190, 260), view_center_point=view_center,
                     view_height=view_height, dxfattribs={"layer": "VIEWPORTS"})
     return ps
 
@@ -292,7 +292,8 @@ def _multi_sheet(b):
     b.define_attrib_block(doc, "AM_ISO_TITEL", [t for t, _ in AM_TITLE_FIELDS],
                           labels=dict(AM_TITLE_FIELDS), layer="AM_BOR")
     _housing(doc.modelspace())
-    views = {"Blatt1": ((130, 90), 560), "Blatt2": ((420, 20), 500), "Blatt3": ((80, 100), 135)}
+    # Viewport 260 high: a view height of 520 is scale 1:2, 130 is 2:1.
+    views = {"Blatt1": ((120, -30), 520), "Blatt2": ((480, 90), 520), "Blatt3": ((80, 100), 130)}
     for name in SHEETS:
         _sheet(doc, name, *views[name])
         if name == "Blatt3":
@@ -324,12 +325,12 @@ def _single(b):
     msp.add_line((0, -70), (0, 70), dxfattribs={"layer": "MITTELLINIE"})
     msp.add_diameter_dim(center=(0, 0), radius=60, angle=45,
                          dxfattribs={"layer": "BEMASSUNG"}).render()
-    b.insert_block(doc, b.MODEL, "SCHRIFTFELD_A4", at=(-90, -130))
-    b.insert_block(doc, b.MODEL, "AENDERUNGSTABELLE", at=(-90, -74))
+    b.insert_block(doc, b.MODEL, "SCHRIFTFELD_A4", at=(-90, -160))
+    b.insert_block(doc, b.MODEL, "AENDERUNGSTABELLE", at=(-90, -104))
     ps = doc.layouts.get("Layout1")
     ps.page_setup(size=(297, 210), margins=(0, 0, 0, 0), units="mm", name="A4",
                   device="DWG To PDF.pc3")
-    ps.add_viewport(center=(148, 105), size=(270, 190), view_center_point=(0, -30),
+    ps.add_viewport(center=(148, 105), size=(270, 190), view_center_point=(0, -50),
                     view_height=300, dxfattribs={"layer": "VIEWPORTS"})
     return doc
 
@@ -387,8 +388,8 @@ def _multi_qdx(b):
         ("format", "A3"), ("dm_kosten", "412,50 €"),
     ] + _common_props()
     sheet_props = {
-        "Blatt1": ("Ansichten", "1:2", "A-1000-01"),
-        "Blatt2": ("Seitenansicht und Draufsicht", "1:2", "A-1000-02"),
+        "Blatt1": ("Vorderansicht und Draufsicht", "1:2", "A-1000-01"),
+        "Blatt2": ("Seitenansicht, Fuß geschnitten", "1:2", "A-1000-02"),
         "Blatt3": ("Einzelheit Lagersitz", "2:1", "A-1000-03"),
     }
 
