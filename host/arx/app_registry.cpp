@@ -82,6 +82,8 @@ Acad::ErrorStatus acrxUnregisterApp(const ACHAR* appName, bool) {
 
 void acrxBuildClassHierarchy() { ++state().classHierarchyBuilds; }
 
+void deleteAcRxClass(AcRxClass*) {}
+
 int acedDefun(const ACHAR* sname, int funcnumber) {
     if (isEmpty(sname) || funcnumber < 0) return RTERROR;
     auto& names = state().lispNames;

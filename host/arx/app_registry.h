@@ -27,13 +27,13 @@ LispFunction lispFunction(int code);
 
 // While it lives, acedGetFunCode answers code (the host is invoking that function).
 class LispInvocation {
-public:
+  public:
     explicit LispInvocation(int code);
     ~LispInvocation();
     LispInvocation(const LispInvocation&) = delete;
     LispInvocation& operator=(const LispInvocation&) = delete;
 
-private:
+  private:
     int m_previous;
 };
 

@@ -2,8 +2,8 @@
 #include "arx/command_invoke.h"
 
 #include "arx/module_guard.h"
-#include "win/code_page.h"
 #include "rxregsvc.h"
+#include "win/code_page.h"
 
 namespace cadhost {
 

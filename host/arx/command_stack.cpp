@@ -40,8 +40,7 @@ AcEdCommandStack::~AcEdCommandStack() = default;
 
 Acad::ErrorStatus AcEdCommandStack::addCommand(const ACHAR* cmdGroupName,
                                                const ACHAR* cmdGlobalName,
-                                               const ACHAR* cmdLocalName,
-                                               std::int32_t commandFlags,
+                                               const ACHAR* cmdLocalName, std::int32_t commandFlags,
                                                AcRxFunctionPtr functionAddr,
                                                AcEdUIContext* UIContext, int fcode,
                                                void* hResourceHandle, AcEdCommand** cmdPtrRet) {

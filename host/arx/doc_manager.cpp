@@ -20,14 +20,14 @@ DocumentManager* g_manager = nullptr;
 bool g_shutDown = false;
 
 class SnapshotIterator final : public AcApDocumentIterator {
-public:
+  public:
     explicit SnapshotIterator(std::vector<AcApDocument*> documents)
         : m_documents(std::move(documents)) {}
     bool done() const override { return m_next >= m_documents.size(); }
     void step() override { ++m_next; }
     AcApDocument* document() override { return done() ? nullptr : m_documents[m_next]; }
 
-private:
+  private:
     std::vector<AcApDocument*> m_documents;
     std::size_t m_next = 0;
 };
@@ -43,6 +43,11 @@ Document::Document(AcDbDatabase* db, std::wstring fileName)
     : m_database(db), m_fileName(std::move(fileName)), m_title(titleOf(m_fileName)) {}
 
 Document::~Document() { deleteDocumentDatabase(m_database); }
+
+void Document::setFileName(std::wstring fileName) {
+    m_fileName = std::move(fileName);
+    m_title = titleOf(m_fileName);
+}
 
 DocumentManager* DocumentManager::instance() {
     if (g_manager == nullptr && !g_shutDown) g_manager = new DocumentManager;
@@ -79,9 +84,8 @@ AcApDocument* DocumentManager::createDocument(AcDbDatabase* db, std::wstring fil
     if (db == nullptr) return nullptr;
     m_documents.push_back(std::make_unique<Document>(db, std::move(fileName)));
     AcApDocument* doc = m_documents.back().get();
-    notify("documentCreateStarted", [&](AcApDocManagerReactor* r) {
-        r->documentCreateStarted(doc);
-    });
+    notify("documentCreateStarted",
+           [&](AcApDocManagerReactor* r) { r->documentCreateStarted(doc); });
     notify("documentCreated", [&](AcApDocManagerReactor* r) { r->documentCreated(doc); });
     return doc;
 }
@@ -99,27 +103,23 @@ bool DocumentManager::makeCurrent(AcApDocument* doc) {
         return true;
     }
     if (AcApDocument* previous = m_current) {
-        notify("documentToBeDeactivated", [&](AcApDocManagerReactor* r) {
-            r->documentToBeDeactivated(previous);
-        });
+        notify("documentToBeDeactivated",
+               [&](AcApDocManagerReactor* r) { r->documentToBeDeactivated(previous); });
     }
-    notify("documentToBeActivated", [&](AcApDocManagerReactor* r) {
-        r->documentToBeActivated(doc);
-    });
+    notify("documentToBeActivated",
+           [&](AcApDocManagerReactor* r) { r->documentToBeActivated(doc); });
     m_current = doc;
     setHostWorkingDatabase(doc->database());
-    notify("documentBecameCurrent", [&](AcApDocManagerReactor* r) {
-        r->documentBecameCurrent(doc);
-    });
+    notify("documentBecameCurrent",
+           [&](AcApDocManagerReactor* r) { r->documentBecameCurrent(doc); });
     notify("documentActivated", [&](AcApDocManagerReactor* r) { r->documentActivated(doc); });
     return true;
 }
 
 bool DocumentManager::destroyDocument(AcApDocument* doc) {
     if (!isOpen(doc)) return false;
-    notify("documentToBeDestroyed", [&](AcApDocManagerReactor* r) {
-        r->documentToBeDestroyed(doc);
-    });
+    notify("documentToBeDestroyed",
+           [&](AcApDocManagerReactor* r) { r->documentToBeDestroyed(doc); });
     // A reactor may itself have destroyed the document while being told.
     auto it = std::find_if(m_documents.begin(), m_documents.end(),
                            [&](const std::unique_ptr<Document>& d) { return d.get() == doc; });
@@ -131,9 +131,8 @@ bool DocumentManager::destroyDocument(AcApDocument* doc) {
     std::unique_ptr<Document> dying = std::move(*it);
     m_documents.erase(it);
     dying.reset();
-    notify("documentDestroyed", [&](AcApDocManagerReactor* r) {
-        r->documentDestroyed(fileName.c_str());
-    });
+    notify("documentDestroyed",
+           [&](AcApDocManagerReactor* r) { r->documentDestroyed(fileName.c_str()); });
     return true;
 }
 

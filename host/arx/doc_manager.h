@@ -12,7 +12,7 @@
 namespace cadhost {
 
 class Document final : public AcApDocument {
-public:
+  public:
     Document(AcDbDatabase* db, std::wstring fileName);
     ~Document() override;
     Document(const Document&) = delete;
@@ -22,15 +22,17 @@ public:
     AcDbDatabase* database() const override { return m_database; }
     const ACHAR* docTitle() const override { return m_title.c_str(); }
     bool isQuiescent() const override { return true; }
+    // After the drawing was saved under another name (SAVEAS): the full path from now on.
+    void setFileName(std::wstring fileName);
 
-private:
+  private:
     AcDbDatabase* m_database;  // owned
     std::wstring m_fileName;
     std::wstring m_title;
 };
 
 class DocumentManager final : public AcApDocManager {
-public:
+  public:
     // The manager, made on first use; null after shutdown() until start().
     static DocumentManager* instance();
     // Makes a manager if there is none (after a shutdown) and returns it.
@@ -65,7 +67,7 @@ public:
 
     ~DocumentManager() override;
 
-private:
+  private:
     DocumentManager() = default;
 
     // Tells every reactor registered now and still registered when its turn comes; a reactor

@@ -17,11 +17,16 @@ std::string lastDlError() {
 
 const char* messageName(AcRx::AppMsgCode msg) {
     switch (msg) {
-        case AcRx::kInitAppMsg: return "initialisation message";
-        case AcRx::kUnloadAppMsg: return "unload message";
-        case AcRx::kLoadDwgMsg: return "drawing-load message";
-        case AcRx::kUnloadDwgMsg: return "drawing-unload message";
-        default: return "message";
+        case AcRx::kInitAppMsg:
+            return "initialisation message";
+        case AcRx::kUnloadAppMsg:
+            return "unload message";
+        case AcRx::kLoadDwgMsg:
+            return "drawing-load message";
+        case AcRx::kUnloadDwgMsg:
+            return "drawing-unload message";
+        default:
+            return "message";
     }
 }
 
@@ -39,11 +44,9 @@ std::unique_ptr<LoadedModule> LoadedModule::load(const std::string& path, std::s
         dlclose(handle);
         return nullptr;
     };
-    auto entryPoint =
-        reinterpret_cast<AcRxEntryPointFunc>(dlsym(handle, ACRX_ENTRY_POINT_NAME));
+    auto entryPoint = reinterpret_cast<AcRxEntryPointFunc>(dlsym(handle, ACRX_ENTRY_POINT_NAME));
     if (entryPoint == nullptr) return fail("not a module of this host (no acrxEntryPoint)");
-    auto apiVersion =
-        reinterpret_cast<AcRxGetApiVersionFunc>(dlsym(handle, ACRX_API_VERSION_NAME));
+    auto apiVersion = reinterpret_cast<AcRxGetApiVersionFunc>(dlsym(handle, ACRX_API_VERSION_NAME));
     if (apiVersion == nullptr) return fail("not a module of this host (no acrxGetApiVersion)");
     void* version = nullptr;
     if (!guardedCall(path + ": acrxGetApiVersion", [&] { version = apiVersion(); }))
@@ -64,8 +67,7 @@ LoadedModule::~LoadedModule() { unload(); }
 AcRx::AppRetCode LoadedModule::sendMessage(AcRx::AppMsgCode msg, void* pkt) {
     if (m_handle == nullptr) return AcRx::kRetError;
     AcRx::AppRetCode result = AcRx::kRetError;
-    guardedCall(m_path + ": " + messageName(msg),
-                [&] { result = m_entryPoint(msg, pkt); });
+    guardedCall(m_path + ": " + messageName(msg), [&] { result = m_entryPoint(msg, pkt); });
     return result;
 }
 

@@ -12,7 +12,7 @@
 namespace cadhost {
 
 class LoadedModule {
-public:
+  public:
     // Loads the shared object at path (RTLD_NOW: every symbol must resolve) and checks that
     // it is a module of this host: it exports both entry points and its API version is of
     // generation ACRX_API_GENERATION. On failure returns null and sets error to one line
@@ -45,7 +45,7 @@ public:
     // static data is destroyed then). Idempotent.
     void unload();
 
-private:
+  private:
     LoadedModule(std::string path, void* handle, AcRxEntryPointFunc entryPoint);
 
     std::string m_path;

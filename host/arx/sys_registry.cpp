@@ -13,7 +13,7 @@ ACRX_DEFINE_MEMBERS(AcEdCommandStack, AcRxObject)
 namespace {
 
 class SystemRegistry final : public AcRxDictionary {
-public:
+  public:
     AcRxObject* at(const ACHAR* key) const override {
         if (key == nullptr) return nullptr;
         auto it = m_entries.find(key);
@@ -42,7 +42,7 @@ public:
         return static_cast<std::uint32_t>(m_entries.size());
     }
 
-private:
+  private:
     std::map<std::wstring, AcRxObject*> m_entries;
 };
 

@@ -7,6 +7,7 @@
 #include "arx/command_invoke.h"
 #include "arx/doc_manager.h"
 #include "rxregsvc.h"
+#include "win/ui_language.h"
 
 namespace cadhost::testing {
 
@@ -35,9 +36,7 @@ void closeAllDocuments() {
 void shutdownDocumentManager() { DocumentManager::shutdown(); }
 void restartDocumentManager() { DocumentManager::start(); }
 
-bool invokeCommand(const std::wstring& name) {
-    return cadhost::invokeCommand(findCommand(name));
-}
+bool invokeCommand(const std::wstring& name) { return cadhost::invokeCommand(findCommand(name)); }
 
 std::wstring commandGroup(const std::wstring& globalName) {
     AcEdCommand* cmd = acedRegCmds->lookupGlobalCmd(globalName.c_str());
@@ -57,6 +56,12 @@ RegisteredApp registeredApp(const std::wstring& name) {
 }
 
 std::size_t lispFunctionCount() { return cadhost::lispFunctionCount(); }
+
+UiLanguageScope::UiLanguageScope(unsigned short language) : m_previous(uiLanguage()) {
+    setUiLanguage(language);
+}
+
+UiLanguageScope::~UiLanguageScope() { setUiLanguage(m_previous); }
 
 bool isAppLocked(void* appId) { return acrxDynamicLinker->isAppLocked(appId); }
 bool isAppMDIAware(void* appId) { return acrxDynamicLinker->isAppMDIAware(appId); }

@@ -16,8 +16,8 @@ enum class Kind { kLiteral, kDigit, kLetter, kNonAlnum, kAnyOne, kAnyRun, kSet }
 struct Token {
     Kind kind = Kind::kLiteral;
     wchar_t literal = 0;
-    bool negated = false;                               // kSet: [~...]
-    std::vector<std::pair<wchar_t, wchar_t>> ranges;    // kSet: single members are lo == hi
+    bool negated = false;                             // kSet: [~...]
+    std::vector<std::pair<wchar_t, wchar_t>> ranges;  // kSet: single members are lo == hi
 };
 
 struct Alternative {
@@ -44,13 +44,20 @@ bool inSet(const Token& set, wchar_t c, bool ignoreCase) {
 
 bool matchesOne(const Token& token, wchar_t c, bool ignoreCase) {
     switch (token.kind) {
-        case Kind::kLiteral: return sameChar(token.literal, c, ignoreCase);
-        case Kind::kDigit: return cadhost::names::isDigit(c);
-        case Kind::kLetter: return cadhost::names::isLetter(c);
-        case Kind::kNonAlnum: return !cadhost::names::isDigit(c) && !cadhost::names::isLetter(c);
-        case Kind::kAnyOne: return true;
-        case Kind::kSet: return inSet(token, c, ignoreCase);
-        case Kind::kAnyRun: return false;  // handled by the simulation
+        case Kind::kLiteral:
+            return sameChar(token.literal, c, ignoreCase);
+        case Kind::kDigit:
+            return cadhost::names::isDigit(c);
+        case Kind::kLetter:
+            return cadhost::names::isLetter(c);
+        case Kind::kNonAlnum:
+            return !cadhost::names::isDigit(c) && !cadhost::names::isLetter(c);
+        case Kind::kAnyOne:
+            return true;
+        case Kind::kSet:
+            return inSet(token, c, ignoreCase);
+        case Kind::kAnyRun:
+            return false;  // handled by the simulation
     }
     return false;
 }
@@ -121,10 +128,18 @@ std::vector<Alternative> compile(std::wstring_view pattern) {
                 // A trailing backquote has nothing to escape and stands for itself.
                 token.literal = i < pattern.size() ? pattern[i++] : c;
                 break;
-            case L'#': token.kind = Kind::kDigit; break;
-            case L'@': token.kind = Kind::kLetter; break;
-            case L'.': token.kind = Kind::kNonAlnum; break;
-            case L'?': token.kind = Kind::kAnyOne; break;
+            case L'#':
+                token.kind = Kind::kDigit;
+                break;
+            case L'@':
+                token.kind = Kind::kLetter;
+                break;
+            case L'.':
+                token.kind = Kind::kNonAlnum;
+                break;
+            case L'?':
+                token.kind = Kind::kAnyOne;
+                break;
             case L'*':
                 // Runs of stars are one star; dropping the rest keeps the state set small.
                 if (!alt.tokens.empty() && alt.tokens.back().kind == Kind::kAnyRun) continue;
@@ -133,7 +148,9 @@ std::vector<Alternative> compile(std::wstring_view pattern) {
             case L'[':
                 if (!parseSet(pattern, i, token)) token.literal = c;
                 break;
-            default: token.literal = c; break;
+            default:
+                token.literal = c;
+                break;
         }
         alt.tokens.push_back(std::move(token));
     }

@@ -8,7 +8,7 @@
 
 template <class T>
 class AcApDataManager : public AcApDocManagerReactor {
-public:
+  public:
     // Registers with the document manager, if there is one.
     AcApDataManager() {
         if (AcApDocManager* manager = acDocManagerPtr()) manager->addReactor(this);
@@ -28,13 +28,11 @@ public:
 
     // The document's data; a default-constructed T is made for a document seen for the first
     // time.
-    T& docData(AcApDocument* pDoc) {
-        return m_dataMap.try_emplace(pDoc).first->second;
-    }
+    T& docData(AcApDocument* pDoc) { return m_dataMap.try_emplace(pDoc).first->second; }
 
     // The current document's data.
     T& docData() { return docData(acDocManagerPtr()->curDocument()); }
 
-private:
+  private:
     std::map<AcApDocument*, T> m_dataMap;
 };

@@ -40,7 +40,7 @@ class AcEdUIContext;
 #define ACRX_CMD_NOBEDIT 0x02000000
 
 class AcEdCommand : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcEdCommand);
 
     AcRxFunctionPtr functionAddr() const { return m_function; }
@@ -52,7 +52,7 @@ public:
     int functionCode() const { return m_functionCode; }
     void* resourceHandle() const { return m_resourceHandle; }
 
-private:
+  private:
     friend class AcEdCommandStack;
     AcEdCommand() = default;
 
@@ -67,7 +67,7 @@ private:
 };
 
 class AcEdCommandStack : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcEdCommandStack);
 
     AcEdCommandStack();
@@ -99,7 +99,7 @@ public:
     // Moves a group to the top, so that its names win over equal names of other groups.
     Acad::ErrorStatus popGroupToTop(const ACHAR* groupName);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

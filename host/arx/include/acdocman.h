@@ -12,7 +12,7 @@ class AcDbDatabase;
 // One open drawing. Documents are made and destroyed by the host; a pointer stays valid until
 // the document manager has announced documentToBeDestroyed for it.
 class AcApDocument : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcApDocument);
 
     // The full path the drawing was opened from (empty for a new drawing).
@@ -27,7 +27,7 @@ public:
 
 // Notifications about documents. Every one does nothing unless a reactor overrides it.
 class AcApDocManagerReactor : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcApDocManagerReactor);
 
     virtual void documentCreateStarted(AcApDocument* docCreating) {}
@@ -46,7 +46,7 @@ public:
 // Walks the documents open when it was made, in the order they were opened. The caller
 // deletes it; it must not outlive a document it has not yet reached.
 class AcApDocumentIterator : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcApDocumentIterator);
 
     virtual bool done() const = 0;
@@ -55,7 +55,7 @@ public:
 };
 
 class AcApDocManager : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcApDocManager);
 
     // The document commands and messages work on; null when none is open.

@@ -8,7 +8,7 @@
 #include "rxobject.h"
 
 class AcRxDictionary : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcRxDictionary);
 
     // The object stored under key (keys compare exactly), or null when there is none.

@@ -7,7 +7,7 @@
 #include "rxobject.h"
 
 class AcRxDynamicLinker : public AcRxObject {
-public:
+  public:
     ACRX_DECLARE_MEMBERS(AcRxDynamicLinker);
 
     // A module is locked (the host will not unload it at run time) until it unlocks itself.
@@ -21,7 +21,7 @@ public:
     bool registerAppNotMDIAware(void* appId) const;
     bool isAppMDIAware(void* appId) const;
 
-private:
+  private:
     // The linker is the host's; its records change through the const interface the host gives.
     mutable std::set<void*> m_unlocked;
     mutable std::set<void*> m_mdiAware;

@@ -23,6 +23,9 @@ Acad::ErrorStatus acrxUnregisterApp(const ACHAR* appName, bool dwgU = false);
 // Rebuilds the runtime class tree after classes were added; the host's classes are static,
 // so there is nothing to rebuild, but modules call it as the host expects.
 void acrxBuildClassHierarchy();
+// Withdraws a module's runtime class when the module unloads. The host's class descriptors
+// live as long as the code that defines them, so this only forgets the class.
+void deleteAcRxClass(AcRxClass* pClassObj);
 
 bool acrxUnlockApplication(void* appId);
 bool acrxRegisterAppMDIAware(void* appId);

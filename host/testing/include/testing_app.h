@@ -43,6 +43,20 @@ std::vector<RegisteredApp> registeredApps();
 RegisteredApp registeredApp(const std::wstring& name);
 std::size_t lispFunctionCount();
 
+// ---- Language ----
+// The host's user interface language, which decides the texts modules load from their string
+// tables (0x409 English, 0x407 German). Restores the previous one when it goes out of scope.
+class UiLanguageScope {
+  public:
+    explicit UiLanguageScope(unsigned short language);
+    ~UiLanguageScope();
+    UiLanguageScope(const UiLanguageScope&) = delete;
+    UiLanguageScope& operator=(const UiLanguageScope&) = delete;
+
+  private:
+    unsigned short m_previous;
+};
+
 // ---- Dynamic linker ----
 bool isAppLocked(void* appId);
 bool isAppMDIAware(void* appId);

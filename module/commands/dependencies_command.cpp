@@ -1,0 +1,4 @@
+// The dependency listing command.
+#include "commands/commands.h"
+
+void getDependenciesCommand() {}

@@ -1,0 +1,4 @@
+// The referenced-document replacement command.
+#include "commands/commands.h"
+
+void replaceReferencedDocumentCommand() {}
