@@ -1,0 +1,212 @@
+// CStdioFile: Windows text mode, the ANSI code page, and what a failed write leaves behind.
+#include <afx.h>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+class StdioFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = ::testing::TempDir() + "stdio_file_test_" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ::mkdir(m_dir.c_str(), 0777);
+    }
+    void TearDown() override {
+        for (const std::string& name : entries()) ::unlink((m_dir + "/" + name).c_str());
+        ::rmdir(m_dir.c_str());
+    }
+
+    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+    CString widePath(const std::string& name) const { return CString(path(name).c_str()); }
+
+    void writeBytes(const std::string& name, const std::string& bytes) {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    std::string readBytes(const std::string& name) {
+        std::ifstream in(path(name), std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    bool exists(const std::string& name) { return ::access(path(name).c_str(), F_OK) == 0; }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        if (DIR* d = opendir(m_dir.c_str())) {
+            while (dirent* e = readdir(d)) {
+                std::string n = e->d_name;
+                if (n != "." && n != "..") names.push_back(n);
+            }
+            closedir(d);
+        }
+        return names;
+    }
+    std::vector<std::wstring> readLines(const std::string& name, UINT flags = CFile::modeRead | CFile::typeText) {
+        CStdioFile file;
+        EXPECT_TRUE(file.Open(widePath(name), flags));
+        std::vector<std::wstring> lines;
+        CString line;
+        while (file.ReadString(line)) lines.emplace_back(line.GetString());
+        EXPECT_TRUE(line.IsEmpty());
+        file.Close();
+        return lines;
+    }
+
+    std::string m_dir;
+};
+
+using Lines = std::vector<std::wstring>;
+
+TEST_F(StdioFileTest, ReadsCrLfAndLfAsLineEnds) {
+    struct Case {
+        std::string bytes;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"a\r\nb\r\n", {L"a", L"b"}},
+        {"a\nb\n", {L"a", L"b"}},
+        {"x\r\ny\nz", {L"x", L"y", L"z"}},
+        {"\n\r\n", {L"", L""}},
+        {"lone\rcr\n", {L"lone\rcr"}},
+        {"", {}},
+        {"Gr\xF6\xDF" "e\r\n", {L"Größe"}},
+        {"before\x1A" "after\n", {L"before"}},  // Ctrl-Z ends a text file
+    };
+    for (const Case& c : cases) {
+        writeBytes("in.txt", c.bytes);
+        EXPECT_EQ(c.lines, readLines("in.txt")) << c.bytes;
+    }
+    writeBytes("bin.txt", "a\r\nb");
+    EXPECT_EQ((Lines{L"a\r", L"b"}), readLines("bin.txt", CFile::modeRead | CFile::typeBinary));
+}
+
+TEST_F(StdioFileTest, ReadsIntoABufferKeepingTheLineEnd) {
+    writeBytes("in.txt", "abcdef\r\ngh\n");
+    CStdioFile file(widePath("in.txt"), CFile::modeRead | CFile::typeText);
+    wchar_t buffer[5];
+    EXPECT_STREQ(L"abcd", file.ReadString(buffer, 5));
+    EXPECT_STREQ(L"ef\n", file.ReadString(buffer, 5));
+    EXPECT_STREQ(L"gh\n", file.ReadString(buffer, 5));
+    EXPECT_EQ(nullptr, file.ReadString(buffer, 5));
+}
+
+TEST_F(StdioFileTest, WritesCrLfInTheAnsiCodePage) {
+    CStdioFile file;
+    ASSERT_TRUE(file.Open(widePath("out.txt"), 0x5001));  // create | write | text
+    file.WriteString(L"first\n");
+    file.WriteString(L"Größe €");
+    file.WriteString(L"\n");
+    file.Close();
+    EXPECT_EQ("first\r\nGr\xF6\xDF" "e \x80\r\n", readBytes("out.txt"));
+    EXPECT_EQ((std::vector<std::string>{"out.txt"}), entries());
+
+    // Binary mode writes the line end as given; modeNoTruncate keeps what is there.
+    CStdioFile append;
+    ASSERT_TRUE(append.Open(widePath("out.txt"), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
+                                                     CFile::typeBinary));
+    append.SeekToEnd();
+    append.WriteString(L"raw\n");
+    append.Close();
+    EXPECT_EQ("first\r\nGr\xF6\xDF" "e \x80\r\nraw\n", readBytes("out.txt"));
+}
+
+TEST_F(StdioFileTest, CreateReplacesAnExistingFileOnlyWhenClosed) {
+    writeBytes("out.txt", "old contents\r\n");
+    {
+        CStdioFile file(widePath("out.txt"), 0x5001);
+        file.WriteString(L"new\n");
+        EXPECT_EQ("old contents\r\n", readBytes("out.txt"));
+    }  // the destructor closes, as in MFC
+    EXPECT_EQ("new\r\n", readBytes("out.txt"));
+}
+
+TEST_F(StdioFileTest, UnrepresentableCharacterFailsAndLeavesTheTargetAlone) {
+    writeBytes("old.txt", "previous\r\n");
+    for (const char* name : {"old.txt", "fresh.txt"}) {
+        SCOPED_TRACE(name);
+        CStdioFile file;
+        ASSERT_TRUE(file.Open(widePath(name), 0x5001));
+        file.WriteString(L"C:\\ok.dwg\n");
+        int cause = -1;
+        try {
+            file.WriteString(L"C:\\Łódź.dwg\n");
+        } catch (CFileException* e) {
+            cause = e->m_cause;
+            EXPECT_EQ(widePath(name), e->m_strFileName);
+            wchar_t message[256];
+            EXPECT_TRUE(e->GetErrorMessage(message, 256));
+            EXPECT_NE(nullptr, std::wcsstr(message, widePath(name)));
+            e->Delete();
+        }
+        EXPECT_EQ(CFileException::invalidFile, cause);
+        file.Close();  // already reported: no second exception
+    }
+    EXPECT_EQ("previous\r\n", readBytes("old.txt"));
+    EXPECT_FALSE(exists("fresh.txt"));
+    EXPECT_EQ((std::vector<std::string>{"old.txt"}), entries());  // no temporary file left
+}
+
+TEST_F(StdioFileTest, AbortDropsTheNewContents) {
+    writeBytes("out.txt", "keep\r\n");
+    CStdioFile file(widePath("out.txt"), 0x5001);
+    file.WriteString(L"partial");
+    file.Abort();
+    EXPECT_EQ("keep\r\n", readBytes("out.txt"));
+    EXPECT_EQ(1u, entries().size());
+}
+
+TEST_F(StdioFileTest, OpenFailuresFillTheException) {
+    struct Case {
+        std::string name;
+        UINT flags;
+        int cause;
+    };
+    ::mkdir(path("folder").c_str(), 0777);
+    const Case cases[] = {
+        {"missing.txt", CFile::modeRead | CFile::typeText, CFileException::fileNotFound},
+        {"no/such/folder.txt", 0x5001, CFileException::fileNotFound},
+        {"folder", 0x5001, CFileException::accessDenied},
+        {"folder", CFile::modeWrite, CFileException::accessDenied},
+    };
+    for (const Case& c : cases) {
+        CStdioFile file;
+        CFileException error;
+        EXPECT_FALSE(file.Open(widePath(c.name), c.flags, &error)) << c.name;
+        EXPECT_EQ(c.cause, error.m_cause) << c.name;
+        EXPECT_EQ(widePath(c.name), error.m_strFileName);
+        EXPECT_FALSE(file.IsOpen());
+    }
+    CStdioFile file;
+    EXPECT_FALSE(file.Open(L"", CFile::modeRead));
+    int cause = -1;
+    try {
+        CStdioFile thrower(widePath("missing.txt"), CFile::modeRead);
+    } catch (CFileException* e) {
+        cause = e->m_cause;
+        e->Delete();
+    }
+    EXPECT_EQ(CFileException::fileNotFound, cause);
+    ::rmdir(path("folder").c_str());
+}
+
+TEST_F(StdioFileTest, TakesBackslashesInPaths) {
+    writeBytes("in.txt", "line\r\n");
+    CString windowsStyle = widePath("in.txt");
+    windowsStyle.Replace(L'/', L'\\');
+    CStdioFile file;
+    ASSERT_TRUE(file.Open(windowsStyle, CFile::modeRead | CFile::shareDenyNone));
+    CString line;
+    EXPECT_TRUE(file.ReadString(line));
+    EXPECT_EQ(L"line", line);
+    EXPECT_EQ(L"in.txt", file.GetFileName());
+    EXPECT_EQ(6u, file.GetLength());
+}
+
+}  // namespace
