@@ -19,9 +19,9 @@
 namespace cadhost {
 
 struct KeywordSpec {
-    std::wstring word;         // the keyword as returned (no comma part)
-    size_t abbrevStart = 0;    // where the required abbreviation begins in word
-    size_t abbrevLength = 0;   // 0: only the full word is accepted
+    std::wstring word;        // the keyword as returned (no comma part)
+    size_t abbrevStart = 0;   // where the required abbreviation begins in word
+    size_t abbrevLength = 0;  // 0: only the full word is accepted
 };
 
 class KeywordList {

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 #include <cwchar>
-#include <new>
 #include <map>
+#include <new>
 
 #include "adscodes.h"
 
@@ -71,7 +71,9 @@ std::wstring currentFolder() {
     // Folder names are bytes; the platform layer's conversions are not ours to reach, and a
     // default folder only needs to be readable, so bytes above ASCII map one to one.
     std::wstring out;
-    for (const char* p = buffer; *p; ++p) out += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    for (const char* p = buffer; *p; ++p) {
+        out += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    }
     if (out.empty() || out.back() != L'/') out += L'/';
     return out;
 }

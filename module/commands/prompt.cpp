@@ -76,8 +76,8 @@ CPrompt::CPrompt(LPCTSTR prompt, int32_t flags, LPCTSTR localKeywords, LPCTSTR g
 CPromptKeyWord::CPromptKeyWord(LPCTSTR prompt, LPCTSTR localKeywords, LPCTSTR globalKeywords)
     : CPrompt(prompt, RSG_NONULL, localKeywords, globalKeywords) {}
 
-CPromptKeyWordDef::CPromptKeyWordDef(LPCTSTR prompt, LPCTSTR defaultKeyword,
-                                     LPCTSTR localKeywords, LPCTSTR globalKeywords)
+CPromptKeyWordDef::CPromptKeyWordDef(LPCTSTR prompt, LPCTSTR defaultKeyword, LPCTSTR localKeywords,
+                                     LPCTSTR globalKeywords)
     : CPromptKeyWord(prompt, localKeywords, globalKeywords), m_default(defaultKeyword) {
     // Enter must reach us to select the default.
     m_flags = 0;
@@ -162,8 +162,7 @@ int32_t CPromptFile::DoPrompt() {
             return kPromptOk;
         }
         acutPrintf(L" A file with this name already exists.");
-        CPromptKeyWordDef question(L"Do you want to replace it? <N>", L"No", L"Nein Ja",
-                                   L"No Yes");
+        CPromptKeyWordDef question(L"Do you want to replace it? <N>", L"No", L"Nein Ja", L"No Yes");
         if (question.DoPrompt() != kPromptOk) return kPromptFailed;
         if (_wcsicmp(question.GetResult(), L"Yes") == 0) {
             m_result = name;

@@ -26,10 +26,10 @@ public:
     LPCTSTR GetResult() const { return m_result; }
 
 protected:
-    CString m_prompt;     // shown on the command line
-    CString m_keywords;   // handed to acedInitGet; empty for file prompts
-    int32_t m_flags;      // acedInitGet bits, or the file dialog's flags
-    int32_t m_lastStatus; // host code of the last input call; RTNORM until one ran
+    CString m_prompt;      // shown on the command line
+    CString m_keywords;    // handed to acedInitGet; empty for file prompts
+    int32_t m_flags;       // acedInitGet bits, or the file dialog's flags
+    int32_t m_lastStatus;  // host code of the last input call; RTNORM until one ran
     CString m_result;
 };
 

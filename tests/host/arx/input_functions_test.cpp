@@ -90,9 +90,9 @@ TEST(AcedGetKwordTest, LocalAndGlobalWords) {
         const wchar_t* result;
     };
     const Case cases[] = {
-        {L"Ja", RTNORM, L"Yes"},  {L"j", RTNORM, L"Yes"},     {L"nein", RTNORM, L"No"},
-        {L"_Yes", RTNORM, L"Yes"}, {L"_n", RTNORM, L"No"},    {L"", RTNONE, L""},
-        {L"^C", RTCAN, L""},      {L"Ja bitte", RTNORM, L"Yes"},
+        {L"Ja", RTNORM, L"Yes"},   {L"j", RTNORM, L"Yes"},        {L"nein", RTNORM, L"No"},
+        {L"_Yes", RTNORM, L"Yes"}, {L"_n", RTNORM, L"No"},        {L"", RTNONE, L""},
+        {L"^C", RTCAN, L""},       {L"Ja bitte", RTNORM, L"Yes"},
     };
     for (const Case& c : cases) {
         InputSession session({c.answer});

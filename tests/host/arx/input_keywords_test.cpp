@@ -86,10 +86,9 @@ TEST(KeywordListTest, MatchReturnsTheGlobalWord) {
         const wchar_t* result;  // null: not a keyword
     };
     const Case cases[] = {
-        {L"Ja", L"Yes"},   {L"j", L"Yes"},       {L"NEIN", L"No"},  {L"n", L"No"},
-        {L"_Yes", L"Yes"}, {L"_y", L"Yes"},      {L"_no", L"No"},   {L"Yes", nullptr},
-        {L"No", nullptr},  {L"_Ja", nullptr},    {L"_", nullptr},   {L"Jaa", nullptr},
-        {L"", nullptr},
+        {L"Ja", L"Yes"}, {L"j", L"Yes"},    {L"NEIN", L"No"},  {L"n", L"No"},    {L"_Yes", L"Yes"},
+        {L"_y", L"Yes"}, {L"_no", L"No"},   {L"Yes", nullptr}, {L"No", nullptr}, {L"_Ja", nullptr},
+        {L"_", nullptr}, {L"Jaa", nullptr}, {L"", nullptr},
     };
     for (const Case& c : cases) {
         const std::optional<std::wstring> got = list.match(c.input);

@@ -258,11 +258,11 @@ TEST(CPromptFileTest, CancelAtEveryStageFails) {
         std::vector<std::wstring> answers;
     };
     const Case cases[] = {
-        {L"0", {L"^C"}},            // typed prompt
-        {L"1", {L"^C"}},            // dialog
-        {L"0", {L"~", L"^C"}},      // dialog opened from the typed prompt
-        {L"1", {L"~", L"^C"}},      // typed prompt reached from the dialog
-        {L"0", {}},                 // answers ran out
+        {L"0", {L"^C"}},        // typed prompt
+        {L"1", {L"^C"}},        // dialog
+        {L"0", {L"~", L"^C"}},  // dialog opened from the typed prompt
+        {L"1", {L"~", L"^C"}},  // typed prompt reached from the dialog
+        {L"0", {}},             // answers ran out
     };
     for (const Case& c : cases) {
         InputSession session;
@@ -288,7 +288,7 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
         {{L"Ja"}, kPromptOk, existing},
         {{L"_Yes"}, kPromptOk, existing},
         {{L"j"}, kPromptOk, existing},
-        {{L"", fresh}, kPromptOk, fresh},        // Enter: No, ask again
+        {{L"", fresh}, kPromptOk, fresh},  // Enter: No, ask again
         {{L"Nein", fresh}, kPromptOk, fresh},
         {{L"_No", existing, L"Ja"}, kPromptOk, existing},
         {{L"Yes", L"Ja"}, kPromptOk, existing},  // "Yes" untranslated is no keyword here
