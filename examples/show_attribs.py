@@ -10,11 +10,18 @@ numbers pages; references in drawing order. References linked as a title
 border of the Mechanical toolset (GENIUS_GENOREF_13 data) are marked.
 Reads with ezdxf: run with Debian's /usr/bin/python3.
 """
+import re
 import sys
 
 import ezdxf
 
 GENOREF = "GENIUS_GENOREF_13"
+
+
+def unescape(text):
+    """Texts of drawings before R2007 hold \\U+XXXX for characters their code
+    page lacks; ezdxf leaves them as they are."""
+    return re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), text)
 
 
 def block_name(doc, insert):
@@ -50,7 +57,8 @@ def collect(path):
                 mark = "  [Mechanical link %s]" % (link[0] if link else "?")
             if ins.dxf.invisible:
                 mark += "  [invisible]"
-            refs[(lay.name, name, n)] = (mark, [(a.dxf.tag, a.dxf.text) for a in ins.attribs])
+            refs[(lay.name, name, n)] = (mark, [(unescape(a.dxf.tag), unescape(a.dxf.text))
+                                                for a in ins.attribs])
     return header, refs
 
 

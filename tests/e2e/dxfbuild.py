@@ -24,6 +24,7 @@ Output is deterministic: equal calls give byte-identical files.
 import difflib
 import io
 import os
+import re
 import uuid
 from xml.sax.saxutils import escape, quoteattr
 
@@ -421,11 +422,15 @@ def save(doc, path):
     doc.write(stream)
     hidden = {e.dxf.handle for e in doc.entitydb.values()
               if e.dxf.hasattr("invisible") and e.dxf.invisible}
-    text = _as_autocad_writes(stream.getvalue(), hidden)
+    data = doc.encode(_as_autocad_writes(stream.getvalue(), hidden))
+    if doc.dxfversion <= const.DXF2004:
+        # Characters outside the code page: ezdxf escapes them in lower-case
+        # hex (\U+03a9), AutoCAD in upper case (\U+03A9).
+        data = re.sub(rb"\\U\+([0-9a-fA-F]{4})", lambda m: b"\\U+" + m.group(1).upper(), data)
     folder = os.path.dirname(os.path.abspath(path))
     os.makedirs(folder, exist_ok=True)
     with open(path, "wb") as f:
-        f.write(doc.encode(text))
+        f.write(data)
     return path
 
 
@@ -674,12 +679,19 @@ def effective_block_name(doc, insert):
     return name
 
 
+def _unescape(text):
+    # \U+XXXX stands for a character the file's code page lacks (any case
+    # of hex digits: other writers use lower case); ezdxf leaves it as is.
+    return re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), text)
+
+
 def dump_attribs(path_or_doc, blocks=None):
     """Every attribute of every block reference placed directly on a layout:
     (layout, block, n, tag, text) tuples, layouts in block-table order,
     references in drawing order, n counting the references of that block on
     that layout from 0. block is the effective name (upper case); `blocks`
-    restricts the dump to these names (any case).
+    restricts the dump to these names (any case). Tags and texts come with
+    \\U+XXXX escapes decoded, as the host hands them out.
     """
     doc = read(path_or_doc)
     wanted = {b.upper() for b in blocks} if blocks else None
@@ -692,7 +704,8 @@ def dump_attribs(path_or_doc, blocks=None):
                 continue
             seen[bname] = seen.get(bname, -1) + 1
             for att in ins.attribs:
-                rows.append((lay.name, bname, seen[bname], att.dxf.tag, att.dxf.text))
+                rows.append((lay.name, bname, seen[bname], _unescape(att.dxf.tag),
+                             _unescape(att.dxf.text)))
     return rows
 
 
@@ -704,14 +717,14 @@ def attribs(path_or_doc, layout_name, block, n=0):
 
 def xref_paths(path_or_doc):
     """(block name, stored path, block flags) of every external reference
-    block, in block-table order; paths exactly as stored."""
+    block, in block-table order; paths as stored (\\U+XXXX decoded)."""
     doc = read(path_or_doc)
     out = []
     for rec in doc.block_records:
         blk = doc.blocks.get(rec.dxf.name)
         flags = blk.block.dxf.flags
         if flags & const.BLK_XREF:
-            out.append((rec.dxf.name, blk.block.dxf.get("xref_path", ""), flags))
+            out.append((rec.dxf.name, _unescape(blk.block.dxf.get("xref_path", "")), flags))
     return out
 
 

@@ -147,6 +147,22 @@ class AttributeBlockTest(Scratch):
         self.assertEqual(len(b.revision_tags(4)), 16)
         self.assertEqual(b.revision_tags(4)[-1], "DM_REV_USER_3")
 
+    def test_older_version_escapes_what_its_code_page_lacks(self):
+        doc = b.new_drawing("R2004")
+        b.define_title_block(doc, "TB")
+        b.insert_block(doc, b.MODEL, "TB", {"DM_TITLE": "Welle Ω ä"})
+        path = self.save_clean(doc)
+        with open(path, "rb") as f:
+            self.assertIn(b"Welle \\U+03A9 \xe4", f.read())
+        self.assertEqual(b.attribs(path, b.MODEL, "TB")["DM_TITLE"], "Welle Ω ä")
+        # Other writers escape in lower case; readers decode both.
+        with open(path, "rb") as f:
+            data = f.read().replace(b"\\U+03A9", b"\\U+03a9")
+        lower = self.path("lower.dxf")
+        with open(lower, "wb") as f:
+            f.write(data)
+        self.assertEqual(b.attribs(lower, b.MODEL, "TB")["DM_TITLE"], "Welle Ω ä")
+
     def test_older_version_keeps_umlauts(self):
         doc = b.new_drawing("R2000")
         b.define_title_block(doc, "TB")
