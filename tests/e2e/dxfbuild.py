@@ -13,6 +13,7 @@ Drawings
 Companion files (.qdx), settings files (.ini), replacements files
     revision, layout_relations, qdx_text, write_qdx, companion_path,
     ini_text, write_ini, write_replacements
+    write_managed_drawing: drawing, companion file and settings file at once
 Readers
     read, layout_names, active_layout, effective_block_name, dump_attribs,
     attribs, xref_paths, raw_tags, tag_changes, audit_problems
@@ -629,6 +630,62 @@ def write_ini(path, sections=None, header=None, text=None, encoding="cp1252",
     """Write a settings file (ini_text, or `text`) in the PDM's code page, CR LF."""
     return _write_text(path, text if text is not None else ini_text(sections, header),
                        encoding, newline)
+
+
+# ------------------------------------------------------- managed drawings
+
+def write_managed_drawing(folder, name="drawing.dxf", layouts=("Layout1",), active=MODEL,
+                          title_layouts=None, revision_layouts=None, document=None,
+                          revisions=(), layout_objects=None, settings=None,
+                          attribute_map=None, title_tags=TITLE_TAGS, version="R2018",
+                          managed=True):
+    """A drawing with its companion file and settings file, as a PDM leaves
+    them for cadhost to open; returns {"drawing", "qdx", "ini": paths}.
+
+    The drawing has the paper layouts `layouts` (block-table order) with
+    `active` open, a title block "TB" (tags `title_tags`, texts "-") on each
+    of `title_layouts` and a revision table "REVTABLE" (4 rows) on each of
+    `revision_layouts` (both default: model space and every paper layout).
+    The settings file names TB and REVTABLE and holds `attribute_map`
+    ({property: "TAGS"}); the companion file holds `settings`
+    ({"autocad.*": value}), `document` (default dm_title P-100 and the
+    highest revision number), `revisions` and one layout object per entry of
+    `layout_objects` ({layout name: properties}; titled "<dm_title>/<layout>"
+    unless the properties say otherwise). managed=False writes no companion
+    file.
+    """
+    every = [MODEL] + list(layouts)
+    doc = new_drawing(version)
+    set_layouts(doc, layouts, active=active)
+    define_title_block(doc, "TB", title_tags)
+    define_revision_block(doc, "REVTABLE", rows=4)
+    for lay in every if title_layouts is None else title_layouts:
+        insert_block(doc, lay, "TB", at=(230, 10))
+    for lay in every if revision_layouts is None else revision_layouts:
+        insert_block(doc, lay, "REVTABLE", at=(230, 60))
+    drawing = save(doc, os.path.join(folder, name))
+    ini = os.path.join(os.path.abspath(folder), os.path.splitext(name)[0] + "_settings.ini")
+    write_ini(ini, [("TITLE_BLOCK", {"1": "TB"}),
+                    ("ATTRIBUTE_MAP", dict(attribute_map or {})),
+                    ("REVISION_BLOCK", {"1": "REVTABLE"})])
+    paths = {"drawing": drawing, "ini": ini, "qdx": companion_path(drawing)}
+    if not managed:
+        paths["qdx"] = None
+        return paths
+    revisions = list(revisions)
+    if document is None:
+        document = {"dm_title": "P-100"}
+        if revisions:
+            document["dm_revisionno"] = revisions[-1]["dm_revisionno"]
+    title = dict(_items(document)).get("dm_title", "")
+    relations = []
+    for lay, props in (layout_objects or {}).items():
+        record = {"dm_title": "%s/%s" % (title, lay)}
+        record.update(props)
+        relations.append((record, None))
+    write_qdx(paths["qdx"], config=ini, settings=settings or {}, document=document,
+              revisions=revisions, relations=relations)
+    return paths
 
 
 # -------------------------------------------------------------------- readers

@@ -351,6 +351,43 @@ class TagChangesTest(Scratch):
             b.raw_tags(odd)
 
 
+class ManagedDrawingTest(Scratch):
+    def test_drawing_companion_and_settings_fit_together(self):
+        paths = b.write_managed_drawing(
+            self.dir, "p.dxf", layouts=["Sheet1", "Sheet2"], active="Sheet2",
+            title_layouts=["Sheet1", "Sheet2"], revision_layouts=["Sheet2"],
+            revisions=[b.revision(1, "A", "x", "d", "u"), b.revision(2, "B", "y", "d", "u")],
+            layout_objects={"Sheet2": {"massstab": "1:5"}},
+            settings={"autocad.updatealltitleblock": "1"},
+            attribute_map={"dm_title": "BENENNUNG*"})
+        self.assertEqual(b.audit_problems(paths["drawing"]), [])
+        self.assertEqual(b.active_layout(paths["drawing"]), "Sheet2")
+        self.assertEqual(sorted({(r[0], r[1]) for r in b.dump_attribs(paths["drawing"])}),
+                         [("Sheet1", "TB"), ("Sheet2", "REVTABLE"), ("Sheet2", "TB")])
+        with open(paths["qdx"], "rb") as f:
+            root = ET.fromstring(f.read().split(b"?>", 1)[1].decode("cp1252"))
+        self.assertEqual(root.find("config").text, paths["ini"])
+        self.assertTrue(os.path.isabs(paths["ini"]))
+        self.assertEqual(root.find("document").attrib, {"dm_title": "P-100", "dm_revisionno": "2"})
+        self.assertEqual(root.find("settings").get("autocad.updatealltitleblock"), "1")
+        (rel,) = root.find("relations")
+        self.assertEqual(rel.attrib, {"dm_title": "P-100/Sheet2", "massstab": "1:5"})
+        with open(paths["ini"], "rb") as f:
+            ini = f.read()
+        self.assertIn(b"[TITLE_BLOCK]\r\n1=TB\r\n", ini)
+        self.assertIn(b"[ATTRIBUTE_MAP]\r\ndm_title=BENENNUNG*\r\n", ini)
+        self.assertIn(b"[REVISION_BLOCK]\r\n1=REVTABLE\r\n", ini)
+
+    def test_defaults_cover_every_layout_and_unmanaged_has_no_companion(self):
+        paths = b.write_managed_drawing(self.dir, "u.dxf", managed=False)
+        self.assertIsNone(paths["qdx"])
+        self.assertFalse(os.path.exists(b.companion_path(paths["drawing"])))
+        self.assertEqual(sorted({(r[0], r[1]) for r in b.dump_attribs(paths["drawing"])}),
+                         [("Layout1", "REVTABLE"), ("Layout1", "TB"),
+                          ("Model", "REVTABLE"), ("Model", "TB")])
+        self.assertTrue(os.path.exists(paths["ini"]))
+
+
 BUILD_ALL_KINDS = """
 import sys
 import dxfbuild as b
