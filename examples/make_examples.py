@@ -418,7 +418,7 @@ def _multi_qdx(b):
     ]
     return b.qdx_text(
         comment="PDM-Begleitdatei, geschrieben beim Auschecken",
-        config=CONFIG_PATH,
+        config=CONFIG_PATH, config_own_line=True,
         settings=[("autocad.updatealltitleblock", "1"), ("autocad.multilayout", "1"),
                   ("autocad.revision.count", "4"), ("autocad.revision.first", "0"),
                   ("autocad.titlebordermode", "0"), ("autocad.saveformat", "2018")],

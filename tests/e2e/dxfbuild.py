@@ -530,14 +530,17 @@ def _revisions(revs, indent):
 
 def qdx_text(document=None, revisions=None, relations=None, settings=None, config=None,
              bomhead=None, positions=None, root="pdm",
-             declaration='<?xml version="1.0" encoding="ISO-8859-1"?>', comment=None):
+             declaration='<?xml version="1.0" encoding="ISO-8859-1"?>', comment=None,
+             config_own_line=False):
     """The text of a PDM companion file, element for element as a PDM writes it.
 
     Property sets (document, settings, each revision, bomhead, each
     position) are dicts or lists of (name, value) pairs, written as
     attributes in that order. relations is a list of (properties,
     revisions) pairs (revisions may be None: no <revisions> element).
-    config is the settings file path, written as the text of <config>.
+    config is the settings file path, written as the text of <config>
+    (on its own indented line with config_own_line, as some PDMs do; XML
+    readers that condense white space take the path without it).
     Arguments left None leave their element out. Edit the returned text
     for malformed variants.
     """
@@ -547,7 +550,9 @@ def qdx_text(document=None, revisions=None, relations=None, settings=None, confi
     if comment:
         lines.append("<!-- %s -->" % comment)
     lines.append("<%s>" % root)
-    if config is not None:
+    if config is not None and config_own_line:
+        lines += ["  <config>", "    " + escape(config), "  </config>"]
+    elif config is not None:
         lines.append("  <config>%s</config>" % escape(config))
     if settings is not None:
         lines += _element("settings", settings, "  ")

@@ -461,6 +461,10 @@ class CompanionFileTest(Scratch):
         self.assertEqual([p.get("pos") for p in root.find("bomtable/positions")], ["1", "2"])
         self.assertEqual(root.find("bomtable/bomhead").get("dm_title"), "Getriebe")
 
+    def test_config_on_its_own_line(self):
+        data = self.write(config="/a b/s.ini", config_own_line=True)
+        self.assertIn(b"<pdm>\r\n  <config>\r\n    /a b/s.ini\r\n  </config>\r\n", data)
+
     def test_absent_parts_leave_their_elements_out(self):
         data = self.write(document={"dm_title": "X"}, root="x", declaration=None)
         root = ET.fromstring(data)
