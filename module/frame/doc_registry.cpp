@@ -2,6 +2,7 @@
 #include "frame/doc_registry.h"
 
 #include <acdocman.h>
+#include <afx.h>
 #include <acutads.h>
 #include <dbapserv.h>
 
@@ -22,9 +23,9 @@ void onDocumentLoaded() {
     CDocData& data = DocVars.docData(doc);
     data.load(db, fileName, 1, 1);
     if (data.isManaged()) {
-        // TITLE BLOCK UPDATE NOT WIRED YET: the update of a managed drawing (under the wait
-        // cursor, updateAllTitleBlocks(db)) arrives with its own change. Until then a managed
-        // drawing is read and nothing is printed.
+        // The cursor comes back on every way out, also when the update raises.
+        CWaitCursor wait;
+        data.updateAllTitleBlocks(db);
         return;
     }
     acutPrintf(L"\n");
