@@ -199,6 +199,36 @@ class ExpectedResultTest(unittest.TestCase):
                     self.assertNotEqual(want[key], now[key][1])
 
 
+class ShowAttribsTest(Scratch):
+    def run_show(self, *args):
+        return subprocess.run([sys.executable, os.path.join(EXAMPLES, "show_attribs.py")]
+                              + list(args), capture_output=True, text=True)
+
+    def test_changes_against_the_backup(self):
+        doc = b.read(SINGLE)
+        (title,) = [i for i in doc.modelspace().query("INSERT") if i.dxf.name == "SCHRIFTFELD_A4"]
+        for att in title.attribs:
+            if att.dxf.tag == "BENENNUNG1":
+                att.dxf.text = "Lagerdeckel groß"
+        changed = b.save(doc, os.path.join(self.dir, "new.dxf"))
+        result = self.run_show(changed, SINGLE)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertIn("Model  SCHRIFTFELD_A4 #1", lines)
+        self.assertIn("    BENENNUNG1         -  ->  Lagerdeckel groß", lines)
+        self.assertEqual(len([x for x in lines if "->" in x]), 1)
+        self.assertTrue(any(x.startswith("    unchanged: BENENNUNG2 ZEICHNUNGSNR") for x in lines))
+        same = self.run_show(SINGLE, SINGLE)
+        self.assertIn("    no attribute changed", same.stdout.splitlines())
+
+    def test_unreadable_drawing_is_an_error_naming_it(self):
+        missing = os.path.join(self.dir, "missing.dxf")
+        result = self.run_show(missing)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("missing.dxf", result.stderr)
+        self.assertEqual(self.run_show().returncode, 2)
+
+
 class PlaceTest(Scratch):
     def run_place(self, folder):
         return subprocess.run([sys.executable, os.path.join(EXAMPLES, "make_examples.py"),
