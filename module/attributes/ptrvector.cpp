@@ -1,6 +1,7 @@
 // Storage of the owning pointer vectors: 64 slots to start, 64 more whenever it is full.
 #include "attributes/ptrvector.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -13,7 +14,8 @@ void** newSlots(std::int64_t count) {
 
 }  // namespace
 
-PtrVector::PtrVector() : m_capacity(kGrowBy), m_items(newSlots(kGrowBy)), m_count(0) {}
+PtrVector::PtrVector()
+    : m_capacity(kGrowBy), m_items(newSlots(kGrowBy)), m_count(0), m_allocated(kGrowBy) {}
 
 PtrVector::~PtrVector() { delete[] m_items; }
 
@@ -27,10 +29,14 @@ void PtrVector::Insert(std::int64_t index, void* item) {
     if (index < 0) index = 0;
     if (index > m_count) index = m_count;
     if (m_count == m_capacity) {
-        void** grown = newSlots(m_capacity + kGrowBy);
-        std::memcpy(grown, m_items, sizeof(void*) * static_cast<std::size_t>(m_count));
-        delete[] m_items;
-        m_items = grown;
+        if (m_capacity + kGrowBy > m_allocated) {
+            const std::int64_t size = std::max(m_capacity + kGrowBy, m_allocated * 2);
+            void** grown = newSlots(size);
+            std::memcpy(grown, m_items, sizeof(void*) * static_cast<std::size_t>(m_count));
+            delete[] m_items;
+            m_items = grown;
+            m_allocated = size;
+        }
         m_capacity += kGrowBy;
     }
     std::memmove(m_items + index + 1, m_items + index,
@@ -55,4 +61,5 @@ void PtrVector::Reset() {
     m_items = fresh;
     m_capacity = kGrowBy;
     m_count = 0;
+    m_allocated = kGrowBy;
 }

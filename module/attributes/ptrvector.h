@@ -1,9 +1,11 @@
 // Owning vectors of pointers: the untyped PtrVector, the typed TPtrVector<T> and the
 // insertion-ordered TPtrOrderedVector<T> that the attribute association list derives from.
 //
-// Storage starts with 64 slots and grows by 64. Indexed access checks the index against the
+// The capacity starts at 64 slots and grows by 64. Indexed access checks the index against the
 // capacity (not the count) and throws the narrow text "Bounds Error": this is a guard against
 // programming errors, not a report. Slots between the count and the capacity hold null.
+// The memory behind the slots grows geometrically, so that long lists do not copy themselves
+// every 64 insertions; the capacity that indexes are checked against is unaffected.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +34,7 @@ private:
     std::int64_t m_capacity;
     void** m_items;
     std::int64_t m_count;
+    std::int64_t m_allocated;  // slots of memory behind m_items, at least m_capacity
 };
 
 // T needs bool IsEqual(const T&) const. The vector owns its items: it deletes them when it is

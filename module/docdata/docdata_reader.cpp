@@ -24,9 +24,12 @@
 
 namespace {
 
-// TinyXML parses and frees nested elements recursively; a file nested deeper than this is
-// refused before it is parsed, so that it cannot exhaust the stack. PDM files nest four deep.
+// TinyXML parses and frees nested elements recursively, and checks every new attribute against
+// all earlier ones of its element. Files nested deeper, or with an element carrying more
+// attributes, than these limits are refused before parsing, so that they can neither exhaust
+// the stack nor take quadratic time. PDM files nest four deep with a few dozen attributes.
 constexpr int kMaxNesting = 2000;
+constexpr int kMaxAttributes = 10000;
 
 CString fromAnsi(const char* text) {
     if (text == nullptr || *text == 0) return CString();
@@ -58,11 +61,11 @@ void readList(const TiXmlElement* parent, const char* childName, std::vector<Pro
     }
 }
 
-// Deepest element nesting of the file, counted without parsing: tags are followed through
-// quoted attribute values; comments, CDATA sections, processing instructions and declarations
-// are skipped. Stops counting once the limit is passed.
-int nestingDepth(std::FILE* file) {
-    int depth = 0, deepest = 0;
+// Whether the file stays within the nesting and attribute limits, checked without parsing:
+// tags are followed through quoted attribute values; comments, CDATA sections, processing
+// instructions and declarations are skipped.
+bool withinLimits(std::FILE* file) {
+    int depth = 0, deepest = 0, attributes = 0;
     enum { kText, kTagStart, kTag, kQuote, kEndTag, kSkip } state = kText;
     char quote = 0;
     std::string skipUntil;  // terminator of the construct being skipped
@@ -108,6 +111,7 @@ int nestingDepth(std::FILE* file) {
                 } else {
                     state = kTag;
                     previous = ch;
+                    attributes = 0;
                     if (ch == '>') {
                         state = kText;
                         if (++depth > deepest) deepest = depth;
@@ -116,7 +120,9 @@ int nestingDepth(std::FILE* file) {
                 if (state == kSkip) recent.clear();
                 break;
             case kTag:
-                if (ch == '"' || ch == '\'') {
+                if (ch == '=') {
+                    ++attributes;
+                } else if (ch == '"' || ch == '\'') {
                     quote = ch;
                     state = kQuote;
                 } else if (ch == '>') {
@@ -143,9 +149,9 @@ int nestingDepth(std::FILE* file) {
                 if (recent == skipUntil) state = kText;
                 break;
         }
-        if (deepest > kMaxNesting) break;
+        if (deepest > kMaxNesting || attributes > kMaxAttributes) return false;
     }
-    return deepest;
+    return true;
 }
 
 // The companion path as the file system sees it: the ANSI text of the path (so characters
@@ -167,14 +173,14 @@ std::string fileSystemPath(const wchar_t* path) {
     return std::string(utf8.data(), static_cast<std::size_t>(n));
 }
 
-// Loads the XML document from path; false when it cannot be opened, is nested too deeply or
+// Loads the XML document from path; false when it cannot be opened, is outside the limits or
 // does not parse.
 bool loadXml(TiXmlDocument& doc, const wchar_t* path) {
     const std::string fsPath = fileSystemPath(path);
     if (fsPath.empty()) return false;
     std::FILE* file = std::fopen(fsPath.c_str(), "rb");
     if (file == nullptr) return false;
-    bool ok = nestingDepth(file) <= kMaxNesting;
+    bool ok = withinLimits(file);
     if (ok) {
         std::rewind(file);
         ok = doc.LoadFile(file, TIXML_DEFAULT_ENCODING);

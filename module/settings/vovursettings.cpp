@@ -12,6 +12,31 @@ namespace {
 
 bool isComment(const CString& key) { return key.GetLength() > 0 && key[0] == L';'; }
 
+// The platform's string map keeps 17 hash buckets unless told otherwise, so a settings file
+// with thousands of values would make every insertion walk a long chain. Maps that are to hold
+// more than that get a table to match; small maps keep the default (and its iteration order).
+void sizeMapFor(CMapStringToString& map, INT_PTR expected) {
+    constexpr INT_PTR kDefaultIsEnough = 1024;
+    if (expected <= kDefaultIsEnough || static_cast<INT_PTR>(map.GetHashTableSize()) * 2 >= expected)
+        return;
+    auto isOddPrime = [](INT_PTR n) {
+        for (INT_PTR d = 3; d * d <= n; d += 2)
+            if (n % d == 0) return false;
+        return true;
+    };
+    INT_PTR size = expected | 1;
+    while (!isOddPrime(size)) size += 2;
+    std::vector<std::pair<CString, CString>> kept;
+    CString key, value;
+    for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
+        map.GetNextAssoc(pos, key, value);
+        kept.emplace_back(key, value);
+    }
+    map.RemoveAll();
+    map.InitHashTable(static_cast<UINT>(size));
+    for (const auto& [k, v] : kept) map.SetAt(k, v);
+}
+
 // Block names: the values of the section's keys, upper-cased, in file order. The list is
 // replaced only when the section has key lines (comment lines count).
 void loadBlockNames(CIniFile& ini, const wchar_t* section, CStringArray& names) {
@@ -32,6 +57,7 @@ void loadFormulas(CIniFile& ini, const wchar_t* section, CMapStringToString& for
     CStringArray keys;
     if (ini.GetKeyNames(keys, section) == 0) return;
     formulas.RemoveAll();
+    sizeMapFor(formulas, keys.GetSize());
     for (INT_PTR i = 0; i < keys.GetSize(); ++i) {
         if (isComment(keys[i])) continue;
         CString value;
@@ -68,6 +94,7 @@ void loadGeneralValues(CIniFile& ini, CMapStringToString& values) {
             found.emplace_back(name, value);
         }
     }
+    sizeMapFor(values, values.GetCount() + static_cast<INT_PTR>(found.size()));
     for (auto& [name, value] : found) values.SetAt(name, value);
 }
 

@@ -78,6 +78,9 @@ TEST(CDocDataReaderTest, BackslashSeparatorsReachTheFile) {
 TEST(CDocDataReaderTest, BadCompanionFilesReadAsNotManaged) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
+    std::string crowded = "<pdm><document";
+    for (int i = 0; i < 200000; ++i) crowded += " a" + std::to_string(i) + "='v'";
+    crowded += "/></pdm>";
     struct {
         const char* what;
         std::string bytes;
@@ -90,6 +93,7 @@ TEST(CDocDataReaderTest, BadCompanionFilesReadAsNotManaged) {
         {"text only", "just some text"},
         {"duplicate attribute", "<pdm><document a=\"1\" a=\"2\"/></pdm>"},
         {"deeply nested", deep},
+        {"element with too many attributes", crowded},
     };
     for (const auto& c : cases) {
         Loaded l(c.bytes);
