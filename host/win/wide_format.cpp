@@ -14,6 +14,10 @@
 namespace cadhost {
 namespace {
 
+// Widths and precisions beyond this are cut: they can only come from a broken format and would
+// otherwise ask for gigabytes.
+constexpr int kMaxField = 1 << 20;
+
 enum class Size { kDefault, kChar, kShort, kLong32, kLong64, kLongDouble, kWide };
 
 struct Spec {
@@ -150,7 +154,7 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             ++p;
         } else {
             while (*p >= L'0' && *p <= L'9') {
-                if (spec.width < 100000000) spec.width = spec.width * 10 + (*p - L'0');
+                if (spec.width < kMaxField) spec.width = spec.width * 10 + (*p - L'0');
                 ++p;
             }
         }
@@ -163,7 +167,7 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
                 ++p;
             } else {
                 while (*p >= L'0' && *p <= L'9') {
-                    if (spec.precision < 100000000) spec.precision = spec.precision * 10 + (*p - L'0');
+                    if (spec.precision < kMaxField) spec.precision = spec.precision * 10 + (*p - L'0');
                     ++p;
                 }
             }
@@ -193,6 +197,8 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             spec.size = Size::kLong64;
         }
 
+        if (spec.width > kMaxField) spec.width = kMaxField;
+        if (spec.precision > kMaxField) spec.precision = kMaxField;
         wchar_t conversion = *p;
         if (conversion == 0) {
             if (ok) *ok = false;
