@@ -307,7 +307,7 @@ def _multi_sheet(b):
 
 
 def _single(b):
-    doc = b.new_drawing("R2010")
+    doc = b.new_drawing("R2004")
     b.set_layouts(doc, ["Layout1"], active=b.MODEL)
     _setup(doc)
     _title_block(doc, b, "SCHRIFTFELD_A4")

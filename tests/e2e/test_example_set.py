@@ -73,7 +73,7 @@ class GeneratedFilesTest(Scratch):
                                     "examples/make_examples.py" % name)
 
     def test_drawings_are_sound_in_their_versions(self):
-        for path, version, active in [(MULTI, "AC1032", "Blatt1"), (SINGLE, "AC1024", b.MODEL),
+        for path, version, active in [(MULTI, "AC1032", "Blatt1"), (SINGLE, "AC1018", b.MODEL),
                                       (UNMANAGED, "AC1015", b.MODEL)]:
             with self.subTest(drawing=os.path.basename(path)):
                 self.assertEqual(b.audit_problems(path), [])
