@@ -196,6 +196,27 @@ TEST_F(StdioFileTest, OpenFailuresFillTheException) {
     ::rmdir(path("folder").c_str());
 }
 
+TEST(StdioFileErrorTest, CloseReportsDataThatDidNotReachTheDisk) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full here";
+    CStdioFile file;
+    ASSERT_TRUE(file.Open(L"/dev/full", CFile::modeWrite | CFile::typeText));
+    file.WriteString(L"buffered, so this write still looks fine\n");
+    int cause = -1;
+    try {
+        file.Close();
+    } catch (CFileException* e) {
+        cause = e->m_cause;
+        e->Delete();
+    }
+    EXPECT_EQ(CFileException::diskFull, cause);
+    EXPECT_FALSE(file.IsOpen());
+    file.Close();  // closing again does nothing
+
+    // The destructor swallows the same failure.
+    CStdioFile dropped(L"/dev/full", CFile::modeWrite);
+    dropped.WriteString(L"lost");
+}
+
 TEST_F(StdioFileTest, TakesBackslashesInPaths) {
     writeBytes("in.txt", "line\r\n");
     CString windowsStyle = widePath("in.txt");
