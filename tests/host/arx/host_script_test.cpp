@@ -1,0 +1,311 @@
+// Command scripts: what the command line shows, what runs, what is reported, and how script
+// files are read. The probe module (tests/host/cli/probe_module.cpp) supplies commands.
+#include "arx/host_script.h"
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "arx/command_line.h"
+#include "arx/host_session.h"
+#include "arx/input_answers.h"
+#include "arx/input_sysvars.h"
+#include "dbmain.h"
+#include "win/code_page.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kProbe = std::string(BRAKON_BIN_DIR) + "/cadhost_probe.so";
+const fs::path kSmallDrawing = fs::path(BRAKON_CORPUS_DIR) / "ezdxf_dxf_unicode.dxf";
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ScriptTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("host_script_test_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_session = std::make_unique<cadhost::HostSession>();
+        m_session->setMessageSink([this](const std::string& line) { m_messages.push_back(line); });
+        ASSERT_TRUE(m_session->loadModule(kProbe));
+        m_capture.clear();
+    }
+
+    void TearDown() override {
+        m_session.reset();
+        cadhost::SystemVariables::resetToDefaults();
+        fs::remove_all(m_dir);
+    }
+
+    int run(std::wstring_view text) {
+        cadhost::ScriptRunner runner(*m_session);
+        return runner.runText(text, "t.scr");
+    }
+    std::wstring commandLine() const { return m_capture.text(); }
+
+    fs::path m_dir;
+    cadhost::CommandLineCapture m_capture;
+    std::vector<std::string> m_messages;
+    std::unique_ptr<cadhost::HostSession> m_session;
+};
+
+// ---- The command prompt ----
+
+TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
+    const struct {
+        const wchar_t* script;
+        const wchar_t* commandLine;
+    } cases[] = {
+        // The following lines answer the prompts; an empty line is Enter.
+        {L"probe_frage\nhello world\n\n",
+         L"Command: probe_frage\nFirst: hello world\nSecond: \nprobe_ask: [hello world] []\n"},
+        // Words after the command are the next inputs; quotes keep blanks together.
+        {L"_probe_ask one \"two three\"\n",
+         L"Command: _probe_ask\nFirst: one\nSecond: two three\nprobe_ask: [one] [two three]\n"},
+        // A word left over is the next input at the command prompt.
+        {L"probe_frage a b probe_where\n",
+         L"Command: probe_frage\nFirst: a\nSecond: b\nprobe_ask: [a] [b]\n"
+         L"Command: probe_where\nprobe_where: [none]\n"},
+        // The script running dry cancels the prompt.
+        {L"probe_frage\nonly",
+         L"Command: probe_frage\nFirst: only\nSecond: *Cancel*\n"
+         L"probe_ask: cancelled at Second\n"},
+        {L"probe_frage\n^C\nprobe_where",
+         L"Command: probe_frage\nFirst: *Cancel*\nprobe_ask: cancelled at First\n"
+         L"Command: probe_where\nprobe_where: [none]\n"},
+        // Comments are skipped wherever they stand; CR LF ends a line as LF does.
+        {L";; a script\r\nprobe_frage\r\n; the answer follows\r\nx\r\ny\r\n",
+         L"Command: probe_frage\nFirst: x\nSecond: y\nprobe_ask: [x] [y]\n"},
+        // Prefixes of the host's command line.
+        {L"_.probe_where\n-PROBE_WHERE\n",
+         L"Command: _.probe_where\nprobe_where: [none]\nCommand: -PROBE_WHERE\nprobe_where: "
+         L"[none]\n"},
+        // Enter at the command prompt does not repeat the last command.
+        {L"probe_where\n\n   \n",
+         L"Command: probe_where\nprobe_where: [none]\nCommand: \nCommand: \n"},
+        {L"", L""},
+    };
+    for (const auto& c : cases) {
+        m_capture.clear();
+        m_messages.clear();
+        EXPECT_EQ(cadhost::kExitOk, run(c.script)) << cadhost::toUtf8(c.script);
+        EXPECT_EQ(c.commandLine, commandLine()) << cadhost::toUtf8(c.script);
+        EXPECT_TRUE(m_messages.empty()) << m_messages.front();
+        EXPECT_EQ(0u, cadhost::Answers::pending());
+    }
+}
+
+TEST_F(ScriptTest, SystemVariablesTakeTheNextInputAsTheirValue) {
+    EXPECT_EQ(cadhost::kExitOk, run(L"FILEDIA\n0\ncmdecho 7\n0\nEXPERT\n\n"));
+    EXPECT_EQ(
+        L"Command: FILEDIA\nEnter new value for FILEDIA <1>: 0\n"
+        L"Command: cmdecho\nEnter new value for CMDECHO <1>: 7\n"
+        L"Requires an integer between 0 and 1.\nEnter new value for CMDECHO <1>: 0\n"
+        L"Command: EXPERT\nEnter new value for EXPERT <0>: \n",
+        commandLine());
+    EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"FILEDIA"));
+    EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"CMDECHO"));
+    EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"EXPERT"));
+}
+
+TEST_F(ScriptTest, AReadOnlyVariableShowsItsValue) {
+    EXPECT_EQ(cadhost::kExitOk, run(L"DWGNAME\nDWGTITLED\n"));
+    EXPECT_EQ(
+        L"Command: DWGNAME\nDWGNAME = \"Drawing1.dwg\" (read only)\n"
+        L"Command: DWGTITLED\nDWGTITLED = 0 (read only)\n",
+        commandLine());
+}
+
+TEST_F(ScriptTest, ARefusedValueAsksAgainUntilTheScriptRunsDry) {
+    EXPECT_EQ(cadhost::kExitOk, run(L"FILEDIA\n2\n"));
+    EXPECT_EQ(
+        L"Command: FILEDIA\nEnter new value for FILEDIA <1>: 2\n"
+        L"Requires an integer between 0 and 1.\nEnter new value for FILEDIA <1>: *Cancel*\n",
+        commandLine());
+    EXPECT_EQ(L"1", cadhost::SystemVariables::valueText(L"FILEDIA"));
+}
+
+// ---- Failures: reported with the script's name and line, the script goes on ----
+
+TEST_F(ScriptTest, FailingStepsAreReportedAndTheScriptGoesOn) {
+    const struct {
+        const wchar_t* script;
+        const wchar_t* commandLine;
+        const char* message;
+    } cases[] = {
+        {L"probe_where\nBOGUS stuff\nprobe_where",
+         L"Command: probe_where\nprobe_where: [none]\nCommand: BOGUS\n"
+         L"Unknown command \"BOGUS\".  Press F1 for help.\n"
+         L"Command: stuff\nUnknown command \"STUFF\".  Press F1 for help.\n"
+         L"Command: probe_where\nprobe_where: [none]\n",
+         "cadhost: t.scr:2: unknown command \"BOGUS\""},
+        {L"QSAVE\n", L"Command: QSAVE\n", "cadhost: t.scr:1: QSAVE: no drawing is open"},
+        {L"\n_.saveas", L"Command: \nCommand: _.saveas\n",
+         "cadhost: t.scr:2: SAVEAS: no drawing is open"},
+        {L"close", L"Command: close\n", "cadhost: t.scr:1: CLOSE: no drawing is open"},
+    };
+    for (const auto& c : cases) {
+        m_capture.clear();
+        m_messages.clear();
+        EXPECT_EQ(cadhost::kExitFailed, run(c.script)) << cadhost::toUtf8(c.script);
+        EXPECT_EQ(c.commandLine, commandLine()) << cadhost::toUtf8(c.script);
+        ASSERT_FALSE(m_messages.empty());
+        EXPECT_EQ(c.message, m_messages.front());
+    }
+}
+
+TEST_F(ScriptTest, OpeningADrawingThatCannotBeReadFailsNamingTheFile) {
+    const fs::path missing = m_dir / "missing file.dxf";
+    const std::wstring script =
+        L"OPEN \"" + cadhost::fromUtf8(missing.string()) + L"\"\nprobe_where\n";
+    EXPECT_EQ(cadhost::kExitFailed, run(script));
+    EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " +
+                  cadhost::fromUtf8(missing.string()) +
+                  L"\nCommand: probe_where\nprobe_where: [none]\n",
+              commandLine());
+    ASSERT_EQ(1u, m_messages.size());
+    EXPECT_NE(std::string::npos, m_messages[0].find(missing.string())) << m_messages[0];
+}
+
+TEST_F(ScriptTest, QuitEndsTheScript) {
+    EXPECT_EQ(cadhost::kExitOk, run(L"_QUIT\nprobe_where\n"));
+    EXPECT_EQ(L"Command: _QUIT\n", commandLine());
+}
+
+TEST_F(ScriptTest, AScriptFileThatCannotBeReadRunsNothing) {
+    for (const fs::path& path : {m_dir / "missing.scr", m_dir}) {
+        m_messages.clear();
+        cadhost::ScriptRunner runner(*m_session);
+        EXPECT_EQ(cadhost::kExitFailed, runner.runFile(path.string()));
+        ASSERT_EQ(1u, m_messages.size());
+        EXPECT_EQ(
+            0u, m_messages[0].rfind("cadhost: " + path.string() + ": cannot read the script: ", 0))
+            << m_messages[0];
+    }
+    EXPECT_EQ(L"", commandLine());
+}
+
+TEST_F(ScriptTest, AScriptFileRunsWithItsNameInMessages) {
+    const fs::path path = m_dir / "job.scr";
+    std::ofstream(path, std::ios::binary) << "probe_frage\nStra\xC3\x9F"
+                                             "e\n\nnothing\n";
+    cadhost::ScriptRunner runner(*m_session);
+    EXPECT_EQ(cadhost::kExitFailed, runner.runFile(path.string()));
+    EXPECT_EQ(
+        L"Command: probe_frage\nFirst: Straße\nSecond: \nprobe_ask: [Straße] []\n"
+        L"Command: nothing\nUnknown command \"NOTHING\".  Press F1 for help.\n",
+        commandLine());
+    EXPECT_EQ(
+        std::vector<std::string>{"cadhost: " + path.string() + ":4: unknown command \"nothing\""},
+        m_messages);
+}
+
+// ---- Reading script files ----
+
+TEST(ScriptRunnerTest, SplitsCommandLinesIntoWords) {
+    const struct {
+        const wchar_t* line;
+        std::vector<std::wstring> words;
+    } cases[] = {
+        {L"", {}},
+        {L"   \t ", {}},
+        {L"OPEN", {L"OPEN"}},
+        {L"  OPEN   a.dxf  ", {L"OPEN", L"a.dxf"}},
+        {L"OPEN \"my file.dxf\" next", {L"OPEN", L"my file.dxf", L"next"}},
+        {L"x \"\" y", {L"x", L"", L"y"}},
+        {L"pre\"fix suf\"fix", {L"prefix suffix"}},
+        {L"\"unclosed quote", {L"unclosed quote"}},
+        {L"tab\tseparated", {L"tab", L"separated"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.words, cadhost::ScriptRunner::splitWords(c.line)) << cadhost::toUtf8(c.line);
+}
+
+TEST(ScriptRunnerTest, DecodesUtf8OrElseTheAnsiCodePage) {
+    const struct {
+        std::string bytes;
+        std::wstring text;
+    } cases[] = {
+        {"plain", L"plain"},
+        {"\xEF\xBB\xBFStra\xC3\x9F"
+         "e",
+         L"Straße"},
+        {"Stra\xC3\x9F"
+         "e",
+         L"Straße"},
+        {"Stra\xDF"
+         "e",
+         L"Straße"},                              // 1252
+        {"\xC3\x28", L"\u00C3("},                 // not UTF-8: 1252
+        {"\xE0\x80\x80", L"\u00E0\u20AC\u20AC"},  // overlong: 1252
+        {"\xED\xA0\x80", L"\u00ED\u00A0\u20AC"},  // a surrogate: 1252
+        {"\xE2\x82", L"\u00E2\u201A"},            // cut short: 1252
+        {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, cadhost::ScriptRunner::decode(c.bytes)) << c.bytes;
+}
+
+// ---- Drawings in scripts ----
+
+class ScriptDrawingTest : public ScriptTest {
+  protected:
+    void SetUp() override {
+        AcDbDatabase db(false, true);
+        if (db.readDwgFile(cadhost::fromUtf8(kSmallDrawing.string()).c_str()) ==
+            Acad::eNotImplementedYet)
+            GTEST_SKIP() << "the drawing database does not read files yet";
+        ScriptTest::SetUp();
+    }
+};
+
+TEST_F(ScriptDrawingTest, OpenSaveAsQuitWritesAByteIdenticalCopy) {
+    const fs::path source = m_dir / "source.dxf";
+    fs::copy_file(kSmallDrawing, source);
+    const fs::path copy = m_dir / "copy.dxf";
+    const std::wstring src = cadhost::fromUtf8(source.string());
+    const std::wstring dst = cadhost::fromUtf8(copy.string());
+    EXPECT_EQ(cadhost::kExitOk,
+              run(L"OPEN\n" + src + L"\nSAVEAS\n" + dst + L"\nprobe_where\nQUIT\nprobe_where\n"));
+    EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " + src + L"\nprobe: loaded [" + src +
+                  L"]\nCommand: SAVEAS\nSave drawing as <" + src + L">: " + dst +
+                  L"\nCommand: probe_where\nprobe_where: [" + dst + L"]\nCommand: QUIT\n",
+              commandLine());
+    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(copy));
+    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(source));
+    EXPECT_EQ(std::vector<std::string>{"cadhost: saved " + copy.string()}, m_messages);
+}
+
+TEST_F(ScriptDrawingTest, CloseClosesTheCurrentDrawingAndQsaveSavesInPlace) {
+    const fs::path a = m_dir / "a.dxf";
+    const fs::path b = m_dir / "b.dxf";
+    fs::copy_file(kSmallDrawing, a);
+    fs::copy_file(kSmallDrawing, b);
+    const std::wstring wa = cadhost::fromUtf8(a.string());
+    const std::wstring wb = cadhost::fromUtf8(b.string());
+    EXPECT_EQ(cadhost::kExitOk,
+              run(L"OPEN " + wa + L"\nOPEN " + wb + L"\nCLOSE\nprobe_where\nQSAVE\n"));
+    EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " + wa + L"\nprobe: loaded [" + wa +
+                  L"]\nCommand: OPEN\nEnter name of drawing to open: " + wb + L"\nprobe: loaded [" +
+                  wb + L"]\nCommand: CLOSE\nprobe: unloading [" + wb + L"]\nprobe: destroying [" +
+                  wb + L"]\nCommand: probe_where\nprobe_where: [" + wa + L"]\nCommand: QSAVE\n",
+              commandLine());
+    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(a));
+    EXPECT_TRUE(m_messages.empty()) << m_messages.front();
+}
+
+}  // namespace
