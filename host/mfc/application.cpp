@@ -43,10 +43,14 @@ int AfxMessageBox(const wchar_t* lpszText, UINT nType, UINT nIDHelp) {
     cadhost::CommandLine::write(text);
     switch (nType & 0xF) {
         case MB_YESNO:
-        case MB_YESNOCANCEL: return IDYES;
-        case MB_ABORTRETRYIGNORE: return IDABORT;
-        case MB_RETRYCANCEL: return IDRETRY;
-        default: return IDOK;
+        case MB_YESNOCANCEL:
+            return IDYES;
+        case MB_ABORTRETRYIGNORE:
+            return IDABORT;
+        case MB_RETRYCANCEL:
+            return IDRETRY;
+        default:
+            return IDOK;
     }
 }
 

@@ -14,7 +14,9 @@ namespace {
 
 bool isWhiteSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
-bool inSet(wchar_t c, const wchar_t* set) { return set && c != 0 && std::wcschr(set, c) != nullptr; }
+bool inSet(wchar_t c, const wchar_t* set) {
+    return set && c != 0 && std::wcschr(set, c) != nullptr;
+}
 
 size_t safeLength(const wchar_t* text) { return text ? std::wcslen(text) : 0; }
 
@@ -33,7 +35,8 @@ CString::CString(const char* text) : m_text(text ? cadhost::ansiToWide(text) : s
 
 CString::CString(const char* text, int length) {
     if (length < 0 || (!text && length > 0)) AfxThrowInvalidArgException();
-    if (length > 0) m_text = cadhost::ansiToWide(std::string_view(text, static_cast<size_t>(length)));
+    if (length > 0)
+        m_text = cadhost::ansiToWide(std::string_view(text, static_cast<size_t>(length)));
 }
 
 CString::CString(const unsigned char* text) : CString(reinterpret_cast<const char*>(text)) {}
@@ -43,7 +46,9 @@ CString::CString(wchar_t ch, int repeat) {
 }
 
 CString::CString(char ch, int repeat) {
-    if (repeat > 0) m_text.assign(static_cast<size_t>(repeat), cadhost::ansiToWide(std::string_view(&ch, 1))[0]);
+    if (repeat > 0)
+        m_text.assign(static_cast<size_t>(repeat),
+                      cadhost::ansiToWide(std::string_view(&ch, 1))[0]);
 }
 
 CString::CString(std::wstring_view text) : m_text(text) {}
@@ -88,7 +93,8 @@ wchar_t* CString::GetBuffer() { return m_text.data(); }
 wchar_t* CString::GetBuffer(int minBufferLength) {
     if (minBufferLength < 0) AfxThrowInvalidArgException();
     // Zero padding keeps the buffer terminated wherever the caller stops writing.
-    if (static_cast<size_t>(minBufferLength) > m_text.size()) m_text.resize(static_cast<size_t>(minBufferLength));
+    if (static_cast<size_t>(minBufferLength) > m_text.size())
+        m_text.resize(static_cast<size_t>(minBufferLength));
     return m_text.data();
 }
 
@@ -200,7 +206,8 @@ CString CString::Mid(int first, int count) const {
     int length = GetLength();
     if (first >= length) return CString();
     if (count > length - first) count = length - first;
-    return CString(std::wstring_view(m_text).substr(static_cast<size_t>(first), static_cast<size_t>(count)));
+    return CString(
+        std::wstring_view(m_text).substr(static_cast<size_t>(first), static_cast<size_t>(count)));
 }
 
 CString CString::Left(int count) const { return Mid(0, std::max(count, 0)); }
@@ -394,8 +401,10 @@ void CString::Append(const CString& other) { m_text += other.m_text; }
 void CString::AppendChar(wchar_t ch) { m_text += ch; }
 
 void CString::SetString(const wchar_t* text) {
-    if (text) m_text.assign(text);
-    else m_text.clear();
+    if (text)
+        m_text.assign(text);
+    else
+        m_text.clear();
 }
 
 void CString::SetString(const wchar_t* text, int length) {
@@ -513,13 +522,15 @@ CStringA::CStringA(const char* text, int length) {
     if (length > 0) m_text.assign(text, static_cast<size_t>(length));
 }
 
-CStringA::CStringA(const wchar_t* text) : m_text(text ? cadhost::wideToAnsi(text) : std::string()) {}
+CStringA::CStringA(const wchar_t* text)
+    : m_text(text ? cadhost::wideToAnsi(text) : std::string()) {}
 
 CStringA::CStringA(const CString& text) : m_text(cadhost::wideToAnsi(text.view())) {}
 
 char* CStringA::GetBuffer(int minBufferLength) {
     if (minBufferLength < 0) AfxThrowInvalidArgException();
-    if (static_cast<size_t>(minBufferLength) > m_text.size()) m_text.resize(static_cast<size_t>(minBufferLength));
+    if (static_cast<size_t>(minBufferLength) > m_text.size())
+        m_text.resize(static_cast<size_t>(minBufferLength));
     return m_text.data();
 }
 

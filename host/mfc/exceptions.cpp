@@ -17,19 +17,32 @@ BOOL copyMessage(const std::wstring& text, LPWSTR out, UINT size) {
 
 const wchar_t* causeText(int cause) {
     switch (cause) {
-        case CFileException::fileNotFound: return L"the file was not found";
-        case CFileException::badPath: return L"the path is not valid";
-        case CFileException::tooManyOpenFiles: return L"too many files are open";
-        case CFileException::accessDenied: return L"access was denied";
-        case CFileException::invalidFile: return L"the text holds a character that the code page cannot represent";
-        case CFileException::directoryFull: return L"the folder is full";
-        case CFileException::badSeek: return L"the file position could not be set";
-        case CFileException::hardIO: return L"a hardware error occurred";
-        case CFileException::sharingViolation: return L"the file is in use";
-        case CFileException::lockViolation: return L"the file is locked";
-        case CFileException::diskFull: return L"the disk is full or the data could not be written";
-        case CFileException::endOfFile: return L"the end of the file was reached";
-        default: return L"an unspecified error occurred";
+        case CFileException::fileNotFound:
+            return L"the file was not found";
+        case CFileException::badPath:
+            return L"the path is not valid";
+        case CFileException::tooManyOpenFiles:
+            return L"too many files are open";
+        case CFileException::accessDenied:
+            return L"access was denied";
+        case CFileException::invalidFile:
+            return L"the text holds a character that the code page cannot represent";
+        case CFileException::directoryFull:
+            return L"the folder is full";
+        case CFileException::badSeek:
+            return L"the file position could not be set";
+        case CFileException::hardIO:
+            return L"a hardware error occurred";
+        case CFileException::sharingViolation:
+            return L"the file is in use";
+        case CFileException::lockViolation:
+            return L"the file is locked";
+        case CFileException::diskFull:
+            return L"the disk is full or the data could not be written";
+        case CFileException::endOfFile:
+            return L"the end of the file was reached";
+        default:
+            return L"an unspecified error occurred";
     }
 }
 
@@ -48,12 +61,14 @@ int CException::ReportError(UINT nType, UINT nMessageID) {
     return AfxMessageBox(L"An unsupported operation was attempted.", nType);
 }
 
-BOOL CInvalidArgException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext) const {
+BOOL CInvalidArgException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError,
+                                           UINT* pnHelpContext) const {
     if (pnHelpContext) *pnHelpContext = 0;
     return copyMessage(L"Encountered an improper argument.", lpszError, nMaxError);
 }
 
-BOOL CMemoryException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext) const {
+BOOL CMemoryException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError,
+                                       UINT* pnHelpContext) const {
     if (pnHelpContext) *pnHelpContext = 0;
     return copyMessage(L"Out of memory.", lpszError, nMaxError);
 }
@@ -68,7 +83,8 @@ CFileException::CFileException(int cause, LONG osError, const wchar_t* fileName)
 BOOL CFileException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext) const {
     if (pnHelpContext) *pnHelpContext = 0;
     std::wstring text = L"An error occurred while accessing ";
-    text += m_strFileName.IsEmpty() ? std::wstring(L"an unnamed file") : std::wstring(m_strFileName.view());
+    text += m_strFileName.IsEmpty() ? std::wstring(L"an unnamed file")
+                                    : std::wstring(m_strFileName.view());
     text += L": ";
     text += causeText(m_cause);
     text += L".";

@@ -66,7 +66,9 @@ CDynLinkLibrary::CDynLinkLibrary(HINSTANCE hModule, HINSTANCE hResource)
 
 CDynLinkLibrary::~CDynLinkLibrary() { unlink(this); }
 
-HINSTANCE AfxGetResourceHandle() { return g_resourceHandle ? g_resourceHandle : GetModuleHandleW(nullptr); }
+HINSTANCE AfxGetResourceHandle() {
+    return g_resourceHandle ? g_resourceHandle : GetModuleHandleW(nullptr);
+}
 
 void AfxSetResourceHandle(HINSTANCE hInstResource) { g_resourceHandle = hInstResource; }
 

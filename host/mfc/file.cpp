@@ -21,23 +21,31 @@ struct ErrorInfo {
 
 ErrorInfo fromErrno(int error) {
     switch (error) {
-        case ENOENT: return {CFileException::fileNotFound, ERROR_FILE_NOT_FOUND};
+        case ENOENT:
+            return {CFileException::fileNotFound, ERROR_FILE_NOT_FOUND};
         case ENOTDIR:
         case ENAMETOOLONG:
-        case ELOOP: return {CFileException::badPath, ERROR_PATH_NOT_FOUND};
+        case ELOOP:
+            return {CFileException::badPath, ERROR_PATH_NOT_FOUND};
         case EACCES:
         case EPERM:
         case EISDIR:
-        case EROFS: return {CFileException::accessDenied, ERROR_ACCESS_DENIED};
+        case EROFS:
+            return {CFileException::accessDenied, ERROR_ACCESS_DENIED};
         case EMFILE:
-        case ENFILE: return {CFileException::tooManyOpenFiles, 4};
+        case ENFILE:
+            return {CFileException::tooManyOpenFiles, 4};
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return {CFileException::diskFull, 112};
-        case EIO: return {CFileException::hardIO, 1117};
+        case EFBIG:
+            return {CFileException::diskFull, 112};
+        case EIO:
+            return {CFileException::hardIO, 1117};
         case ETXTBSY:
-        case EBUSY: return {CFileException::sharingViolation, 32};
-        default: return {CFileException::genericException, -1};
+        case EBUSY:
+            return {CFileException::sharingViolation, 32};
+        default:
+            return {CFileException::genericException, -1};
     }
 }
 
@@ -61,14 +69,17 @@ CFile::CFile() = default;
 
 CFile::CFile(const wchar_t* fileName, UINT openFlags) {
     CFileException error;
-    if (!Open(fileName, openFlags, &error)) AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
+    if (!Open(fileName, openFlags, &error))
+        AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
 }
 
 CFile::~CFile() {
     if (!m_stream) return;
     try {
-        if (m_failed) Abort();
-        else CommitAndClose();
+        if (m_failed)
+            Abort();
+        else
+            CommitAndClose();
     } catch (...) {
     }
 }
@@ -176,8 +187,9 @@ void CFile::Close() {
     }
     if (!CommitAndClose()) {
         ErrorInfo info = fromErrno(errno);
-        AfxThrowFileException(info.cause == CFileException::genericException ? CFileException::diskFull : info.cause,
-                              info.osError, m_strFileName);
+        AfxThrowFileException(
+            info.cause == CFileException::genericException ? CFileException::diskFull : info.cause,
+            info.osError, m_strFileName);
     }
 }
 
@@ -197,7 +209,8 @@ void CFile::ThrowError(int cause, int posixError) {
 }
 
 UINT CFile::Read(void* buffer, UINT count) {
-    if (!m_stream) AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
+    if (!m_stream)
+        AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
     if (count == 0) return 0;
     if (!buffer) AfxThrowInvalidArgException();
     size_t n = std::fread(buffer, 1, count, m_stream);
@@ -206,7 +219,8 @@ UINT CFile::Read(void* buffer, UINT count) {
 }
 
 void CFile::Write(const void* buffer, UINT count) {
-    if (!m_stream) AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
+    if (!m_stream)
+        AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
     if (count == 0) return;
     if (!buffer) AfxThrowInvalidArgException();
     if (std::fwrite(buffer, 1, count, m_stream) != count) {
@@ -223,9 +237,11 @@ void CFile::Flush() {
 }
 
 ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
-    if (!m_stream) AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
+    if (!m_stream)
+        AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
     int whence = from == current ? SEEK_CUR : (from == end ? SEEK_END : SEEK_SET);
-    if (fseeko(m_stream, static_cast<off_t>(offset), whence) != 0) ThrowError(CFileException::badSeek, errno);
+    if (fseeko(m_stream, static_cast<off_t>(offset), whence) != 0)
+        ThrowError(CFileException::badSeek, errno);
     return GetPosition();
 }
 

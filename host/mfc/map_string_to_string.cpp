@@ -41,7 +41,8 @@ void CMapStringToString::InitHashTable(UINT hashSize, BOOL allocNow) {
     if (allocNow) m_hashTable.assign(hashSize, nullptr);
 }
 
-CMapStringToString::CAssoc* CMapStringToString::GetAssocAt(const wchar_t* key, UINT& bucket, UINT& hash) const {
+CMapStringToString::CAssoc* CMapStringToString::GetAssocAt(const wchar_t* key, UINT& bucket,
+                                                           UINT& hash) const {
     hash = HashKey(key);
     bucket = hash % m_hashTableSize;
     if (m_hashTable.empty()) return nullptr;
@@ -51,7 +52,8 @@ CMapStringToString::CAssoc* CMapStringToString::GetAssocAt(const wchar_t* key, U
     return nullptr;
 }
 
-CMapStringToString::CAssoc* CMapStringToString::NewAssoc(const wchar_t* key, UINT bucket, UINT hash) {
+CMapStringToString::CAssoc* CMapStringToString::NewAssoc(const wchar_t* key, UINT bucket,
+                                                         UINT hash) {
     if (m_hashTable.empty()) m_hashTable.assign(m_hashTableSize, nullptr);
     CAssoc* assoc = new CAssoc(key, hash);
     assoc->next = m_hashTable[bucket];
@@ -93,7 +95,9 @@ CString& CMapStringToString::operator[](const wchar_t* key) {
     return assoc->value;
 }
 
-void CMapStringToString::SetAt(const wchar_t* key, const wchar_t* newValue) { (*this)[key] = newValue; }
+void CMapStringToString::SetAt(const wchar_t* key, const wchar_t* newValue) {
+    (*this)[key] = newValue;
+}
 
 BOOL CMapStringToString::RemoveKey(const wchar_t* key) {
     if (m_hashTable.empty() || !key) return FALSE;
@@ -131,18 +135,23 @@ CMapStringToString::CAssoc* CMapStringToString::FirstAssoc() const {
 
 CMapStringToString::CAssoc* CMapStringToString::NextAssoc(const CAssoc* assoc) const {
     if (assoc->next) return assoc->next;
-    for (UINT bucket = assoc->hashValue % m_hashTableSize + 1; bucket < m_hashTable.size(); ++bucket) {
+    for (UINT bucket = assoc->hashValue % m_hashTableSize + 1; bucket < m_hashTable.size();
+         ++bucket) {
         if (m_hashTable[bucket]) return m_hashTable[bucket];
     }
     return nullptr;
 }
 
-POSITION CMapStringToString::GetStartPosition() const { return m_count == 0 ? nullptr : BEFORE_START_POSITION; }
+POSITION CMapStringToString::GetStartPosition() const {
+    return m_count == 0 ? nullptr : BEFORE_START_POSITION;
+}
 
-void CMapStringToString::GetNextAssoc(POSITION& rNextPosition, CString& rKey, CString& rValue) const {
+void CMapStringToString::GetNextAssoc(POSITION& rNextPosition, CString& rKey,
+                                      CString& rValue) const {
     if (!rNextPosition) AfxThrowInvalidArgException();
-    const CAssoc* assoc = rNextPosition == BEFORE_START_POSITION ? FirstAssoc()
-                                                                 : reinterpret_cast<const CAssoc*>(rNextPosition);
+    const CAssoc* assoc = rNextPosition == BEFORE_START_POSITION
+                              ? FirstAssoc()
+                              : reinterpret_cast<const CAssoc*>(rNextPosition);
     if (!assoc) AfxThrowInvalidArgException();
     CAssoc* next = NextAssoc(assoc);
     rNextPosition = reinterpret_cast<POSITION>(next);

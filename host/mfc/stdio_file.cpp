@@ -14,7 +14,8 @@ constexpr int kCtrlZ = 0x1A;
 
 CStdioFile::CStdioFile(const wchar_t* fileName, UINT openFlags) {
     CFileException error;
-    if (!Open(fileName, openFlags, &error)) AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
+    if (!Open(fileName, openFlags, &error))
+        AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
 }
 
 CStdioFile::~CStdioFile() = default;
@@ -31,7 +32,8 @@ BOOL CStdioFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* p
 bool CStdioFile::ReadRawLine(std::string& line, bool& sawNewline) {
     line.clear();
     sawNewline = false;
-    if (!m_stream) AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
+    if (!m_stream)
+        AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
     if (m_eof) return false;
     for (;;) {
         int c = std::getc(m_stream);
@@ -64,7 +66,8 @@ BOOL CStdioFile::ReadString(CString& rString) {
 
 wchar_t* CStdioFile::ReadString(wchar_t* lpsz, UINT nMax) {
     if (!lpsz || nMax == 0) AfxThrowInvalidArgException();
-    if (!m_stream) AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
+    if (!m_stream)
+        AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
     lpsz[0] = 0;
     if (m_eof || nMax == 1) return nMax == 1 ? lpsz : nullptr;
     // At most nMax - 1 characters, the line end ("\n") included when it fits.
@@ -81,8 +84,10 @@ wchar_t* CStdioFile::ReadString(wchar_t* lpsz, UINT nMax) {
         }
         if (m_text && c == '\r') {
             int next = std::getc(m_stream);
-            if (next == '\n') c = '\n';
-            else if (next != EOF) std::ungetc(next, m_stream);
+            if (next == '\n')
+                c = '\n';
+            else if (next != EOF)
+                std::ungetc(next, m_stream);
         }
         bytes += static_cast<char>(c);
         if (c == '\n') break;
@@ -97,12 +102,14 @@ wchar_t* CStdioFile::ReadString(wchar_t* lpsz, UINT nMax) {
 
 void CStdioFile::WriteString(const wchar_t* lpsz) {
     if (!lpsz) AfxThrowInvalidArgException();
-    if (!m_stream) AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
+    if (!m_stream)
+        AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
     bool lossy = false;
     std::string bytes = cadhost::wideToAnsi(lpsz, &lossy);
     if (lossy) {
         m_failed = true;
-        AfxThrowFileException(CFileException::invalidFile, ERROR_NO_UNICODE_TRANSLATION, m_strFileName);
+        AfxThrowFileException(CFileException::invalidFile, ERROR_NO_UNICODE_TRANSLATION,
+                              m_strFileName);
     }
     if (m_text && bytes.find('\n') != std::string::npos) {
         std::string expanded;

@@ -35,7 +35,9 @@ const CString& CStringArray::ElementAt(INT_PTR index) const {
     return m_items[static_cast<size_t>(index)];
 }
 
-void CStringArray::SetAtGrow(INT_PTR index, const wchar_t* newElement) { SetAtGrow(index, CString(newElement)); }
+void CStringArray::SetAtGrow(INT_PTR index, const wchar_t* newElement) {
+    SetAtGrow(index, CString(newElement));
+}
 
 void CStringArray::SetAtGrow(INT_PTR index, const CString& newElement) {
     if (index < 0) AfxThrowInvalidArgException();

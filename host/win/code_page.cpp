@@ -28,23 +28,34 @@ std::atomic<unsigned> g_ansiCodePage{1252};
 
 std::string iconvName(unsigned codePage) {
     switch (codePage) {
-        case 932: return "WINDOWS-31J";
-        case 936: return "GBK";
-        case 949: return "UHC";
-        case 950: return "BIG5";
-        case 20127: return "ASCII";
-        case 20866: return "KOI8-R";
-        case 21866: return "KOI8-U";
-        case 54936: return "GB18030";
-        default: break;
+        case 932:
+            return "WINDOWS-31J";
+        case 936:
+            return "GBK";
+        case 949:
+            return "UHC";
+        case 950:
+            return "BIG5";
+        case 20127:
+            return "ASCII";
+        case 20866:
+            return "KOI8-R";
+        case 21866:
+            return "KOI8-U";
+        case 54936:
+            return "GB18030";
+        default:
+            break;
     }
-    if (codePage >= 28591 && codePage <= 28606) return "ISO-8859-" + std::to_string(codePage - 28590);
+    if (codePage >= 28591 && codePage <= 28606)
+        return "ISO-8859-" + std::to_string(codePage - 28590);
     return "CP" + std::to_string(codePage);
 }
 
 class Iconv {
-public:
-    Iconv(const std::string& to, const std::string& from) : m_cd(iconv_open(to.c_str(), from.c_str())) {}
+  public:
+    Iconv(const std::string& to, const std::string& from)
+        : m_cd(iconv_open(to.c_str(), from.c_str())) {}
     ~Iconv() {
         if (valid()) iconv_close(m_cd);
     }
@@ -54,7 +65,7 @@ public:
     iconv_t get() const { return m_cd; }
     void reset() { iconv(m_cd, nullptr, nullptr, nullptr, nullptr); }
 
-private:
+  private:
     iconv_t m_cd;
 };
 
@@ -62,7 +73,7 @@ private:
 struct CodePage {
     unsigned number = 0;
     bool singleByte = false;
-    std::array<wchar_t, 256> toWide{};                // single-byte: kNoChar when undefined
+    std::array<wchar_t, 256> toWide{};                  // single-byte: kNoChar when undefined
     std::unordered_map<wchar_t, unsigned char> toByte;  // single-byte: the reverse
 };
 
@@ -97,7 +108,8 @@ std::unique_ptr<CodePage> buildCodePage(unsigned number) {
         }
     }
     for (int b = 255; b >= 0; --b) {
-        if (page->toWide[b] != kNoChar) page->toByte[page->toWide[b]] = static_cast<unsigned char>(b);
+        if (page->toWide[b] != kNoChar)
+            page->toByte[page->toWide[b]] = static_cast<unsigned char>(b);
     }
     return page;
 }
@@ -255,7 +267,9 @@ std::string fromWide(std::wstring_view text, unsigned codePage, bool* lossy) {
 
 std::wstring ansiToWide(std::string_view text) { return toWide(text, ansiCodePage()); }
 
-std::string wideToAnsi(std::wstring_view text, bool* lossy) { return fromWide(text, ansiCodePage(), lossy); }
+std::string wideToAnsi(std::wstring_view text, bool* lossy) {
+    return fromWide(text, ansiCodePage(), lossy);
+}
 
 std::string toUtf8(std::wstring_view text) {
     std::string out;

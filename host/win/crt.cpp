@@ -32,8 +32,10 @@ long long parseClamped(const wchar_t* str, long long low, long long high) {
     for (; *str >= L'0' && *str <= L'9'; ++str) {
         int digit = *str - L'0';
         if (!clamped) {
-            if (value < (LLONG_MIN + digit) / 10) clamped = true;
-            else value = value * 10 - digit;
+            if (value < (LLONG_MIN + digit) / 10)
+                clamped = true;
+            else
+                value = value * 10 - digit;
         }
     }
     if (clamped) {
@@ -59,7 +61,8 @@ long long parseClamped(const wchar_t* str, long long low, long long high) {
 std::wstring integerText(std::int32_t value, int radix) {
     if (radix < 2 || radix > 36) return std::wstring();
     bool negative = radix == 10 && value < 0;
-    std::uint32_t magnitude = negative ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    std::uint32_t magnitude =
+        negative ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     std::wstring digits;
     do {
         unsigned d = magnitude % static_cast<unsigned>(radix);
@@ -87,7 +90,8 @@ errno_t caseInPlace(wchar_t* str, size_t size, bool upper) {
         if (size > 0) str[0] = 0;
         return EINVAL;
     }
-    for (size_t i = 0; i < length; ++i) str[i] = upper ? cadhost::toUpperChar(str[i]) : cadhost::toLowerChar(str[i]);
+    for (size_t i = 0; i < length; ++i)
+        str[i] = upper ? cadhost::toUpperChar(str[i]) : cadhost::toLowerChar(str[i]);
     return 0;
 }
 
@@ -130,7 +134,9 @@ PathParts splitPath(const wchar_t* path) {
 
 int _wtoi(const wchar_t* str) { return static_cast<int>(parseClamped(str, INT32_MIN, INT32_MAX)); }
 
-long _wtol(const wchar_t* str) { return static_cast<long>(parseClamped(str, INT32_MIN, INT32_MAX)); }
+long _wtol(const wchar_t* str) {
+    return static_cast<long>(parseClamped(str, INT32_MIN, INT32_MAX));
+}
 
 long long _wtoi64(const wchar_t* str) { return parseClamped(str, LLONG_MIN, LLONG_MAX); }
 
@@ -167,7 +173,8 @@ int _wcsnicmp(const wchar_t* a, const wchar_t* b, size_t count) {
         errno = EINVAL;
         return kNlsCompareError;
     }
-    return cadhost::compareNoCase(std::wstring_view(a, wcsnlen(a, count)), std::wstring_view(b, wcsnlen(b, count)));
+    return cadhost::compareNoCase(std::wstring_view(a, wcsnlen(a, count)),
+                                  std::wstring_view(b, wcsnlen(b, count)));
 }
 
 wchar_t* _wcsupr(wchar_t* str) {
@@ -184,8 +191,9 @@ errno_t _wcsupr_s(wchar_t* str, size_t size) { return caseInPlace(str, size, tru
 
 errno_t _wcslwr_s(wchar_t* str, size_t size) { return caseInPlace(str, size, false); }
 
-errno_t _wsplitpath_s(const wchar_t* path, wchar_t* drive, size_t driveSize, wchar_t* dir, size_t dirSize,
-                      wchar_t* fname, size_t fnameSize, wchar_t* ext, size_t extSize) {
+errno_t _wsplitpath_s(const wchar_t* path, wchar_t* drive, size_t driveSize, wchar_t* dir,
+                      size_t dirSize, wchar_t* fname, size_t fnameSize, wchar_t* ext,
+                      size_t extSize) {
     auto badPair = [](wchar_t* out, size_t size) { return (out == nullptr) != (size == 0); };
     auto clearAll = [&] {
         if (drive && driveSize) drive[0] = 0;
@@ -199,8 +207,10 @@ errno_t _wsplitpath_s(const wchar_t* path, wchar_t* drive, size_t driveSize, wch
         return EINVAL;
     }
     PathParts parts = splitPath(path);
-    if (!putPart(drive, driveSize, path, parts.driveEnd) || !putPart(dir, dirSize, parts.driveEnd, parts.dirEnd) ||
-        !putPart(fname, fnameSize, parts.dirEnd, parts.nameEnd) || !putPart(ext, extSize, parts.nameEnd, parts.end)) {
+    if (!putPart(drive, driveSize, path, parts.driveEnd) ||
+        !putPart(dir, dirSize, parts.driveEnd, parts.dirEnd) ||
+        !putPart(fname, fnameSize, parts.dirEnd, parts.nameEnd) ||
+        !putPart(ext, extSize, parts.nameEnd, parts.end)) {
         clearAll();
         return ERANGE;
     }
@@ -223,7 +233,8 @@ void _wsplitpath(const wchar_t* path, wchar_t* drive, wchar_t* dir, wchar_t* fna
     putCut(ext, _MAX_EXT, parts.nameEnd, parts.end);
 }
 
-void _wmakepath(wchar_t* path, const wchar_t* drive, const wchar_t* dir, const wchar_t* fname, const wchar_t* ext) {
+void _wmakepath(wchar_t* path, const wchar_t* drive, const wchar_t* dir, const wchar_t* fname,
+                const wchar_t* ext) {
     if (!path) return;
     std::wstring out;
     if (drive && *drive) {

@@ -20,9 +20,12 @@ constexpr unsigned kOemCodePage = 850;
 unsigned resolveCodePage(UINT codePage) {
     switch (codePage) {
         case CP_ACP:
-        case CP_THREAD_ACP: return cadhost::ansiCodePage();
-        case CP_OEMCP: return kOemCodePage;
-        default: break;
+        case CP_THREAD_ACP:
+            return cadhost::ansiCodePage();
+        case CP_OEMCP:
+            return kOemCodePage;
+        default:
+            break;
     }
     if (codePage == CP_MACCP || codePage == CP_UTF7) return 0;
     return cadhost::isCodePageSupported(codePage) ? codePage : 0;
@@ -49,9 +52,11 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
     }
     unsigned codePage = resolveCodePage(CodePage);
     if (codePage == 0) return fail(ERROR_INVALID_PARAMETER);
-    size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+    size_t length =
+        cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
     bool invalid = false;
-    std::wstring text = cadhost::toWide(std::string_view(lpMultiByteStr, length), codePage, &invalid);
+    std::wstring text =
+        cadhost::toWide(std::string_view(lpMultiByteStr, length), codePage, &invalid);
     if (invalid && (dwFlags & MB_ERR_INVALID_CHARS)) return fail(ERROR_NO_UNICODE_TRANSLATION);
     if (cchWideChar == 0) return static_cast<int>(text.size());
     if (text.size() > static_cast<size_t>(cchWideChar)) {
@@ -71,8 +76,10 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
     }
     unsigned codePage = resolveCodePage(CodePage);
     if (codePage == 0) return fail(ERROR_INVALID_PARAMETER);
-    if (codePage == CP_UTF8 && (lpDefaultChar || lpUsedDefaultChar)) return fail(ERROR_INVALID_PARAMETER);
-    size_t length = cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
+    if (codePage == CP_UTF8 && (lpDefaultChar || lpUsedDefaultChar))
+        return fail(ERROR_INVALID_PARAMETER);
+    size_t length =
+        cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
     std::wstring_view source(lpWideCharStr, length);
     bool lossy = false;
     std::string text = cadhost::fromWide(source, codePage, &lossy);

@@ -76,9 +76,12 @@ const wchar_t* findString(HMODULE module, UINT id) {
         for (const CADHOST_STRING_RESOURCE* r = table; r->text; ++r) {
             if (r->id != id) continue;
             int rank = 3;
-            if (r->language == wanted) rank = 0;
-            else if (PRIMARYLANGID(r->language) == PRIMARYLANGID(wanted)) rank = 1;
-            else if (r->language == kEnglish) rank = 2;
+            if (r->language == wanted)
+                rank = 0;
+            else if (PRIMARYLANGID(r->language) == PRIMARYLANGID(wanted))
+                rank = 1;
+            else if (r->language == kEnglish)
+                rank = 2;
             if (!byRank[rank]) byRank[rank] = r->text;
         }
     }

@@ -17,7 +17,8 @@ namespace {
 bool isSep(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool hasDrive(std::wstring_view path) {
-    return path.size() >= 2 && path[1] == L':' && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+    return path.size() >= 2 && path[1] == L':' &&
+           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
 }
 
 bool isUnc(std::wstring_view path) { return path.size() >= 2 && isSep(path[0]) && isSep(path[1]); }
@@ -78,8 +79,10 @@ std::wstring canonical(std::wstring_view path, wchar_t sep) {
     for (const std::wstring& c : parts.components) {
         if (c == L".") continue;
         if (c == L"..") {
-            if (!kept.empty() && kept.back() != L"..") kept.pop_back();
-            else if (parts.root.empty()) kept.push_back(c);
+            if (!kept.empty() && kept.back() != L"..")
+                kept.pop_back();
+            else if (parts.root.empty())
+                kept.push_back(c);
             continue;
         }
         kept.push_back(c);
@@ -127,8 +130,10 @@ const wchar_t* findExtension(const wchar_t* path) {
     const wchar_t* dot = nullptr;
     const wchar_t* p = path;
     for (; *p; ++p) {
-        if (isSep(*p) || *p == L' ') dot = nullptr;
-        else if (*p == L'.') dot = p;
+        if (isSep(*p) || *p == L' ')
+            dot = nullptr;
+        else if (*p == L'.')
+            dot = p;
     }
     return dot ? dot : p;
 }
@@ -185,14 +190,17 @@ LPWSTR PathCombineW(LPWSTR pszDest, LPCWSTR pszDir, LPCWSTR pszFile) {
     return copyOut(pszDest, combine(dir, file)) ? pszDest : nullptr;
 }
 
-BOOL PathRelativePathToW(LPWSTR pszPath, LPCWSTR pszFrom, DWORD dwAttrFrom, LPCWSTR pszTo, DWORD dwAttrTo) {
+BOOL PathRelativePathToW(LPWSTR pszPath, LPCWSTR pszFrom, DWORD dwAttrFrom, LPCWSTR pszTo,
+                         DWORD dwAttrTo) {
     if (!pszPath) return FALSE;
     pszPath[0] = 0;
-    if (!pszFrom || !pszTo || std::wcslen(pszFrom) >= MAX_PATH || std::wcslen(pszTo) >= MAX_PATH) return FALSE;
+    if (!pszFrom || !pszTo || std::wcslen(pszFrom) >= MAX_PATH || std::wcslen(pszTo) >= MAX_PATH)
+        return FALSE;
     wchar_t sep = separatorOf(pszFrom);
     SplitPath from = split(canonical(pszFrom, sep), sep);
     SplitPath to = split(canonical(pszTo, sep), sep);
-    if (!(dwAttrFrom & FILE_ATTRIBUTE_DIRECTORY) && !from.components.empty()) from.components.pop_back();
+    if (!(dwAttrFrom & FILE_ATTRIBUTE_DIRECTORY) && !from.components.empty())
+        from.components.pop_back();
     size_t toFolderCount = to.components.size();
     if (!(dwAttrTo & FILE_ATTRIBUTE_DIRECTORY) && toFolderCount > 0) --toFolderCount;
 

@@ -54,22 +54,27 @@ void formatInteger(std::wstring& out, const Spec& spec, wchar_t conversion, std:
 
     std::wstring digits;
     for (std::uint64_t v = magnitude; v != 0; v /= static_cast<unsigned>(base)) {
-        digits.insert(digits.begin(), static_cast<wchar_t>(digitSet[v % static_cast<unsigned>(base)]));
+        digits.insert(digits.begin(),
+                      static_cast<wchar_t>(digitSet[v % static_cast<unsigned>(base)]));
     }
     if (spec.precision < 0 && digits.empty()) digits = L"0";
     if (spec.precision > static_cast<int>(digits.size())) {
         digits.insert(0, static_cast<size_t>(spec.precision) - digits.size(), L'0');
     }
-    if (spec.alternate && base == 8 && (digits.empty() || digits[0] != L'0')) digits.insert(0, 1, L'0');
+    if (spec.alternate && base == 8 && (digits.empty() || digits[0] != L'0'))
+        digits.insert(0, 1, L'0');
 
     std::wstring prefix;
     if (negative) {
         prefix = L"-";
     } else if (conversion == L'd' || conversion == L'i') {
-        if (spec.plus) prefix = L"+";
-        else if (spec.space) prefix = L" ";
+        if (spec.plus)
+            prefix = L"+";
+        else if (spec.space)
+            prefix = L" ";
     }
-    if (spec.alternate && base == 16 && magnitude != 0) prefix += (conversion == L'X') ? L"0X" : L"0x";
+    if (spec.alternate && base == 16 && magnitude != 0)
+        prefix += (conversion == L'X') ? L"0X" : L"0x";
 
     if (spec.zero && !spec.left && spec.precision < 0) {
         int fillCount = spec.width - static_cast<int>(prefix.size() + digits.size());
@@ -92,16 +97,19 @@ void formatFloating(std::wstring& out, const Spec& spec, wchar_t conversion, lon
     format += static_cast<char>(conversion);
 
     char small[128];
-    int n = isLong ? std::snprintf(small, sizeof(small), format.c_str(), value)
-                   : std::snprintf(small, sizeof(small), format.c_str(), static_cast<double>(value));
+    int n = isLong
+                ? std::snprintf(small, sizeof(small), format.c_str(), value)
+                : std::snprintf(small, sizeof(small), format.c_str(), static_cast<double>(value));
     if (n < 0) return;
     std::string text;
     if (static_cast<size_t>(n) < sizeof(small)) {
         text.assign(small, static_cast<size_t>(n));
     } else {
         text.resize(static_cast<size_t>(n) + 1);
-        if (isLong) std::snprintf(text.data(), text.size(), format.c_str(), value);
-        else std::snprintf(text.data(), text.size(), format.c_str(), static_cast<double>(value));
+        if (isLong)
+            std::snprintf(text.data(), text.size(), format.c_str(), value);
+        else
+            std::snprintf(text.data(), text.size(), format.c_str(), static_cast<double>(value));
         text.resize(static_cast<size_t>(n));
     }
     out.append(text.begin(), text.end());
@@ -138,12 +146,18 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
         }
         Spec spec;
         for (;; ++p) {
-            if (*p == L'-') spec.left = true;
-            else if (*p == L'+') spec.plus = true;
-            else if (*p == L' ') spec.space = true;
-            else if (*p == L'#') spec.alternate = true;
-            else if (*p == L'0') spec.zero = true;
-            else break;
+            if (*p == L'-')
+                spec.left = true;
+            else if (*p == L'+')
+                spec.plus = true;
+            else if (*p == L' ')
+                spec.space = true;
+            else if (*p == L'#')
+                spec.alternate = true;
+            else if (*p == L'0')
+                spec.zero = true;
+            else
+                break;
         }
         if (*p == L'*') {
             spec.width = va_arg(ap, int);
@@ -167,7 +181,8 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
                 ++p;
             } else {
                 while (*p >= L'0' && *p <= L'9') {
-                    if (spec.precision < kMaxField) spec.precision = spec.precision * 10 + (*p - L'0');
+                    if (spec.precision < kMaxField)
+                        spec.precision = spec.precision * 10 + (*p - L'0');
                     ++p;
                 }
             }
@@ -189,9 +204,12 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             spec.size = Size::kLongDouble;
         } else if (*p == L'I') {
             ++p;
-            if (p[0] == L'6' && p[1] == L'4') p += 2, spec.size = Size::kLong64;
-            else if (p[0] == L'3' && p[1] == L'2') p += 2, spec.size = Size::kDefault;
-            else spec.size = Size::kLong64;
+            if (p[0] == L'6' && p[1] == L'4')
+                p += 2, spec.size = Size::kLong64;
+            else if (p[0] == L'3' && p[1] == L'2')
+                p += 2, spec.size = Size::kDefault;
+            else
+                spec.size = Size::kLong64;
         } else if (*p == L'z' || *p == L't' || *p == L'j') {
             ++p;
             spec.size = Size::kLong64;
@@ -209,11 +227,16 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             case L'd':
             case L'i': {
                 std::int64_t v;
-                if (spec.size == Size::kLong64) v = va_arg(ap, long long);
-                else if (spec.size == Size::kShort) v = static_cast<short>(va_arg(ap, int));
-                else if (spec.size == Size::kChar) v = static_cast<signed char>(va_arg(ap, int));
-                else v = va_arg(ap, int);
-                std::uint64_t magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+                if (spec.size == Size::kLong64)
+                    v = va_arg(ap, long long);
+                else if (spec.size == Size::kShort)
+                    v = static_cast<short>(va_arg(ap, int));
+                else if (spec.size == Size::kChar)
+                    v = static_cast<signed char>(va_arg(ap, int));
+                else
+                    v = va_arg(ap, int);
+                std::uint64_t magnitude =
+                    v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
                 formatInteger(out, spec, conversion, magnitude, v < 0);
                 break;
             }
@@ -222,10 +245,14 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             case L'X':
             case L'o': {
                 std::uint64_t v;
-                if (spec.size == Size::kLong64) v = va_arg(ap, unsigned long long);
-                else if (spec.size == Size::kShort) v = static_cast<unsigned short>(va_arg(ap, unsigned));
-                else if (spec.size == Size::kChar) v = static_cast<unsigned char>(va_arg(ap, unsigned));
-                else v = va_arg(ap, unsigned);
+                if (spec.size == Size::kLong64)
+                    v = va_arg(ap, unsigned long long);
+                else if (spec.size == Size::kShort)
+                    v = static_cast<unsigned short>(va_arg(ap, unsigned));
+                else if (spec.size == Size::kChar)
+                    v = static_cast<unsigned char>(va_arg(ap, unsigned));
+                else
+                    v = va_arg(ap, unsigned);
                 formatInteger(out, spec, conversion, v, false);
                 break;
             }
@@ -237,14 +264,17 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             case L'G':
             case L'a':
             case L'A': {
-                if (spec.size == Size::kLongDouble) formatFloating(out, spec, conversion, va_arg(ap, long double), true);
-                else formatFloating(out, spec, conversion, va_arg(ap, double), false);
+                if (spec.size == Size::kLongDouble)
+                    formatFloating(out, spec, conversion, va_arg(ap, long double), true);
+                else
+                    formatFloating(out, spec, conversion, va_arg(ap, double), false);
                 break;
             }
             case L'p': {
                 void* v = va_arg(ap, void*);
                 wchar_t text[32];
-                std::swprintf(text, 32, L"%016llX", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(v)));
+                std::swprintf(text, 32, L"%016llX",
+                              static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(v)));
                 pad(out, text, spec);
                 break;
             }
@@ -259,8 +289,11 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
                     text = s ? narrowToWide(s, spec.precision) : std::wstring(L"(null)");
                 } else {
                     const wchar_t* s = va_arg(ap, const wchar_t*);
-                    text = s ? std::wstring(s, spec.precision < 0 ? std::wcslen(s) : wcsnlen(s, static_cast<size_t>(spec.precision)))
-                             : std::wstring(L"(null)");
+                    text =
+                        s ? std::wstring(s, spec.precision < 0
+                                                ? std::wcslen(s)
+                                                : wcsnlen(s, static_cast<size_t>(spec.precision)))
+                          : std::wstring(L"(null)");
                 }
                 if (spec.precision >= 0 && text.size() > static_cast<size_t>(spec.precision)) {
                     text.resize(static_cast<size_t>(spec.precision));

@@ -4,8 +4,8 @@
 // CStringW. Semantics follow MFC; where MFC would only assert, the comment says what happens.
 #pragma once
 
-#include <windows.h>
 #include <tchar.h>
+#include <windows.h>
 
 #include <concepts>
 #include <cstdarg>
@@ -40,10 +40,10 @@ class CString;
 // CObject, exceptions
 
 class CObject {
-public:
+  public:
     virtual ~CObject() = default;
 
-protected:
+  protected:
     CObject() = default;
     CObject(const CObject&) = default;
     CObject& operator=(const CObject&) = default;
@@ -52,25 +52,28 @@ protected:
 // MFC exceptions are thrown as pointers (throw new CFileException(...)) and released by the
 // catcher with Delete().
 class CException : public CObject {
-public:
+  public:
     CException() = default;
     ~CException() override = default;
     void Delete() { delete this; }
     // Copies the message (truncated, terminated) into lpszError; FALSE when there is none.
-    virtual BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const;
+    virtual BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError,
+                                 UINT* pnHelpContext = nullptr) const;
     // No screen: the message goes to the command line like AfxMessageBox. Returns IDOK.
     virtual int ReportError(UINT nType = MB_OK, UINT nMessageID = 0);
 };
 
 // Thrown by the containers for an index out of range and by CString for bad arguments.
 class CInvalidArgException : public CException {
-public:
-    BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+  public:
+    BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError,
+                         UINT* pnHelpContext = nullptr) const override;
 };
 
 class CMemoryException : public CException {
-public:
-    BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+  public:
+    BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError,
+                         UINT* pnHelpContext = nullptr) const override;
 };
 
 [[noreturn]] void AFXAPI AfxThrowInvalidArgException();
@@ -93,7 +96,7 @@ decltype(auto) formatArg(T&& value);
 }  // namespace cadhost_detail
 
 class CString {
-public:
+  public:
     typedef wchar_t XCHAR;
     typedef char YCHAR;
     typedef wchar_t* PXSTR;
@@ -102,9 +105,9 @@ public:
     CString() = default;
     CString(const CString& other) = default;
     CString(CString&& other) noexcept = default;
-    CString(const wchar_t* text);                   // null: empty
-    CString(const wchar_t* text, int length);       // exactly length characters
-    CString(const char* text);                      // narrow: ANSI code page
+    CString(const wchar_t* text);              // null: empty
+    CString(const wchar_t* text, int length);  // exactly length characters
+    CString(const char* text);                 // narrow: ANSI code page
     CString(const char* text, int length);
     CString(const unsigned char* text);
     CString(wchar_t ch, int repeat = 1);
@@ -230,7 +233,7 @@ public:
     // Host convenience (not MFC): the text as a standard string view.
     std::wstring_view view() const { return m_text; }
 
-private:
+  private:
     void FormatArgs(const wchar_t* format, ...);
     void AppendFormatArgs(const wchar_t* format, ...);
 
@@ -241,7 +244,7 @@ typedef CString CStringW;
 
 // Narrow text (ANSI code page) with the few members code uses for conversions.
 class CStringA {
-public:
+  public:
     CStringA() = default;
     CStringA(const char* text);
     CStringA(const char* text, int length);
@@ -257,7 +260,7 @@ public:
     CStringA& operator+=(const char* text);
     bool operator==(const CStringA& other) const { return m_text == other.m_text; }
 
-private:
+  private:
     std::string m_text;
 };
 
@@ -317,7 +320,7 @@ typedef __POSITION* POSITION;
 // An array of CString. Indexes are INT_PTR; GetAt/SetAt/ElementAt/operator[] and RemoveAt /
 // InsertAt with an index out of range throw CInvalidArgException* (MFC's release behaviour).
 class CStringArray : public CObject {
-public:
+  public:
     CStringArray() = default;
     CStringArray(const CStringArray&) = delete;
     CStringArray& operator=(const CStringArray&) = delete;
@@ -357,7 +360,7 @@ public:
     void InsertAt(INT_PTR startIndex, const CStringArray* newArray);
     void RemoveAt(INT_PTR index, INT_PTR count = 1);
 
-private:
+  private:
     void CheckIndex(INT_PTR index) const;
     std::vector<CString> m_items;
 };
@@ -369,7 +372,7 @@ private:
 // each chain from its head. Keys compare exactly (letter case counts). The order is neither
 // insertion nor sorted order.
 class CMapStringToString : public CObject {
-public:
+  public:
     struct CPair {
         const CString key;
         CString value;
@@ -411,7 +414,7 @@ public:
     void InitHashTable(UINT hashSize, BOOL allocNow = TRUE);
     UINT HashKey(const wchar_t* key) const;
 
-private:
+  private:
     struct CAssoc;
     CAssoc* GetAssocAt(const wchar_t* key, UINT& bucket, UINT& hash) const;
     CAssoc* NewAssoc(const wchar_t* key, UINT bucket, UINT hash);
@@ -427,7 +430,7 @@ private:
 // Files
 
 class CFileException : public CException {
-public:
+  public:
     enum {
         none = 0,
         genericException = 1,
@@ -448,19 +451,21 @@ public:
 
     explicit CFileException(int cause = none, LONG osError = -1, const wchar_t* fileName = nullptr);
     // "Could not write to FILE: REASON." style texts naming the file and the cause.
-    BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+    BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError,
+                         UINT* pnHelpContext = nullptr) const override;
 
     int m_cause;
-    LONG m_lOsError;      // a Win32 error code (ERROR_FILE_NOT_FOUND ...) or -1
+    LONG m_lOsError;  // a Win32 error code (ERROR_FILE_NOT_FOUND ...) or -1
     CString m_strFileName;
 };
 
-[[noreturn]] void AFXAPI AfxThrowFileException(int cause, LONG osError = -1, const wchar_t* fileName = nullptr);
+[[noreturn]] void AFXAPI AfxThrowFileException(int cause, LONG osError = -1,
+                                               const wchar_t* fileName = nullptr);
 
 // A file opened by path. Paths take '\' or '/' (file access turns '\' into '/'); the file
 // system sees UTF-8 names. Share flags are accepted and have no effect.
 class CFile : public CObject {
-public:
+  public:
     enum OpenFlags : UINT {
         modeRead = 0x0000,
         modeWrite = 0x0001,
@@ -516,7 +521,7 @@ public:
     // TRUE while a file is open (MFC tests m_hFile against hFileNull).
     bool IsOpen() const { return m_stream != nullptr; }
 
-protected:
+  protected:
     // Throws the pending failure (if any) as CFileException* with the given cause.
     [[noreturn]] void ThrowError(int cause, int posixError);
     bool CommitAndClose();  // false when the data did not reach the file
@@ -524,9 +529,9 @@ protected:
     std::FILE* m_stream = nullptr;
     CString m_strFileName;
     UINT m_openFlags = 0;
-    bool m_failed = false;          // a write failed: the file must not be committed
-    std::string m_targetPath;       // file system path the caller named
-    std::string m_tempPath;         // when writing through a temporary file (see CStdioFile)
+    bool m_failed = false;     // a write failed: the file must not be committed
+    std::string m_targetPath;  // file system path the caller named
+    std::string m_tempPath;    // when writing through a temporary file (see CStdioFile)
 };
 
 // A text (or binary) file read and written line by line.
@@ -544,7 +549,7 @@ protected:
 // a file that looks complete but is not. Files opened otherwise are written in place; there a
 // failing string likewise writes nothing of itself.
 class CStdioFile : public CFile {
-public:
+  public:
     CStdioFile() = default;
     CStdioFile(const wchar_t* fileName, UINT openFlags);  // throws CFileException*
     ~CStdioFile() override;
@@ -556,7 +561,7 @@ public:
     virtual wchar_t* ReadString(wchar_t* lpsz, UINT nMax);
     virtual void WriteString(const wchar_t* lpsz);
 
-private:
+  private:
     bool ReadRawLine(std::string& line, bool& sawNewline);
     bool m_text = true;
     bool m_eof = false;
@@ -566,7 +571,7 @@ private:
 // Application framework
 
 class CCmdTarget : public CObject {
-public:
+  public:
     // The wait cursor: the host counts nesting (there is no screen); EndWaitCursor never goes
     // below zero. RestoreWaitCursor changes nothing.
     void BeginWaitCursor();
@@ -577,7 +582,7 @@ public:
 class CWinThread : public CCmdTarget {};
 
 class CWinApp : public CWinThread {
-public:
+  public:
     explicit CWinApp(const wchar_t* appName = nullptr);
     const wchar_t* m_pszAppName = nullptr;
     HINSTANCE m_hInstance = nullptr;
@@ -588,7 +593,7 @@ CWinApp* AFXAPI AfxGetApp();
 
 // Shows the wait cursor for its lifetime (AfxGetApp()->BeginWaitCursor/EndWaitCursor).
 class CWaitCursor {
-public:
+  public:
     CWaitCursor();
     ~CWaitCursor();
     CWaitCursor(const CWaitCursor&) = delete;
@@ -625,7 +630,7 @@ void AFXAPI AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll = FALS
 // AfxInitExtensionModule; the chain owns it and AfxTermExtensionModule deletes it (deleting it
 // yourself also unlinks it).
 class CDynLinkLibrary : public CCmdTarget {
-public:
+  public:
     explicit CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL bSystem = FALSE);
     CDynLinkLibrary(HINSTANCE hModule, HINSTANCE hResource);
     ~CDynLinkLibrary() override;

@@ -43,7 +43,8 @@ TEST(AfxMessageBoxTest, WritesToTheCommandLine) {
     EXPECT_EQ(IDYES, AfxMessageBox(L"ask", MB_YESNO));
     EXPECT_EQ(IDOK, AfxMessageBox(7001));
     EXPECT_EQ(0, AfxMessageBox(7002));
-    EXPECT_EQ(L"[CIniFile::_FindSection]\nCoud not find section [X]\nsecond\nask\nResource text\n", capture.text());
+    EXPECT_EQ(L"[CIniFile::_FindSection]\nCoud not find section [X]\nsecond\nask\nResource text\n",
+              capture.text());
 }
 
 TEST(ExtensionModuleTest, AttachJoinsAndDetachLeavesTheResourceChain) {
@@ -58,7 +59,8 @@ TEST(ExtensionModuleTest, AttachJoinsAndDetachLeavesTheResourceChain) {
 
     // Strings are found through the chain even when the resource handle is elsewhere.
     HMODULE host = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&AfxGetApp), &host);
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCWSTR>(&AfxGetApp), &host);
     AfxSetResourceHandle(host);
     CString text;
     EXPECT_TRUE(text.LoadString(7001));

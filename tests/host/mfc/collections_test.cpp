@@ -106,8 +106,10 @@ TEST(CMapStringToStringTest, LooksUpCaseSensitively) {
 // 91661 % 17 = 14; the keys below fall into buckets PAGE 0, TITLE 3, dm_revisionno 4,
 // dm_title 12, NAME 13, REV 14, PAGES 15, DATE 16.
 TEST(CMapStringToStringTest, IteratesInMfcHashOrder) {
-    const Keys keys = {L"TITLE", L"DATE", L"NAME", L"PAGE", L"PAGES", L"REV", L"dm_title", L"dm_revisionno"};
-    const Keys expected = {L"PAGE", L"TITLE", L"dm_revisionno", L"dm_title", L"NAME", L"REV", L"PAGES", L"DATE"};
+    const Keys keys = {L"TITLE", L"DATE", L"NAME",     L"PAGE",
+                       L"PAGES", L"REV",  L"dm_title", L"dm_revisionno"};
+    const Keys expected = {L"PAGE", L"TITLE", L"dm_revisionno", L"dm_title",
+                           L"NAME", L"REV",   L"PAGES",         L"DATE"};
     CMapStringToString forward;
     for (const auto& k : keys) forward.SetAt(k.c_str(), L"v");
     EXPECT_EQ(17u, forward.GetHashTableSize());
@@ -123,7 +125,8 @@ TEST(CMapStringToStringTest, IteratesInMfcHashOrder) {
     CMapStringToString wide;
     wide.InitHashTable(31);
     for (const auto& k : keys) wide.SetAt(k.c_str(), L"v");
-    EXPECT_EQ((Keys{L"TITLE", L"dm_revisionno", L"PAGES", L"DATE", L"NAME", L"REV", L"PAGE", L"dm_title"}),
+    EXPECT_EQ((Keys{L"TITLE", L"dm_revisionno", L"PAGES", L"DATE", L"NAME", L"REV", L"PAGE",
+                    L"dm_title"}),
               keysInOrder(wide));
 }
 

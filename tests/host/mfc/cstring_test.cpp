@@ -19,7 +19,8 @@ bool throwsInvalidArg(F f) {
 }
 
 TEST(CStringTest, ConstructsFromWideNarrowAndRepeatedChars) {
-    EXPECT_EQ(L"Größe", CString("Gr\xF6\xDF" "e"));  // ANSI code page 1252
+    EXPECT_EQ(L"Größe", CString("Gr\xF6\xDF"
+                                "e"));  // ANSI code page 1252
     EXPECT_EQ(L"Gr", CString("Gr\xF6\xDF", 2));
     EXPECT_EQ(L"ab", CString(L"abc", 2));
     EXPECT_EQ(L"---", CString(L'-', 3));
@@ -41,11 +42,23 @@ TEST(CStringTest, ExtractionClampsToTheText) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {s.Mid(2), L"cdef"},     {s.Mid(2, 3), L"cde"}, {s.Mid(-3, 2), L"ab"},  {s.Mid(4, 100), L"ef"},
-        {s.Mid(6), L""},         {s.Mid(99), L""},      {s.Mid(99, 2), L""},    {s.Mid(1, -1), L""},
-        {s.Left(2), L"ab"},      {s.Left(-1), L""},     {s.Left(100), L"abcdef"}, {s.Right(2), L"ef"},
-        {s.Right(0), L""},       {s.Right(100), L"abcdef"},
-        {s.SpanIncluding(L"bac"), L"abc"}, {s.SpanIncluding(L"x"), L""}, {s.SpanExcluding(L"dx"), L"abc"},
+        {s.Mid(2), L"cdef"},
+        {s.Mid(2, 3), L"cde"},
+        {s.Mid(-3, 2), L"ab"},
+        {s.Mid(4, 100), L"ef"},
+        {s.Mid(6), L""},
+        {s.Mid(99), L""},
+        {s.Mid(99, 2), L""},
+        {s.Mid(1, -1), L""},
+        {s.Left(2), L"ab"},
+        {s.Left(-1), L""},
+        {s.Left(100), L"abcdef"},
+        {s.Right(2), L"ef"},
+        {s.Right(0), L""},
+        {s.Right(100), L"abcdef"},
+        {s.SpanIncluding(L"bac"), L"abc"},
+        {s.SpanIncluding(L"x"), L""},
+        {s.SpanExcluding(L"dx"), L"abc"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual);
 }
@@ -57,12 +70,14 @@ TEST(CStringTest, FindsCharsAndSubstrings) {
         int expected;
     };
     const Case cases[] = {
-        {s.Find(L'.'), 1},       {s.Find(L'.', 2), 3},     {s.Find(L'.', 4), -1},   {s.Find(L'.', -1), -1},
-        {s.Find(L'.', 99), -1},  {s.Find(L"b.c"), 2},      {s.Find(L"b.c", 3), -1}, {s.Find(L"", 5), 5},
-        {s.Find(L"x", 6), -1},   {s.ReverseFind(L'.'), 3}, {s.ReverseFind(L'x'), -1},
-        {s.FindOneOf(L"cb"), 2}, {s.FindOneOf(L""), -1},   {CString().Find(L'a'), -1},
+        {s.Find(L'.'), 1},        {s.Find(L'.', 2), 3},       {s.Find(L'.', 4), -1},
+        {s.Find(L'.', -1), -1},   {s.Find(L'.', 99), -1},     {s.Find(L"b.c"), 2},
+        {s.Find(L"b.c", 3), -1},  {s.Find(L"", 5), 5},        {s.Find(L"x", 6), -1},
+        {s.ReverseFind(L'.'), 3}, {s.ReverseFind(L'x'), -1},  {s.FindOneOf(L"cb"), 2},
+        {s.FindOneOf(L""), -1},   {CString().Find(L'a'), -1},
     };
-    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].expected, cases[i].actual) << "case " << i;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(cases[i].expected, cases[i].actual) << "case " << i;
 }
 
 TEST(CStringTest, TrimsWhiteSpaceCharsAndSets) {
@@ -183,7 +198,10 @@ TEST(CStringTest, BufferAccessTakesTheCallersLength) {
 TEST(CStringTest, FormatUsesWideSemanticsAndTakesCStrings) {
     CString name(L"Plan");
     CString s;
-    s.Format(L"%s/%hs/%d/%5.1f", name, "Gr\xF6\xDF" "e", 42, 2.25);
+    s.Format(L"%s/%hs/%d/%5.1f", name,
+             "Gr\xF6\xDF"
+             "e",
+             42, 2.25);
     EXPECT_EQ(L"Plan/Größe/42/  2.2", s);
     s.AppendFormat(L"[%-4s]", name);
     EXPECT_EQ(L"Plan/Größe/42/  2.2[Plan]", s);
@@ -204,7 +222,9 @@ TEST(CStringTest, OperatorsCompareAndConcatenate) {
     EXPECT_TRUE(a > L"ab");
     EXPECT_TRUE(CString(L"x") == L'x');
     EXPECT_EQ(L"abc-def!", a + L"-" + CString(L"def") + L'!');
-    EXPECT_EQ(L"Größe", CString(L"Gr") + "\xF6\xDF" "e");
+    EXPECT_EQ(L"Größe", CString(L"Gr") +
+                            "\xF6\xDF"
+                            "e");
     CString b;
     b += L"x";
     b += L'y';
@@ -215,8 +235,13 @@ TEST(CStringTest, OperatorsCompareAndConcatenate) {
 
 TEST(CStringATest, ConvertsWithTheAnsiCodePage) {
     CStringA narrow(CString(L"Größe€Ł"));
-    EXPECT_STREQ("Gr\xF6\xDF" "e\x80?", narrow.GetString());
-    EXPECT_EQ(L"Größe", CString(CStringA("Gr\xF6\xDF" "e").GetString()));
+    EXPECT_STREQ(
+        "Gr\xF6\xDF"
+        "e\x80?",
+        narrow.GetString());
+    EXPECT_EQ(L"Größe", CString(CStringA("Gr\xF6\xDF"
+                                         "e")
+                                    .GetString()));
 }
 
 }  // namespace

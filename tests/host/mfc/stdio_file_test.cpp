@@ -13,7 +13,7 @@
 namespace {
 
 class StdioFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = ::testing::TempDir() + "stdio_file_test_" + std::to_string(getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -48,7 +48,8 @@ protected:
         }
         return names;
     }
-    std::vector<std::wstring> readLines(const std::string& name, UINT flags = CFile::modeRead | CFile::typeText) {
+    std::vector<std::wstring> readLines(const std::string& name,
+                                        UINT flags = CFile::modeRead | CFile::typeText) {
         CStdioFile file;
         EXPECT_TRUE(file.Open(widePath(name), flags));
         std::vector<std::wstring> lines;
@@ -76,8 +77,12 @@ TEST_F(StdioFileTest, ReadsCrLfAndLfAsLineEnds) {
         {"\n\r\n", {L"", L""}},
         {"lone\rcr\n", {L"lone\rcr"}},
         {"", {}},
-        {"Gr\xF6\xDF" "e\r\n", {L"Größe"}},
-        {"before\x1A" "after\n", {L"before"}},  // Ctrl-Z ends a text file
+        {"Gr\xF6\xDF"
+         "e\r\n",
+         {L"Größe"}},
+        {"before\x1A"
+         "after\n",
+         {L"before"}},  // Ctrl-Z ends a text file
     };
     for (const Case& c : cases) {
         writeBytes("in.txt", c.bytes);
@@ -104,17 +109,23 @@ TEST_F(StdioFileTest, WritesCrLfInTheAnsiCodePage) {
     file.WriteString(L"Größe €");
     file.WriteString(L"\n");
     file.Close();
-    EXPECT_EQ("first\r\nGr\xF6\xDF" "e \x80\r\n", readBytes("out.txt"));
+    EXPECT_EQ(
+        "first\r\nGr\xF6\xDF"
+        "e \x80\r\n",
+        readBytes("out.txt"));
     EXPECT_EQ((std::vector<std::string>{"out.txt"}), entries());
 
     // Binary mode writes the line end as given; modeNoTruncate keeps what is there.
     CStdioFile append;
-    ASSERT_TRUE(append.Open(widePath("out.txt"), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
-                                                     CFile::typeBinary));
+    ASSERT_TRUE(append.Open(widePath("out.txt"), CFile::modeCreate | CFile::modeNoTruncate |
+                                                     CFile::modeWrite | CFile::typeBinary));
     append.SeekToEnd();
     append.WriteString(L"raw\n");
     append.Close();
-    EXPECT_EQ("first\r\nGr\xF6\xDF" "e \x80\r\nraw\n", readBytes("out.txt"));
+    EXPECT_EQ(
+        "first\r\nGr\xF6\xDF"
+        "e \x80\r\nraw\n",
+        readBytes("out.txt"));
 }
 
 TEST_F(StdioFileTest, CreateReplacesAnExistingFileOnlyWhenClosed) {

@@ -10,25 +10,27 @@ namespace {
 
 // Sets the ANSI code page for one test and restores 1252 afterwards.
 class AnsiCodePage {
-public:
+  public:
     explicit AnsiCodePage(unsigned codePage) { EXPECT_TRUE(cadhost::setAnsiCodePage(codePage)); }
     ~AnsiCodePage() { cadhost::setAnsiCodePage(1252); }
 };
 
 std::wstring toWide(UINT codePage, const std::string& bytes, DWORD flags = 0) {
-    int needed = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    int needed = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
+                                     nullptr, 0);
     std::wstring out(static_cast<size_t>(needed), L'\0');
-    int written = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), out.data(), needed);
+    int written = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
+                                      out.data(), needed);
     EXPECT_EQ(needed, written);
     return out;
 }
 
 std::string toBytes(UINT codePage, const std::wstring& text, BOOL* usedDefault = nullptr) {
-    int needed = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     usedDefault);
+    int needed = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0, nullptr, usedDefault);
     std::string out(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), needed, nullptr,
-                        usedDefault);
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), needed,
+                        nullptr, usedDefault);
     return out;
 }
 
@@ -39,20 +41,27 @@ TEST(CodePageTest, RoundTripsThroughSingleByteCodePages) {
         std::wstring text;
     };
     const Case cases[] = {
-        {1252, "Gr\xF6\xDF" "e \xE4\xC4\xFC\xDC", L"Größe äÄüÜ"},
+        {1252,
+         "Gr\xF6\xDF"
+         "e \xE4\xC4\xFC\xDC",
+         L"Größe äÄüÜ"},
         {1252, "\x80 \x84 \x9F", L"€ „ Ÿ"},
         // The five bytes 1252 leaves undefined map to the C1 controls, as on Windows.
         {1252, "\x81\x8D\x8F\x90\x9D", L"\u0081\u008D\u008F\u0090\u009D"},
         {1254, "\xF0\xFE\xDD\xFD", L"ğşİı"},
         {1250, "\xA3\xB3\x8A", L"ŁłŠ"},
         {1251, "\xC0\xE0", L"Аа"},
-        {CP_UTF8, "Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x98\x80", L"Größe \U0001F600"},
+        {CP_UTF8,
+         "Gr\xC3\xB6\xC3\x9F"
+         "e \xF0\x9F\x98\x80",
+         L"Größe \U0001F600"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);
         EXPECT_EQ(c.text, toWide(c.codePage, c.bytes));
         BOOL usedDefault = TRUE;
-        EXPECT_EQ(c.bytes, toBytes(c.codePage, c.text, c.codePage == CP_UTF8 ? nullptr : &usedDefault));
+        EXPECT_EQ(c.bytes,
+                  toBytes(c.codePage, c.text, c.codePage == CP_UTF8 ? nullptr : &usedDefault));
         if (c.codePage != CP_UTF8) {
             EXPECT_FALSE(usedDefault);
         }
@@ -116,8 +125,10 @@ TEST(CodePageTest, RefusesBadArguments) {
         {"zero length", MultiByteToWideChar(CP_ACP, 0, "a", 0, wide, 4)},
         {"unknown code page", MultiByteToWideChar(12345, 0, "a", 1, wide, 4)},
         {"size without buffer", MultiByteToWideChar(CP_ACP, 0, "a", 1, nullptr, 4)},
-        {"UTF-8 with default flag", WideCharToMultiByte(CP_UTF8, 0, L"a", 1, narrow, 4, nullptr, &used)},
-        {"UTF-8 with default char", WideCharToMultiByte(CP_UTF8, 0, L"a", 1, narrow, 4, "?", nullptr)},
+        {"UTF-8 with default flag",
+         WideCharToMultiByte(CP_UTF8, 0, L"a", 1, narrow, 4, nullptr, &used)},
+        {"UTF-8 with default char",
+         WideCharToMultiByte(CP_UTF8, 0, L"a", 1, narrow, 4, "?", nullptr)},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(0, c.result) << c.what;
@@ -158,13 +169,11 @@ TEST(CodePageTest, Utf8HelpersReplaceWhatIsInvalid) {
         std::wstring text;
     };
     const Case cases[] = {
-        {"plain", L"plain"},
-        {"\xC3\xA4", L"ä"},
-        {"\xC3", L"\uFFFD"},                 // cut short
-        {"\xC0\xAF", L"\uFFFD\uFFFD"},       // overlong
-        {"\xED\xA0\x80", L"\uFFFD"},         // an encoded surrogate
-        {"a\x80z", L"a\uFFFDz"},
-        {"\xF0\x9F\x98\x80", L"\U0001F600"},
+        {"plain", L"plain"},           {"\xC3\xA4", L"ä"},
+        {"\xC3", L"\uFFFD"},            // cut short
+        {"\xC0\xAF", L"\uFFFD\uFFFD"},  // overlong
+        {"\xED\xA0\x80", L"\uFFFD"},    // an encoded surrogate
+        {"a\x80z", L"a\uFFFDz"},       {"\xF0\x9F\x98\x80", L"\U0001F600"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.text, cadhost::fromUtf8(c.bytes)) << c.bytes;

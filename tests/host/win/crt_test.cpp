@@ -50,7 +50,7 @@ TEST(ItowTest, WritesDigitsAsTheMicrosoftRuntime) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {0, 10, L"0"},        {-255, 10, L"-255"}, {INT_MIN, 10, L"-2147483648"},
+        {0, 10, L"0"},         {-255, 10, L"-255"},   {INT_MIN, 10, L"-2147483648"},
         {-1, 16, L"ffffffff"}, {255, 2, L"11111111"}, {35, 36, L"z"},
     };
     for (const Case& c : cases) {
@@ -73,8 +73,12 @@ TEST(CaseCompareTest, IgnoresCaseOfLatinLetters) {
         int sign;
     };
     const Case cases[] = {
-        {L"Title_Block", L"TITLE_BLOCK", 0}, {L"Größe", L"GRÖßE", 0}, {L"abc", L"ABD", -1},
-        {L"b", L"A", 1},                     {L"ab", L"ABC", -1},     {L"ä", L"b", 1},
+        {L"Title_Block", L"TITLE_BLOCK", 0},
+        {L"Größe", L"GRÖßE", 0},
+        {L"abc", L"ABD", -1},
+        {L"b", L"A", 1},
+        {L"ab", L"ABC", -1},
+        {L"ä", L"b", 1},
         {L"_", L"a", -1},  // compared in lower case, as the Microsoft runtime does
     };
     for (const Case& c : cases) {
@@ -117,7 +121,8 @@ TEST(SplitPathTest, SplitsDriveFolderNameAndExtension) {
     };
     for (const Case& c : cases) {
         wchar_t drive[_MAX_DRIVE], dir[_MAX_DIR], name[_MAX_FNAME], ext[_MAX_EXT];
-        EXPECT_EQ(0, _wsplitpath_s(c.path, drive, _MAX_DRIVE, dir, _MAX_DIR, name, _MAX_FNAME, ext, _MAX_EXT));
+        EXPECT_EQ(0, _wsplitpath_s(c.path, drive, _MAX_DRIVE, dir, _MAX_DIR, name, _MAX_FNAME, ext,
+                                   _MAX_EXT));
         EXPECT_STREQ(c.drive, drive) << c.path;
         EXPECT_STREQ(c.dir, dir) << c.path;
         EXPECT_STREQ(c.name, name) << c.path;

@@ -23,15 +23,16 @@ const CADHOST_STRING_RESOURCE kStrings[] = {
 CADHOST_STRING_TABLE(kStrings);
 
 class UiLanguage {
-public:
+  public:
     explicit UiLanguage(LANGID language) { cadhost::setUiLanguage(language); }
     ~UiLanguage() { cadhost::setUiLanguage(kEnglish); }
 };
 
 HMODULE thisModule() {
     HMODULE module = nullptr;
-    EXPECT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                   reinterpret_cast<LPCWSTR>(&thisModule), &module));
+    EXPECT_TRUE(GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&thisModule), &module));
     return module;
 }
 
@@ -48,7 +49,8 @@ TEST(ModuleHandleTest, FindsTheModuleOfAnAddress) {
     EXPECT_EQ(thisModule(), GetModuleHandleW(nullptr));
 
     HMODULE host = nullptr;
-    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&LoadStringW), &host));
+    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                   reinterpret_cast<LPCWSTR>(&LoadStringW), &host));
     EXPECT_NE(thisModule(), host);
     wchar_t path[MAX_PATH];
     DWORD n = GetModuleFileNameW(host, path, MAX_PATH);
@@ -59,7 +61,8 @@ TEST(ModuleHandleTest, FindsTheModuleOfAnAddress) {
     HMODULE none = reinterpret_cast<HMODULE>(1);
     EXPECT_FALSE(GetModuleHandleExW(0, L"/no/such/module.so", &none));
     EXPECT_EQ(nullptr, none);
-    EXPECT_FALSE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(16), &none));
+    EXPECT_FALSE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                    reinterpret_cast<LPCWSTR>(16), &none));
     EXPECT_EQ(0u, GetModuleFileNameW(reinterpret_cast<HMODULE>(&none), path, MAX_PATH));
 }
 
@@ -72,9 +75,10 @@ TEST(LoadStringTest, PicksTheUiLanguageWithFallbacks) {
     const Case cases[] = {
         {kEnglish, 1003, L"The file [%s] is not managed by PDM."},
         {kGerman, 1003, L"Die Datei [%s] ist nicht vom PDM verwaltet."},
-        {kSwissGerman, 1003, L"Die Datei [%s] ist nicht vom PDM verwaltet."},  // same primary language
-        {kFrench, 1003, L"The file [%s] is not managed by PDM."},             // English next
-        {kEnglish, 2000, L"Nur deutsch"},                                      // then any language
+        {kSwissGerman, 1003,
+         L"Die Datei [%s] ist nicht vom PDM verwaltet."},          // same primary language
+        {kFrench, 1003, L"The file [%s] is not managed by PDM."},  // English next
+        {kEnglish, 2000, L"Nur deutsch"},                          // then any language
         {kEnglish, 4711, L""},
     };
     for (const Case& c : cases) {
@@ -104,7 +108,8 @@ TEST(LoadStringTest, TruncatesToTheBuffer) {
 
 TEST(LoadStringTest, ModulesWithoutATableHaveNoStrings) {
     HMODULE host = nullptr;
-    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&LoadStringW), &host));
+    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                   reinterpret_cast<LPCWSTR>(&LoadStringW), &host));
     EXPECT_EQ(L"", load(host, 1003));
     // A withdrawn table is gone; registering it again brings it back.
     CadhostUnregisterStringTable(kStrings);

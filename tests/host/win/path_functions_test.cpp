@@ -58,7 +58,8 @@ TEST(PathCombineTest, JoinsAndResolvesKeepingTheStartingSeparator) {
     for (const Case& c : cases) {
         GuardedBuffer out;
         EXPECT_EQ(out.get(), PathCombineW(out.get(), c.dir, c.file)) << (c.dir ? c.dir : L"(null)");
-        EXPECT_EQ(c.expected, out.text()) << (c.dir ? c.dir : L"(null)") << L" + " << (c.file ? c.file : L"(null)");
+        EXPECT_EQ(c.expected, out.text())
+            << (c.dir ? c.dir : L"(null)") << L" + " << (c.file ? c.file : L"(null)");
     }
 }
 
@@ -109,7 +110,8 @@ TEST(PathRelativePathToTest, BuildsDotAndDotDotPaths) {
     };
     for (const Case& c : cases) {
         GuardedBuffer out;
-        EXPECT_TRUE(PathRelativePathToW(out.get(), c.from, c.fromAttr, c.to, c.toAttr)) << c.from << L" -> " << c.to;
+        EXPECT_TRUE(PathRelativePathToW(out.get(), c.from, c.fromAttr, c.to, c.toAttr))
+            << c.from << L" -> " << c.to;
         EXPECT_EQ(c.expected, out.text()) << c.from << L" -> " << c.to;
     }
 }
@@ -128,15 +130,18 @@ TEST(PathRelativePathToTest, FailsWithoutACommonRoot) {
     };
     for (const Case& c : cases) {
         GuardedBuffer out(L"stale");
-        EXPECT_FALSE(PathRelativePathToW(out.get(), c.from, kDir, c.to, kFile)) << c.from << L" -> " << c.to;
+        EXPECT_FALSE(PathRelativePathToW(out.get(), c.from, kDir, c.to, kFile))
+            << c.from << L" -> " << c.to;
         EXPECT_EQ(L"", out.text());
     }
     GuardedBuffer out;
     std::wstring deep = L"C:";
     while (deep.size() < 250) deep += L"\\dd";
-    EXPECT_FALSE(PathRelativePathToW(out.get(), deep.c_str(), kDir, (L"D" + deep.substr(1) + L"\\x.dwg").c_str(), kFile));
+    EXPECT_FALSE(PathRelativePathToW(out.get(), deep.c_str(), kDir,
+                                     (L"D" + deep.substr(1) + L"\\x.dwg").c_str(), kFile));
     // 83 levels up and a name exceed MAX_PATH.
-    EXPECT_FALSE(PathRelativePathToW(out.get(), deep.c_str(), kDir, L"C:\\x\\a-long-name.dwg", kFile));
+    EXPECT_FALSE(
+        PathRelativePathToW(out.get(), deep.c_str(), kDir, L"C:\\x\\a-long-name.dwg", kFile));
     EXPECT_TRUE(out.guardIntact());
 }
 

@@ -22,7 +22,10 @@ TEST(WideFormatTest, StringConversionsFollowTheMicrosoftRuntime) {
         {formatWide(L"%ls", L"wide"), L"wide"},
         {formatWide(L"%ws", L"wide"), L"wide"},
         {formatWide(L"%S", "narrow"), L"narrow"},
-        {formatWide(L"%hs", "Gr\xF6\xDF" "e"), L"Größe"},  // ANSI code page 1252
+        {formatWide(L"%hs",
+                    "Gr\xF6\xDF"
+                    "e"),
+         L"Größe"},  // ANSI code page 1252
         {formatWide(L"%c%C%hc%lc", L'ä', 'b', '\xFC', L'd'), L"äbüd"},
         {formatWide(L"[%5s|%-5s]", L"ab", L"ab"), L"[   ab|ab   ]"},
         {formatWide(L"[%.2s|%.2hs]", L"abcdef", "abcdef"), L"[ab|ab]"},
@@ -47,7 +50,8 @@ TEST(WideFormatTest, IntegerConversionsAndFlags) {
         {formatWide(L"%#x", 0), L"0"},
         {formatWide(L"[%.3d|%6.3d|%.0d]", 7, 7, 0), L"[007|   007|]"},
         {formatWide(L"%ld %lu", static_cast<LONG>(-5), static_cast<ULONG>(7)), L"-5 7"},
-        {formatWide(L"%lld %I64d %I64u", 1LL << 40, -(1LL << 40), ULLONG_MAX), L"1099511627776 -1099511627776 18446744073709551615"},
+        {formatWide(L"%lld %I64d %I64u", 1LL << 40, -(1LL << 40), ULLONG_MAX),
+         L"1099511627776 -1099511627776 18446744073709551615"},
         {formatWide(L"%hd %hu %hhd", 70000, 70000, 300), L"4464 4464 44"},
         {formatWide(L"%d", INT_MIN), L"-2147483648"},
         {formatWide(L"[%*d|%-*d]", 5, 42, 5, 42), L"[   42|42   ]"},
@@ -65,7 +69,8 @@ TEST(WideFormatTest, FloatingPointConversions) {
     const Case cases[] = {
         {formatWide(L"%f", 1.5), L"1.500000"},
         {formatWide(L"%.3f", 3.14159), L"3.142"},
-        {formatWide(L"[%8.2f|%-8.2f|%08.2f]", 3.14159, 3.14159, -3.14159), L"[    3.14|3.14    |-0003.14]"},
+        {formatWide(L"[%8.2f|%-8.2f|%08.2f]", 3.14159, 3.14159, -3.14159),
+         L"[    3.14|3.14    |-0003.14]"},
         {formatWide(L"%e", 12345.678), L"1.234568e+04"},
         {formatWide(L"%E", 0.00012), L"1.200000E-04"},
         {formatWide(L"%g %g", 0.0001, 1e20), L"0.0001 1e+20"},
