@@ -62,11 +62,11 @@ bool matchesOne(const Token& token, wchar_t c, bool ignoreCase) {
     return false;
 }
 
-// Reads a set starting after its '['. Returns false (and leaves pos alone) when the set is
+// Reads a set starting after its '['. Returns false (leaving pos and out alone) when the set is
 // not closed, in which case the '[' stands for itself.
-bool parseSet(std::wstring_view pattern, std::size_t& pos, Token& token) {
+bool parseSet(std::wstring_view pattern, std::size_t& pos, Token& out) {
     std::size_t i = pos;
-    token = Token{};
+    Token token;
     token.kind = Kind::kSet;
     if (i < pattern.size() && pattern[i] == L'~' && i + 1 < pattern.size() &&
         pattern[i + 1] != L']') {
@@ -102,6 +102,7 @@ bool parseSet(std::wstring_view pattern, std::size_t& pos, Token& token) {
         }
     }
     pos = i + 1;
+    out = std::move(token);
     return true;
 }
 

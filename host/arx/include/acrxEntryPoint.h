@@ -286,6 +286,10 @@ class AcRxArxApp : public AcRxDbxApp {
     AcRxDynPropManager* m_pDynPropManager = nullptr;
 };
 
+// The entry points every module exports (IMPLEMENT_ARX_ENTRYPOINT defines them).
+ACRX_EXPORT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* pkt);
+ACRX_EXPORT void* acrxGetApiVersion();
+
 // Makes the module's single application object (theArxApp, of class CLASSNAME) and exports
 // the host's two entry points.
 #define IMPLEMENT_ARX_ENTRYPOINT(CLASSNAME)                                        \

@@ -1,0 +1,40 @@
+// Status texts: the enumerator names reports show.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "acestext.h"
+
+namespace {
+
+TEST(AcadErrorStatusTextTest, NamesTheHostsStatuses) {
+    const struct {
+        int number;
+        const wchar_t* text;
+    } cases[] = {
+        {0, L"eOk"},
+        {2, L"eNotApplicable"},
+        {3, L"eInvalidInput"},
+        {16, L"eNullObjectId"},
+        {20, L"eNullEntityPointer"},
+        {21, L"eIllegalEntityType"},
+        {22, L"eKeyNotFound"},
+        {23, L"eDuplicateKey"},
+        {80, L"eWasErased"},
+        {1300, L"eNoAcDbHostApplication"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(c.text, acadErrorStatusText(static_cast<Acad::ErrorStatus>(c.number)))
+            << c.number;
+    }
+}
+
+TEST(AcadErrorStatusTextTest, NamesUnknownNumbersWithoutFailing) {
+    // 19 is a gap in the host's numbering.
+    EXPECT_STREQ(L"eUnknownErrorStatus(19)",
+                 acadErrorStatusText(static_cast<Acad::ErrorStatus>(19)));
+    EXPECT_STREQ(L"eUnknownErrorStatus(-7)",
+                 acadErrorStatusText(static_cast<Acad::ErrorStatus>(-7)));
+}
+
+}  // namespace
