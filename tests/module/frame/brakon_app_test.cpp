@@ -11,6 +11,7 @@
 #include "frame/resource.h"
 #include "testing_app.h"
 #include "testing_input.h"
+#include "testing_mfc.h"
 
 namespace {
 
@@ -104,6 +105,11 @@ TEST_F(BrakonAppTest, EveryMessageCodeIsAnsweredWithZero) {
     EXPECT_EQ(L"", capture.commandLine());
     EXPECT_EQ(lispBefore, cadhost::testing::lispFunctionCount())
         << "the empty LISP table defines nothing";
+}
+
+TEST(BrakonLibraryTest, AttachJoinedTheHostsResourceChain) {
+    ASSERT_NE(nullptr, _hdllInstance) << "library attach stored the module's handle";
+    EXPECT_TRUE(cadhost::testing::hasDynLinkLibrary(_hdllInstance));
 }
 
 TEST(BrakonEntryPointTest, AnswersTheApiVersionOfGeneration24) {
