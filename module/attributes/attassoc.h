@@ -9,7 +9,7 @@
 #include "attributes/ptrvector.h"
 
 class CAttAssoc {
-public:
+  public:
     CAttAssoc() = default;
     explicit CAttAssoc(const wchar_t* name);
     CAttAssoc(const CAttAssoc&) = delete;
@@ -29,7 +29,7 @@ public:
     // Appends unless Matches already accepts the tag.
     virtual void AddTag(const wchar_t* tag);
 
-private:
+  private:
     // The list's Load appends split tags as written, duplicates included.
     friend class CAttAssocList;
 
@@ -40,7 +40,7 @@ private:
 // Owns its associations. Load reads one map section of a settings file: each line
 // "property = tag, tag; tag*" becomes one association, in file order.
 class CAttAssocList : public TPtrOrderedVector<CAttAssoc> {
-public:
+  public:
     CAttAssocList() = default;
     ~CAttAssocList() override;
     // False (list unchanged) when the file cannot be read or the section has no lines;

@@ -11,13 +11,13 @@
 #include <cstdint>
 
 class PtrVector {
-public:
+  public:
     static constexpr std::int64_t kGrowBy = 64;
 
     PtrVector(const PtrVector&) = delete;
     PtrVector& operator=(const PtrVector&) = delete;
 
-protected:
+  protected:
     PtrVector();
     ~PtrVector();
 
@@ -30,7 +30,7 @@ protected:
     // Forgets every item (the typed layer deletes them first) and goes back to 64 slots.
     void Reset();
 
-private:
+  private:
     std::int64_t m_capacity;
     void** m_items;
     std::int64_t m_count;
@@ -41,7 +41,7 @@ private:
 // emptied or destroyed. Items taken out with Remove/RemoveEqual belong to the caller.
 template <class T>
 class TPtrVector : protected PtrVector {
-public:
+  public:
     TPtrVector() = default;
 
     // Index of the first item equal to item, -1 if none (also for null).
@@ -92,7 +92,7 @@ public:
     // Deletes every item and returns to 64 slots.
     void RemoveAll() { DeleteAll(); }
 
-private:
+  private:
     T* At(std::int64_t i) const { return static_cast<T*>(Slot(i)); }
     void DeleteAll() {
         for (std::int64_t i = 0; i < Count(); ++i) delete At(i);
@@ -103,7 +103,7 @@ private:
 // Keeps items in the order they were appended.
 template <class T>
 class TPtrOrderedVector : protected TPtrVector<T> {
-public:
+  public:
     using TPtrVector<T>::IndexOf;
     using TPtrVector<T>::Append;
     using TPtrVector<T>::CountEqual;

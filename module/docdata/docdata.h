@@ -16,7 +16,7 @@ class AcDbDatabase;
 class TiXmlText;
 
 class CDocData {
-public:
+  public:
     // Empty and not managed; the settings are constructed but not loaded.
     CDocData();
     CDocData(const CDocData&) = delete;
@@ -81,7 +81,7 @@ public:
     const std::vector<PropertyMap>& bomPositions() const { return m_bomPositions; }
     const CString& configPath() const { return m_configPath; }
 
-private:
+  private:
     CString m_path;
     std::int32_t m_managed = 0;
     PropertyMap m_settingsProperties;

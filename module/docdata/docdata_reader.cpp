@@ -145,7 +145,8 @@ bool withinLimits(std::FILE* file) {
                 break;
             case kSkip:
                 recent.push_back(ch);
-                if (recent.size() > skipUntil.size()) recent.erase(0, recent.size() - skipUntil.size());
+                if (recent.size() > skipUntil.size())
+                    recent.erase(0, recent.size() - skipUntil.size());
                 if (recent == skipUntil) state = kText;
                 break;
         }
@@ -212,7 +213,8 @@ int CDocData::load(AcDbDatabase* db, const wchar_t* drawingPath, int, int) {
 
         // The settings file is loaded before any PDM data is stored.
         const TiXmlElement* config = root->FirstChildElement("config");
-        TiXmlNode* first = config != nullptr ? const_cast<TiXmlElement*>(config)->FirstChild() : nullptr;
+        TiXmlNode* first =
+            config != nullptr ? const_cast<TiXmlElement*>(config)->FirstChild() : nullptr;
         applyConfig(first != nullptr ? first->ToText() : nullptr);
 
         readAttributes(root->FirstChildElement("settings"), m_settingsProperties);

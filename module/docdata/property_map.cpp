@@ -8,7 +8,7 @@ namespace {
 
 // Walks a wide string as the UTF-16 code units it would be on the host platform.
 class Utf16Units {
-public:
+  public:
     Utf16Units(const std::wstring& text, std::size_t start) : m_text(text), m_index(start) {}
 
     bool atEnd() const { return m_index >= m_text.size(); }
@@ -31,7 +31,7 @@ public:
         ++m_index;
     }
 
-private:
+  private:
     const std::wstring& m_text;
     std::size_t m_index;
     bool m_low = false;

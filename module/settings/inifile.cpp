@@ -109,7 +109,8 @@ struct CIniFile::Index {
 CIniFile::Index::Index(std::wstring_view buffer) : text(buffer) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i + 1 < n; ++i)
-        if (text[i] == L'\n' && text[i + 1] == L'[') headerStarts.push_back(static_cast<std::int32_t>(i));
+        if (text[i] == L'\n' && text[i + 1] == L'[')
+            headerStarts.push_back(static_cast<std::int32_t>(i));
 
     // The text that a header lookup can match at p runs from the "[" at p+1 to the first "]"
     // after it. Headers sharing that "]" have nested texts, so their hashes are built backwards
@@ -134,12 +135,14 @@ CIniFile::Index::Index(std::wstring_view buffer) : text(buffer) {
         if (closeOf[k] != curClose) {
             curClose = closeOf[k];
             curBegin = curClose;
-            curHash = static_cast<std::uint32_t>(foldUpper(text[static_cast<std::size_t>(curClose)]));
+            curHash =
+                static_cast<std::uint32_t>(foldUpper(text[static_cast<std::size_t>(curClose)]));
         }
         for (std::int64_t begin = headerStarts[k] + 1; curBegin > begin;) {
             --curBegin;
-            curHash = static_cast<std::uint32_t>(foldUpper(text[static_cast<std::size_t>(curBegin)])) +
-                      kHashBase * curHash;
+            curHash =
+                static_cast<std::uint32_t>(foldUpper(text[static_cast<std::size_t>(curBegin)])) +
+                kHashBase * curHash;
         }
         hashOf[k] = curHash;
     }
@@ -181,7 +184,8 @@ std::int32_t CIniFile::Index::findHeader(std::wstring_view header) {
         }
     } else {
         // Not a bracketed name: fall back to a plain search of "\n" + header.
-        for (std::size_t p = text.find(L'\n'); p != std::wstring_view::npos; p = text.find(L'\n', p + 1)) {
+        for (std::size_t p = text.find(L'\n'); p != std::wstring_view::npos;
+             p = text.find(L'\n', p + 1)) {
             if (startsWithFolded(p + 1, header)) {
                 found = static_cast<std::int32_t>(p);
                 break;
@@ -242,25 +246,27 @@ BOOL CIniFile::Load(const wchar_t* path) {
     m_index.reset();
     m_sectionPos = -1;
 
-    std::wstring text;
     try {
         CStdioFile file;
-        if (!file.Open(m_path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeText)) return FALSE;
+        if (!file.Open(m_path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeText))
+            return FALSE;
         if (file.GetLength() > kMaxFileBytes) return FALSE;
+        m_buffer.Preallocate(static_cast<int>(file.GetLength()) + 2);
         CString line;
         while (file.ReadString(line)) {
-            text.append(line.view());
-            text.push_back(L'\n');
+            m_buffer += line;
+            m_buffer += L'\n';
         }
     } catch (CException* e) {
         // A read error part-way: the file counts as unreadable, not as a shorter file.
         e->Delete();
+        m_buffer.Empty();
         return FALSE;
     } catch (...) {
+        m_buffer.Empty();
         return FALSE;
     }
-    if (!text.empty() && text[0] == L'[') text.insert(text.begin(), L'\n');
-    m_buffer = CString(std::wstring_view(text));
+    if (!m_buffer.IsEmpty() && m_buffer[0] == L'[') m_buffer.Insert(0, L'\n');
     m_needsLoad = FALSE;
     return TRUE;
 }
@@ -269,7 +275,8 @@ bool CIniFile::Save(const wchar_t* path) {
     const wchar_t* target = (path != nullptr && *path != 0) ? path : m_path.GetString();
     try {
         CStdioFile file;
-        if (!file.Open(target, CFile::modeCreate | CFile::modeWrite | CFile::typeText)) return false;
+        if (!file.Open(target, CFile::modeCreate | CFile::modeWrite | CFile::typeText))
+            return false;
         file.WriteString(m_buffer);
         file.Close();
         return true;
@@ -324,7 +331,8 @@ bool CIniFile::_Get(CString& value, const wchar_t* key, const wchar_t* section, 
         for (const Index::Piece& piece : bucket->second) {
             // Only a line that begins with the key is ever looked at; the piece must equal the
             // key, letter case ignored.
-            if (!idx.startsWithFolded(static_cast<std::size_t>(piece.linePos) + 1, upperKey.view())) continue;
+            if (!idx.startsWithFolded(static_cast<std::size_t>(piece.linePos) + 1, upperKey.view()))
+                continue;
             CString pieceText(text.data() + piece.pieceBegin, piece.pieceEnd - piece.pieceBegin);
             if (pieceText.CompareNoCase(wanted) != 0) continue;
             std::size_t stop = idx.lineEnd(static_cast<std::size_t>(piece.eqPos) + 1);
@@ -381,7 +389,8 @@ int CIniFile::GetKeyNames(CStringArray& keys, const wchar_t* section) {
                     end = eq;
                     while (end > begin && isBlank(text[end - 1])) --end;
                 }
-                if (end > begin) list.emplace_back(text.data() + begin, static_cast<int>(end - begin));
+                if (end > begin)
+                    list.emplace_back(text.data() + begin, static_cast<int>(end - begin));
             }
             begin = stop + 1;
         }

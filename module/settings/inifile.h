@@ -14,7 +14,7 @@
 #include <memory>
 
 class CIniFile {
-public:
+  public:
     // Reads nothing. A null path gives an empty stored path. quiet is the default of the
     // message switch of every read.
     explicit CIniFile(const wchar_t* path = nullptr, BOOL quiet = FALSE);
@@ -42,13 +42,13 @@ public:
     BOOL GetString(CString& value, const wchar_t* key, const wchar_t* section,
                    short clearOnFailure = -1, short quiet = -1);
 
-protected:
+  protected:
     bool _Get(CString& value, const wchar_t* key, const wchar_t* section, short quiet);
     // header: "[NAME]", upper-cased. Sets the section position (-1 when not found).
     bool _FindSection(const CString& header, short quiet);
     static CString _Bracket(const wchar_t* section);
 
-private:
+  private:
     struct Index;
     bool showMessage(short quiet) const;
     Index& index();

@@ -17,7 +17,8 @@ bool isComment(const CString& key) { return key.GetLength() > 0 && key[0] == L';
 // more than that get a table to match; small maps keep the default (and its iteration order).
 void sizeMapFor(CMapStringToString& map, INT_PTR expected) {
     constexpr INT_PTR kDefaultIsEnough = 1024;
-    if (expected <= kDefaultIsEnough || static_cast<INT_PTR>(map.GetHashTableSize()) * 2 >= expected)
+    if (expected <= kDefaultIsEnough ||
+        static_cast<INT_PTR>(map.GetHashTableSize()) * 2 >= expected)
         return;
     auto isOddPrime = [](INT_PTR n) {
         for (INT_PTR d = 3; d * d <= n; d += 2)

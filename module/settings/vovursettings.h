@@ -9,7 +9,7 @@
 #include "attributes/attassoc.h"
 
 class CVoVurSettings {
-public:
+  public:
     // Title block names start as the one entry "AMTITLE"; everything else empty.
     CVoVurSettings();
     CVoVurSettings(const CVoVurSettings&) = delete;
@@ -36,7 +36,7 @@ public:
     // The value stored under upper-case "SECTION.KEY", or def (null: empty) when there is none.
     virtual CString GetValue(const wchar_t* key, const wchar_t* section, const wchar_t* def);
 
-private:
+  private:
     CStringArray m_titleBlockNames;
     CMapStringToString m_titleFormulas;
     CAttAssocList m_titleMap;

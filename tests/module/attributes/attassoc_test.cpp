@@ -34,12 +34,12 @@ TEST(CAttAssocTest, MatchesEqualTagsAndStarPatterns) {
         const wchar_t* tag;
         bool matches;
     } cases[] = {
-        {L"ZEICHNUNGSNR", true}, {L"zeichen", true},  {L"titel", true},
-        {L"ZEICH?NR", true},     {L"ZEIC", false},    {L"TITEL2", false},
-        {nullptr, true},
+        {L"ZEICHNUNGSNR", true}, {L"zeichen", true}, {L"titel", true}, {L"ZEICH?NR", true},
+        {L"ZEIC", false},        {L"TITEL2", false}, {nullptr, true},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(assoc.Matches(c.tag), c.matches) << (c.tag ? CStringA(c.tag).GetString() : "null");
+        EXPECT_EQ(assoc.Matches(c.tag), c.matches)
+            << (c.tag ? CStringA(c.tag).GetString() : "null");
     // Without "*" the matcher's special characters are plain text.
     CAttAssoc plain(L"x");
     plain.AddTag(L"ZEICH?NR");

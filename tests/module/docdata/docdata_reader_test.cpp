@@ -124,7 +124,8 @@ TEST(CDocDataReaderTest, ElementSelectionRules) {
         "  <settings autocad.revision.count=\"3\" a=\"1\" a2=\"x\"/>\n"
         "  <settings autocad.revision.count=\"5\"/>\n"
         "  <document dm_title=\"P-100\" z=\"last\" b=\"&amp;\">\n"
-        "    <revisions><revision dm_revisionno=\"1\"/><other/>revision<revision dm_revisionno=\"2\" "
+        "    <revisions><revision dm_revisionno=\"1\"/><other/>revision<revision "
+        "dm_revisionno=\"2\" "
         "dm_comment=\"c\"/><revision/></revisions>\n"
         "    <revisions><revision dm_revisionno=\"99\"/></revisions>\n"
         "  </document>\n"
@@ -194,7 +195,8 @@ TEST(CDocDataReaderTest, ConfigTextNamesTheSettingsFile) {
         const CStringArray* names = l.data.getSettings().GetTitleBlockNames();
         ASSERT_EQ(names->GetSize(), 1) << c.what;
         EXPECT_EQ((*names)[0], c.loaded ? L"SCHRIFTFELD" : L"AMTITLE") << c.what;
-        EXPECT_EQ(std::string(CStringA(l.data.configPath())), c.loaded ? ini : std::string()) << c.what;
+        EXPECT_EQ(std::string(CStringA(l.data.configPath())), c.loaded ? ini : std::string())
+            << c.what;
     }
 }
 
@@ -209,11 +211,13 @@ TEST(CDocDataReaderTest, RepeatedLoadKeepsFirstValuesAndAppends) {
     TempDir dir;
     CDocData data;
     const std::wstring drawing = pdmtest::wide(dir.path("a.dwg"));
-    dir.write("a.qdx", "<pdm><document v=\"1\"><revisions><revision/></revisions></document>"
-                       "<relations><relation/></relations></pdm>");
+    dir.write("a.qdx",
+              "<pdm><document v=\"1\"><revisions><revision/></revisions></document>"
+              "<relations><relation/></relations></pdm>");
     data.load(anyDatabase(), drawing.c_str(), 1, 1);
-    dir.write("a.qdx", "<pdm><document v=\"2\" w=\"new\"><revisions><revision/></revisions>"
-                       "</document><relations><relation/></relations></pdm>");
+    dir.write("a.qdx",
+              "<pdm><document v=\"2\" w=\"new\"><revisions><revision/></revisions>"
+              "</document><relations><relation/></relations></pdm>");
     data.load(anyDatabase(), drawing.c_str(), 1, 1);
     EXPECT_EQ(prop(data.document().properties, L"v"), L"1");
     EXPECT_EQ(prop(data.document().properties, L"w"), L"new");
@@ -244,15 +248,71 @@ TEST(CDocDataReaderTest, PathOverTheLimitOffersTheDrawingItself) {
 
 TEST(CDocDataReaderTest, HugeCompanionFileLoads) {
     std::string xml = "<pdm><document dm_title=\"P\"><revisions>";
-    for (int i = 0; i < 100000; ++i) xml += "<revision dm_revisionno=\"" + std::to_string(i) + "\" dm_comment=\"some comment text\"/>";
+    for (int i = 0; i < 100000; ++i)
+        xml += "<revision dm_revisionno=\"" + std::to_string(i) +
+               "\" dm_comment=\"some comment text\"/>";
     xml += "</revisions></document><relations>";
-    for (int i = 0; i < 100000; ++i) xml += "<relation dm_title=\"P/L" + std::to_string(i) + "\" x=\"" + std::string(100, 'x') + "\"/>";
+    for (int i = 0; i < 100000; ++i)
+        xml += "<relation dm_title=\"P/L" + std::to_string(i) + "\" x=\"" + std::string(100, 'x') +
+               "\"/>";
     xml += "</relations></pdm>";
     Loaded l(xml);
     EXPECT_EQ(l.data.isManaged(), 1);
     EXPECT_EQ(l.data.document().revisions.size(), 100000u);
     DocumentRecord found;
     EXPECT_TRUE(l.data.findRelation(found, L"l99999"));
+}
+
+}  // namespace
+
+namespace {
+
+// Runs a block with the current folder set to dir (relative settings paths resolve there).
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::filesystem::path& dir) : m_old(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~CurrentFolder() { std::filesystem::current_path(m_old); }
+
+private:
+    std::filesystem::path m_old;
+};
+
+std::wstring fixtureDrawing(const std::string& name) {
+    return pdmtest::wide(pdmtest::fixture(name + ".dwg"));
+}
+
+TEST(CDocDataReaderTest, Cp1252FixtureLoadsWithItsSettings) {
+    CurrentFolder here(pdmtest::fixture(""));
+    CDocData data;
+    EXPECT_EQ(data.load(anyDatabase(), fixtureDrawing("companion_cp1252").c_str(), 1, 1), 1);
+    ASSERT_EQ(data.isManaged(), 1);
+    EXPECT_EQ(prop(data.document().properties, L"dm_title"), L"Geh\u00e4use");
+    EXPECT_EQ(prop(data.document().properties, L"dm_comment"), L"Gr\u00f6\u00dfe gepr\u00fcft & frei");
+    EXPECT_EQ(prop(data.document().revisions[1], L"dm_comment"), L"\u00e4\u00f6\u00fc");
+    EXPECT_EQ(data.getSettingInt(L"autocad.revision.count", 4), 3);
+    EXPECT_EQ(data.configPath(), L"settings_sample.ini");
+    EXPECT_EQ(data.getSettings().GetTitleBlockNames()->GetSize(), 2);
+    DocumentRecord layout;
+    EXPECT_TRUE(data.findRelation(layout, L"LAYOUT1"));
+    EXPECT_EQ(prop(layout.properties, L"dm_number"), L"A-100-1");
+}
+
+TEST(CDocDataReaderTest, BrokenFixturesReadAsNotManaged) {
+    for (const char* name : {"companion_declaration_only", "companion_truncated"}) {
+        CDocData data;
+        EXPECT_EQ(data.load(anyDatabase(), fixtureDrawing(name).c_str(), 1, 1), 1);
+        EXPECT_EQ(data.isManaged(), 0) << name;
+    }
+}
+
+TEST(CDocDataReaderTest, CompanionThatIsAFolderReadsAsNotManaged) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path("a.qdx"));
+    CDocData data;
+    EXPECT_EQ(data.load(anyDatabase(), pdmtest::wide(dir.path("a.dwg")).c_str(), 1, 1), 1);
+    EXPECT_EQ(data.isManaged(), 0);
 }
 
 }  // namespace

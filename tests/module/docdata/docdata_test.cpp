@@ -34,9 +34,12 @@ TEST(CDocDataTest, GetSettingIntConvertsLikeTheRuntime) {
         const char* attributes;
         int expected;
     } cases[] = {
-        {"", 4},          {"autocad.revision.count=\"abc\"", 0},
-        {"autocad.revision.count=\"7x\"", 7},   {"autocad.revision.count=\"-2\"", -2},
-        {"autocad.revision.count=\"\"", 0},     {"autocad.revision.count=\"  12\"", 12},
+        {"", 4},
+        {"autocad.revision.count=\"abc\"", 0},
+        {"autocad.revision.count=\"7x\"", 7},
+        {"autocad.revision.count=\"-2\"", -2},
+        {"autocad.revision.count=\"\"", 0},
+        {"autocad.revision.count=\"  12\"", 12},
         {"autocad.revision.count=\"99999999999\"", 2147483647},
         {"Autocad.Revision.Count=\"1\"", 4},
     };
@@ -60,11 +63,12 @@ TEST(CDocDataTest, VariantType) {
         const char* value;
         int expected;
     } cases[] = {
-        {nullptr, 0},           {"", 0},           {"dm_variant", 1}, {"DM_FLEXIBLE", 2},
-        {"dm_layout", 3},       {"flexible", 0},   {"dm_layout ", 0},
+        {nullptr, 0},     {"", 0},         {"dm_variant", 1}, {"DM_FLEXIBLE", 2},
+        {"dm_layout", 3}, {"flexible", 0}, {"dm_layout ", 0},
     };
     for (const auto& c : cases) {
-        std::string doc = c.value ? "<document dm_vartype=\"" + std::string(c.value) + "\"/>" : "<document/>";
+        std::string doc =
+            c.value ? "<document dm_vartype=\"" + std::string(c.value) + "\"/>" : "<document/>";
         Doc d("<pdm>" + doc + "</pdm>");
         EXPECT_EQ(d.data.getVariantType(), c.expected) << (c.value ? c.value : "absent");
     }
@@ -75,9 +79,12 @@ TEST(CDocDataTest, MajorVersion) {
         const char* attributes;
         bool expected;
     } cases[] = {
-        {"dm_major=\"2\" dm_minor=\"0\"", true},  {"dm_major=\"2\" dm_minor=\"1\"", false},
-        {"dm_major=\"0\" dm_minor=\"0\"", false}, {"dm_major=\"1\"", true},
-        {"dm_minor=\"0\"", false},                {"DM_MAJOR=\"3\" dm_minor=\"0\"", false},
+        {"dm_major=\"2\" dm_minor=\"0\"", true},
+        {"dm_major=\"2\" dm_minor=\"1\"", false},
+        {"dm_major=\"0\" dm_minor=\"0\"", false},
+        {"dm_major=\"1\"", true},
+        {"dm_minor=\"0\"", false},
+        {"DM_MAJOR=\"3\" dm_minor=\"0\"", false},
     };
     for (const auto& c : cases) {
         Doc d("<pdm><document " + std::string(c.attributes) + "/></pdm>");
@@ -100,7 +107,8 @@ TEST(CDocDataTest, FindRelationByTitleSlashSuffixIgnoringCase) {
     Doc d(
         "<pdm><document dm_title=\"P-100\"/><relations>"
         "<relation dm_title=\"P-100/Other\"/>"
-        "<relation dm_title=\"p-100/LAYOUT1\" n=\"first\"><revisions><revision r=\"1\"/></revisions></relation>"
+        "<relation dm_title=\"p-100/LAYOUT1\" n=\"first\"><revisions><revision "
+        "r=\"1\"/></revisions></relation>"
         "<relation dm_title=\"P-100/Layout1\" n=\"second\"/>"
         "</relations></pdm>");
     DocumentRecord record;
@@ -127,7 +135,9 @@ TEST(PropertyMapTest, OrdersByUtf16CodeUnitsAndKeepsFirstValue) {
     map.emplace(L"b", L"ignored");
     std::wstring order;
     for (const auto& [name, value] : map) order += value;
-    EXPECT_EQ(order, L"5413" L"2");
+    EXPECT_EQ(order,
+              L"5413"
+              L"2");
     EXPECT_EQ(map.at(L"b"), L"1");
 
     Utf16Less less;

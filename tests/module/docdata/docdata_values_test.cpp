@@ -42,8 +42,9 @@ std::string revisions(int count, int current, const std::string& extra = "") {
     std::string xml = "<document dm_revisionno=\"" + std::to_string(current) + "\"><revisions>";
     for (int i = 1; i <= count; ++i) {
         std::string n = std::to_string(i);
-        xml += "<revision dm_revisionno=\"" + n + "\" dm_revlabel=\"L" + n + "\" dm_comment=\"C" + n +
-               "\" dm_statusat=\"D" + n + "\" dm_statusby=\"U" + n + "\"" + (i == count ? extra : "") + "/>";
+        xml += "<revision dm_revisionno=\"" + n + "\" dm_revlabel=\"L" + n + "\" dm_comment=\"C" +
+               n + "\" dm_statusat=\"D" + n + "\" dm_statusby=\"U" + n + "\"" +
+               (i == count ? extra : "") + "/>";
     }
     return xml + "</revisions></document>";
 }
@@ -96,17 +97,20 @@ TEST(CDocDataValuesTest, RevisionRowCarriesItsFourValues) {
 }
 
 TEST(CDocDataValuesTest, MissingRevisionNumbersWriteNothing) {
-    Doc noCurrent("", "<document><revisions><revision dm_revisionno=\"1\"/></revisions></document>");
+    Doc noCurrent("",
+                  "<document><revisions><revision dm_revisionno=\"1\"/></revisions></document>");
     CMapStringToString values;
     EXPECT_EQ(noCurrent.data.buildRevisionValues(noCurrent.data.document(), values), 0);
 
-    Doc gap("", "<document dm_revisionno=\"5\"><revisions><revision dm_revisionno=\"1\"/>"
-                "<revision dm_revlabel=\"x\"/></revisions></document>");
+    Doc gap("",
+            "<document dm_revisionno=\"5\"><revisions><revision dm_revisionno=\"1\"/>"
+            "<revision dm_revlabel=\"x\"/></revisions></document>");
     EXPECT_EQ(gap.data.buildRevisionValues(gap.data.document(), values), 0);
 
     // A revision without a comment gets empty text for it.
-    Doc partial("", "<document dm_revisionno=\"1\"><revisions><revision dm_revisionno=\"1\" "
-                    "dm_revlabel=\"A\"/></revisions></document>");
+    Doc partial("",
+                "<document dm_revisionno=\"1\"><revisions><revision dm_revisionno=\"1\" "
+                "dm_revlabel=\"A\"/></revisions></document>");
     CMapStringToString rows;
     EXPECT_EQ(partial.data.buildRevisionValues(partial.data.document(), rows), 16);
     EXPECT_EQ(contents(rows)[L"dm_rev_comment_0"], L"");
@@ -126,7 +130,9 @@ TEST(CDocDataValuesTest, TitleBlockValuesFromPropertiesAndAssociations) {
           "dm_number = NR ; DM_TITLE\n"
           "dm_empty = ,\n");
     CMapStringToString values;
-    EXPECT_EQ(d.data.buildTitleBlockValues(d.data.document().properties, values, d.data.getSettings()), 8);
+    EXPECT_EQ(
+        d.data.buildTitleBlockValues(d.data.document().properties, values, d.data.getSettings()),
+        8);
     auto v = contents(values);
     EXPECT_EQ(v[L"dm_title"], L"Bracket");
     EXPECT_EQ(v[L"PAGE"], L"own");

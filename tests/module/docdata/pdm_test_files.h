@@ -12,7 +12,7 @@ namespace pdmtest {
 
 // A fresh folder under the test temp dir, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir() {
         static int counter = 0;
         m_path = std::filesystem::temp_directory_path() /
@@ -37,7 +37,7 @@ public:
     std::filesystem::path path(const std::string& name) const { return m_path / name; }
     const std::filesystem::path& root() const { return m_path; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

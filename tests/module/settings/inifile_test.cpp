@@ -80,7 +80,8 @@ TEST(CIniFileTest, LookupRules) {
         CString value = L"before";
         BOOL found = file.ini.GetString(value, c.key, c.section, -1, -1);
         EXPECT_EQ(found != FALSE, c.found) << c.what;
-        EXPECT_EQ(std::wstring(value.view()), c.found ? std::wstring(c.value) : L"before") << c.what;
+        EXPECT_EQ(std::wstring(value.view()), c.found ? std::wstring(c.value) : L"before")
+            << c.what;
     }
 }
 
@@ -129,9 +130,9 @@ TEST(CIniFileTest, KeyNamesListEveryLineOfTheSection) {
         " [notaheader]\n[B]\nother=5\n");
     CStringArray keys;
     EXPECT_EQ(file.ini.GetKeyNames(keys, L"a"), 7);
-    EXPECT_EQ(toVector(keys), (std::vector<std::wstring>{L"first", L";comment", L"  indented",
-                                                         L"novalue", L"=starts", L"trail",
-                                                         L" [notaheader]"}));
+    EXPECT_EQ(toVector(keys),
+              (std::vector<std::wstring>{L"first", L";comment", L"  indented", L"novalue",
+                                         L"=starts", L"trail", L" [notaheader]"}));
     EXPECT_EQ(file.ini.GetKeyNames(keys, L"B"), 1);
     EXPECT_EQ(file.ini.GetKeyNames(keys, L"C"), 0);
     EXPECT_EQ(keys.GetSize(), 0);
@@ -142,8 +143,7 @@ TEST(CIniFileTest, SectionNamesInFileOrderAsWritten) {
     CStringArray names;
     EXPECT_EQ(file.ini.GetSectionNames(names), 4);
     // A header without its "]" runs to the next "]" anywhere, line ends included.
-    EXPECT_EQ(toVector(names),
-              (std::vector<std::wstring>{L"One", L"two", L"One", L"open\nb=2\n"}));
+    EXPECT_EQ(toVector(names), (std::vector<std::wstring>{L"One", L"two", L"One", L"open\nb=2\n"}));
 }
 
 TEST(CIniFileTest, HeaderWithoutClosingBracketIsFoundByItsListedName) {
@@ -212,7 +212,7 @@ TEST(CIniFileTest, BadBytesNeverCrash) {
 
 // The lookup rules, written as the plain searches of the text that define them.
 class PlainSearch {
-public:
+  public:
     explicit PlainSearch(const std::string& ascii) {
         std::string line;
         for (std::size_t i = 0; i <= ascii.size(); ++i) {
@@ -253,7 +253,8 @@ public:
                 rest = rest.substr(eq + 1);
             }
             if (found.empty()) continue;
-            if (found[0] == L'"') found = found.size() < 2 ? L"" : found.substr(1, found.size() - 2);
+            if (found[0] == L'"')
+                found = found.size() < 2 ? L"" : found.substr(1, found.size() - 2);
             value = found;
             return true;
         }
@@ -278,7 +279,7 @@ public:
         return out;
     }
 
-private:
+  private:
     static std::wstring up(const std::wstring& s) {
         CString c(s.c_str());
         c.MakeUpper();
@@ -300,12 +301,13 @@ private:
 };
 
 TEST(CIniFileTest, AnswersEqualThePlainSearchOnGeneratedFiles) {
-    const char* lines[] = {"[A]", "[a]", "[B] note", " [A]", "[A", "]", "[]", "[A]k=9", "k=v",
-                           "K = w ", "k=", "k", ";k=1", "  k=1", "k2=k=x", "k=a=b", "k=\"q\"",
-                           "k=\"", "=x", "k==x", "a==k=x", "a=k=y", "", "   ", "kk=1", "k k=2",
-                           "k\t=\tt", "A]x=3", "x=[A]", "K=\"\"", "k =  ", "b=1"};
-    const wchar_t* keys[] = {L"k", L"K", L"k2", L"a", L"  k", L";k", L"[A]k", L"", L"=x", L"kk",
-                             L"k k", L"x", L"b", L"A]x", L"k "};
+    const char* lines[] = {"[A]",    "[a]",    "[B] note", " [A]", "[A",    "]",       "[]",
+                           "[A]k=9", "k=v",    "K = w ",   "k=",   "k",     ";k=1",    "  k=1",
+                           "k2=k=x", "k=a=b",  "k=\"q\"",  "k=\"", "=x",    "k==x",    "a==k=x",
+                           "a=k=y",  "",       "   ",      "kk=1", "k k=2", "k\t=\tt", "A]x=3",
+                           "x=[A]",  "K=\"\"", "k =  ",    "b=1"};
+    const wchar_t* keys[] = {L"k",  L"K",  L"k2",  L"a", L"  k", L";k",  L"[A]k", L"",
+                             L"=x", L"kk", L"k k", L"x", L"b",   L"A]x", L"k "};
     const wchar_t* sections[] = {L"A", L"a", L"B", L"", L"A]x", L"b] note", L"C"};
     std::mt19937 random(12345);
     for (int round = 0; round < 300; ++round) {
@@ -343,10 +345,12 @@ TEST(CIniFileTest, HugeFilesAreAnsweredWithoutRescanning) {
     text.reserve(24u << 20);
     for (int s = 0; s < 20000; ++s) {
         text += "[SECTION" + std::to_string(s) + "]\n";
-        for (int k = 0; k < 20; ++k) text += "key" + std::to_string(k) + " = value " + std::to_string(s) + "\n";
+        for (int k = 0; k < 20; ++k)
+            text += "key" + std::to_string(k) + " = value " + std::to_string(s) + "\n";
     }
     text += "[BIG]\n";
-    for (int k = 0; k < 200000; ++k) text += "k" + std::to_string(k) + "=" + std::to_string(k) + "\n";
+    for (int k = 0; k < 200000; ++k)
+        text += "k" + std::to_string(k) + "=" + std::to_string(k) + "\n";
     for (int s = 0; s < 100000; ++s) text += "[BIG]\nk=dup\n";
     for (int s = 0; s < 500000; ++s) text += "[\n";
     text += "]\n";
@@ -366,6 +370,19 @@ TEST(CIniFileTest, HugeFilesAreAnsweredWithoutRescanning) {
     CString value;
     EXPECT_TRUE(file.ini.GetString(value, L"k199999", L"big", -1, 1));
     EXPECT_EQ(value, L"199999");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CIniFileTest, FolderInsteadOfAFileReadsAsEmpty) {
+    pdmtest::TempDir dir;
+    std::filesystem::create_directories(dir.path("folder.ini"));
+    CIniFile ini(nullptr, TRUE);
+    ini.Load(pdmtest::wide(dir.path("folder.ini")).c_str());
+    CStringArray names;
+    EXPECT_EQ(ini.GetSectionNames(names), 0);
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ TEST(CVoVurSettingsTest, TitleBlockNamesFromTheFile) {
         std::vector<std::wstring> names;
     } cases[] = {
         {"no section keeps the default", "[OTHER]\na=1\n", {L"AMTITLE"}},
-        {"values upper-cased in order", "[TITLE_BLOCK]\n1=Schriftfeld\n2=amtitle\n",
+        {"values upper-cased in order",
+         "[TITLE_BLOCK]\n1=Schriftfeld\n2=amtitle\n",
          {L"SCHRIFTFELD", L"AMTITLE"}},
         {"comment-only section empties", "[TITLE_BLOCK]\n;1=X\n", {}},
         {"empty values skipped", "[TITLE_BLOCK]\nA=X\nB=\n", {L"X"}},
@@ -56,7 +57,8 @@ TEST(CVoVurSettingsTest, ResultIsWhetherTheTitleMapHasAnAssociation) {
 
     LoadedSettings without("[TITLE_BLOCK]\na=B\n[REVISION_BLOCK]\na=rev\n");
     EXPECT_FALSE(without.result);
-    EXPECT_EQ(toVector(without.settings.GetRevisionBlockNames()), (std::vector<std::wstring>{L"REV"}));
+    EXPECT_EQ(toVector(without.settings.GetRevisionBlockNames()),
+              (std::vector<std::wstring>{L"REV"}));
 }
 
 TEST(CVoVurSettingsTest, EverySectionIsLoaded) {
@@ -95,9 +97,14 @@ TEST(CVoVurSettingsTest, GeneralValuesAreUpperCasedUnderSectionDotKey) {
 TEST(CVoVurSettingsTest, SecondLoadRefillsOnlySectionsItHas) {
     pdmtest::TempDir dir;
     CVoVurSettings settings;
-    ASSERT_TRUE(settings.Load(pdmtest::wide(dir.write("1.ini",
-        "[TITLE_BLOCK]\n1=one\n[REVISION_BLOCK]\n1=rev\n[ATTRIBUTE_MAP]\np=T\n[G]\nk=1\n")).c_str()));
-    EXPECT_FALSE(settings.Load(pdmtest::wide(dir.write("2.ini", "[TITLE_BLOCK]\n1=two\n[H]\nk=2\n")).c_str()));
+    ASSERT_TRUE(settings.Load(
+        pdmtest::wide(
+            dir.write(
+                "1.ini",
+                "[TITLE_BLOCK]\n1=one\n[REVISION_BLOCK]\n1=rev\n[ATTRIBUTE_MAP]\np=T\n[G]\nk=1\n"))
+            .c_str()));
+    EXPECT_FALSE(settings.Load(
+        pdmtest::wide(dir.write("2.ini", "[TITLE_BLOCK]\n1=two\n[H]\nk=2\n")).c_str()));
     EXPECT_EQ(toVector(settings.GetTitleBlockNames()), (std::vector<std::wstring>{L"TWO"}));
     EXPECT_EQ(toVector(settings.GetRevisionBlockNames()), (std::vector<std::wstring>{L"REV"}));
     EXPECT_EQ(settings.GetAttributeMap()->GetCount(), 1);
@@ -124,10 +131,13 @@ TEST(CVoVurSettingsTest, ClearKeepsTheRevisionSet) {
 TEST(CVoVurSettingsTest, HugeSettingsFileLoads) {
     // Tens of megabytes with every kind of repetition: finishing at all is the test.
     std::string text = "[TITLE_BLOCK]\n";
-    for (int i = 0; i < 50000; ++i) text += "b" + std::to_string(i) + "=block" + std::to_string(i % 7) + "\n";
+    for (int i = 0; i < 50000; ++i)
+        text += "b" + std::to_string(i) + "=block" + std::to_string(i % 7) + "\n";
     text += "[ATTRIBUTE_MAP]\n";
-    for (int i = 0; i < 50000; ++i) text += "dm_p" + std::to_string(i) + "=T" + std::to_string(i) + ",U*\n";
-    for (int s = 0; s < 200000; ++s) text += "[S" + std::to_string(s % 1000) + "]\nkey=value " + std::to_string(s) + "\n";
+    for (int i = 0; i < 50000; ++i)
+        text += "dm_p" + std::to_string(i) + "=T" + std::to_string(i) + ",U*\n";
+    for (int s = 0; s < 200000; ++s)
+        text += "[S" + std::to_string(s % 1000) + "]\nkey=value " + std::to_string(s) + "\n";
     for (int s = 0; s < 200000; ++s) text += "[TITLE_BLOCK]\nx=y\n";
     text += std::string(4u << 20, 'x') + "\n";
     pdmtest::TempDir dir;
@@ -136,6 +146,26 @@ TEST(CVoVurSettingsTest, HugeSettingsFileLoads) {
     EXPECT_EQ(settings.GetTitleBlockNames()->GetSize(), 50000);
     EXPECT_EQ(settings.GetAttributeMap()->GetCount(), 50000);
     EXPECT_EQ(settings.GetValue(L"key", L"s999", L""), L"VALUE 999");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CVoVurSettingsTest, SampleFixture) {
+    CVoVurSettings settings;
+    EXPECT_TRUE(settings.Load(pdmtest::wide(pdmtest::fixture("settings_sample.ini")).c_str()));
+    EXPECT_EQ(toVector(settings.GetTitleBlockNames()),
+              (std::vector<std::wstring>{L"SCHRIFTFELD", L"AMTITLE"}));
+    ASSERT_EQ(settings.GetAttributeMap()->GetCount(), 2);
+    EXPECT_EQ(settings.GetAttributeMap()->GetAt(1)->GetTag(1), L"NR");
+    EXPECT_EQ(toVector(settings.GetRevisionBlockNames()), (std::vector<std::wstring>{L"AENDERUNG"}));
+    CString formula;
+    EXPECT_TRUE(settings.GetAttributeFormulas()->Lookup(L"Gewicht", formula));
+    // A value that starts with a quote loses its first and its last character, whatever it is.
+    EXPECT_EQ(formula, L"dm_weight\" k");
+    EXPECT_EQ(settings.GetValue(L"firma", L"ALLGEMEIN", L""), L"M\u00dcLLER & S\u00d6HNE");
+    EXPECT_EQ(settings.GetValue(L"PFAD", L"allgemein", L""), L"C:\\PDM\\VORLAGEN");
 }
 
 }  // namespace
