@@ -115,21 +115,25 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* pError
         }
         std::string temp = path + ".~XXXXXX";
         int fd = mkstemp(temp.data());
-        if (fd < 0) {
+        if (fd < 0 && !(errno == EACCES && exists)) {
             fillError(pError, errno, fileName);
             return FALSE;
         }
-        fchmod(fd, exists ? (info.st_mode & 07777) : creationMode());
-        m_stream = fdopen(fd, access == modeReadWrite ? "w+b" : "wb");
-        if (!m_stream) {
-            int error = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            fillError(pError, error, fileName);
-            return FALSE;
+        if (fd >= 0) {
+            fchmod(fd, exists ? (info.st_mode & 07777) : creationMode());
+            m_stream = fdopen(fd, access == modeReadWrite ? "w+b" : "wb");
+            if (!m_stream) {
+                int error = errno;
+                ::close(fd);
+                ::unlink(temp.c_str());
+                fillError(pError, error, fileName);
+                return FALSE;
+            }
+            m_tempPath = temp;
+            return TRUE;
         }
-        m_tempPath = temp;
-        return TRUE;
+        // A writable file in a folder that takes no new files: replaced in place, as Windows
+        // would do it.
     }
 
     int flags = access == modeWrite ? O_WRONLY : (access == modeReadWrite ? O_RDWR : O_RDONLY);

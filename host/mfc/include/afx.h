@@ -188,7 +188,8 @@ class CFile : public CObject {
 // stops at a Ctrl-Z byte. 8-bit text is converted with the host's ANSI code page both ways.
 //
 // Opening with modeCreate (and without modeNoTruncate) writes into a temporary file beside the
-// target, which Close renames over the target. If any write failed - an I/O error or a
+// target, which Close renames over the target (an existing file in a folder that takes no new
+// files is written in place instead). If any write failed - an I/O error or a
 // character that the ANSI code page cannot represent - WriteString throws CFileException*
 // (cause diskFull for I/O, invalidFile for an unrepresentable character), nothing of the
 // failing string is written, and at Close/Abort/destruction the temporary file is removed:
