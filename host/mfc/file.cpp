@@ -257,7 +257,7 @@ ULONGLONG CFile::GetPosition() const {
 
 ULONGLONG CFile::GetLength() const {
     if (!m_stream) return 0;
-    std::fflush(m_stream);
+    if ((m_openFlags & 3) != modeRead) std::fflush(m_stream);  // pending writes count
     struct stat info;
     if (fstat(fileno(m_stream), &info) != 0) return 0;
     return static_cast<ULONGLONG>(info.st_size);
