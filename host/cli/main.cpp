@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -25,7 +26,8 @@ constexpr const char* kUsage =
     "  open     open each drawing as a document (modules get the drawing-load message),\n"
     "           then save the changed ones over their files, keeping NAME.bak\n"
     "  run      run a registered command; the answers feed its prompts in order\n"
-    "           (\"\" is Enter, ^C cancels; prompts beyond the answers are cancelled)\n"
+    "           (\"\" is Enter, ^C cancels; prompts beyond the answers are cancelled);\n"
+    "           every argument after COMMAND is an answer, also one that starts with -\n"
     "  script   run a command script (commands, system variables, OPEN path, QSAVE,\n"
     "           SAVEAS path, CLOSE, QUIT)\n"
     "\n"
@@ -46,13 +48,38 @@ struct Options {
 
     bool noSave = false;
     std::vector<std::string> drawings;
-    std::vector<std::string> runArgs;  // COMMAND ANSWER...
+    std::string runCommand;
+    std::vector<std::string> answers;
     std::string scriptFile;
 };
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "cadhost: %s\n%s", message.c_str(), kUsage);
     return cadhost::kExitUsage;
+}
+
+// The arguments of `run` after its command are answers, taken verbatim: an answer may look like
+// an option ("-1", "--"). Returns how many arguments are left for the option parser; the
+// answers go to options.answers.
+int splitOffAnswers(int argc, char** argv, Options& options) {
+    static const std::string kTakesValue[] = {"--module", "--lang", "--codepage", "--set"};
+    int i = 1;
+    while (i < argc && argv[i][0] == '-') {
+        const std::string arg = argv[i];
+        if (arg == "--") {
+            ++i;
+            break;
+        }
+        const bool takesValue =
+            std::find(std::begin(kTakesValue), std::end(kTakesValue), arg) != std::end(kTakesValue);
+        i += takesValue ? 2 : 1;
+    }
+    if (i >= argc || std::string(argv[i]) != "run") return argc;
+    int command = i + 1;
+    if (command < argc && std::string(argv[command]) == "--") ++command;
+    if (command >= argc || (argv[command][0] == '-' && command == i + 1)) return argc;
+    for (int k = command + 1; k < argc; ++k) options.answers.emplace_back(argv[k]);
+    return command + 1;
 }
 
 std::string besideExecutable(const std::string& name) {
@@ -106,8 +133,7 @@ int runHost(const Options& options, const CLI::App& open, const CLI::App& run) {
     if (open.parsed()) {
         status = session.openDrawings(wide(options.drawings), !options.noSave);
     } else if (run.parsed()) {
-        const std::vector<std::wstring> args = wide(options.runArgs);
-        status = session.runCommand(args.front(), {args.begin() + 1, args.end()});
+        status = session.runCommand(cadhost::fromUtf8(options.runCommand), wide(options.answers));
     } else {
         status = session.runScript(options.scriptFile);
     }
@@ -132,13 +158,13 @@ int main(int argc, char** argv) {
     open->add_option("DRAWING", options.drawings)->required();
 
     CLI::App* run = app.add_subcommand("run");
-    run->add_option("COMMAND ANSWER", options.runArgs)->required()->allow_extra_args();
+    run->add_option("COMMAND", options.runCommand)->required();
 
     CLI::App* script = app.add_subcommand("script");
     script->add_option("FILE", options.scriptFile)->required();
 
     try {
-        app.parse(argc, argv);
+        app.parse(splitOffAnswers(argc, argv, options), argv);
     } catch (const CLI::CallForHelp&) {
         std::fputs(kUsage, stdout);
         return cadhost::kExitOk;

@@ -1,0 +1,201 @@
+"""cadhost with drawings: `open` with the real module (the "not managed"
+message in English and German, full paths, drawings that cannot be read),
+and scripts that open and save drawings (OPEN / SAVEAS / QSAVE / QUIT) with
+the probe module, checked byte for byte and with ezdxf as an independent
+reader."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+import dxfbuild as b
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BIN = os.environ.get("BRAKON_BIN_DIR",
+                     os.path.join(HERE, os.pardir, os.pardir, "build", "bin"))
+CORPUS = os.environ.get("BRAKON_CORPUS_DIR",
+                        os.path.join(HERE, os.pardir, os.pardir, os.pardir, "shared", "corpus"))
+CADHOST = os.path.join(BIN, "cadhost")
+PROBE = os.path.join(BIN, "cadhost_probe.so")
+BRAKON = os.path.join(BIN, "brakon.so")
+
+INIT = "probe: initialised\n"
+UNLOAD = "probe: unloaded\n"
+
+# Small corpus drawings of different versions and writers.
+ROUND_TRIP = [
+    "ezdxf_dxf_unicode.dxf",             # AC1027, ezdxf
+    "librecad_Grundriss_de.dxf",         # AC1021, LibreCAD
+    "qcad_din_a4_landscape_de.dxf",      # AC1015, QCAD, code page "ASCII"
+    "ezdxf_issue_mlayouts_2004.dxf",     # AC1018
+]
+
+
+def cadhost(*args, cwd=None):
+    done = subprocess.run([CADHOST, *args], cwd=cwd, capture_output=True, timeout=120)
+    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def _database_reads():
+    """Whether the host reads drawings yet (the database lands separately)."""
+    if not (os.path.exists(CADHOST) and os.path.exists(PROBE)):
+        return False
+    with tempfile.TemporaryDirectory() as tmp:
+        path = shutil.copy(os.path.join(CORPUS, ROUND_TRIP[0]), tmp)
+        status, _, _ = cadhost("--module", PROBE, "open", "--no-save", path)
+        return status == 0
+
+
+DATABASE_READS = _database_reads()
+
+
+class DrawingTestCase(unittest.TestCase):
+
+    def setUp(self):
+        self.tmp = os.path.realpath(tempfile.mkdtemp())
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp)
+
+    def drawing(self, name="drawing.dxf", corpus=ROUND_TRIP[0]):
+        return shutil.copy(os.path.join(CORPUS, corpus), os.path.join(self.tmp, name))
+
+
+@unittest.skipUnless(DATABASE_READS and os.path.exists(BRAKON),
+                     "needs the drawing database and brakon.so")
+class UnmanagedDrawingTest(DrawingTestCase):
+
+    def test_a_drawing_without_companion_file_is_reported_as_not_managed(self):
+        cases = [
+            ([], "\nThe file [%s] is not managed by PDM."),
+            (["--lang", "en"], "\nThe file [%s] is not managed by PDM."),
+            (["--lang", "de"], "\nDie Datei [%s] ist nicht vom PDM verwaltet."),
+        ]
+        path = self.drawing("Skizze.dxf")
+        before = read_bytes(path)
+        for options, message in cases:
+            with self.subTest(options=options):
+                status, out, err = cadhost(*options, "open", path)
+                self.assertEqual(0, status, err)
+                self.assertEqual(message % path, out)
+                self.assertEqual("", err)
+                self.assertEqual(before, read_bytes(path))
+                self.assertFalse(os.path.exists(os.path.join(self.tmp, "Skizze.bak")))
+
+    def test_the_message_names_the_full_path_of_a_relative_one(self):
+        os.mkdir(os.path.join(self.tmp, "sub"))
+        path = self.drawing(os.path.join("sub", "a.dxf"))
+        status, out, _ = cadhost("open", os.path.join("sub", ".", "a.dxf"), cwd=self.tmp)
+        self.assertEqual(0, status)
+        self.assertEqual("\nThe file [%s] is not managed by PDM." % path, out)
+
+    def test_a_drawing_that_cannot_be_read_fails_alone(self):
+        first = self.drawing("first.dxf")
+        missing = os.path.join(self.tmp, "missing.dxf")
+        last = self.drawing("last.dxf")
+        status, out, err = cadhost("open", first, missing, last)
+        self.assertEqual(1, status)
+        self.assertEqual("\nThe file [%s] is not managed by PDM." % first +
+                         "\nThe file [%s] is not managed by PDM." % last, out)
+        self.assertEqual(1, len(err.splitlines()), err)
+        self.assertTrue(err.startswith("cadhost: "), err)
+        self.assertIn(missing, err)
+
+
+@unittest.skipUnless(DATABASE_READS, "needs the drawing database")
+class OpenTest(DrawingTestCase):
+
+    def test_drawings_that_cannot_be_read_get_one_line_each_on_stderr(self):
+        garbage = os.path.join(self.tmp, "garbage.dxf")
+        with open(garbage, "wb") as f:
+            f.write(b"AutoCAD Binary DXF\r\n\x1a\x00" + bytes(range(256)))
+        cut = os.path.join(self.tmp, "cut.dxf")
+        with open(cut, "wb") as f:
+            f.write(read_bytes(os.path.join(CORPUS, ROUND_TRIP[0]))[:5000])
+        good = self.drawing("good.dxf")
+        status, out, err = cadhost("--module", PROBE, "open", garbage, cut, good)
+        self.assertEqual(1, status)
+        self.assertEqual(INIT + "probe: loaded [%s]\n" % good +
+                         "probe: unloading [%s]\n" % good +
+                         "probe: destroying [%s]\n" % good + UNLOAD, out)
+        lines = err.splitlines()
+        self.assertEqual(2, len(lines), err)
+        self.assertIn(garbage, lines[0])
+        self.assertIn(cut, lines[1])
+        self.assertEqual(read_bytes(os.path.join(CORPUS, ROUND_TRIP[0]))[:5000], read_bytes(cut))
+
+    def test_a_module_failing_on_load_leaves_the_drawing_unsaved_and_exits_1(self):
+        path = self.drawing("throw-on-load.dxf")
+        status, out, err = cadhost("--module", PROBE, "open", path)
+        self.assertEqual(1, status)
+        self.assertIn("probe: loaded [%s]\n" % path, out)
+        self.assertIn("drawing-load message: probe load failure", err)
+        self.assertIn("cadhost: %s: a module failed while the drawing loaded; it was not saved"
+                      % path, err)
+
+
+@unittest.skipUnless(DATABASE_READS, "needs the drawing database")
+class ScriptDrawingTest(DrawingTestCase):
+
+    def script(self, text):
+        path = os.path.join(self.tmp, "job.scr")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        return path
+
+    def test_open_saveas_quit_writes_a_byte_identical_copy(self):
+        for name in ROUND_TRIP:
+            with self.subTest(drawing=name):
+                source = self.drawing("source " + name, corpus=name)
+                copy = os.path.join(self.tmp, "copy of " + name)
+                job = self.script('OPEN "%s"\nSAVEAS\n%s\nQUIT\n' % (source, copy))
+                status, out, err = cadhost("--module", PROBE, "script", job)
+                self.assertEqual(0, status, err)
+                self.assertEqual(read_bytes(os.path.join(CORPUS, name)), read_bytes(copy))
+                self.assertEqual(read_bytes(os.path.join(CORPUS, name)), read_bytes(source))
+                self.assertEqual(INIT +
+                                 "Command: OPEN\nEnter name of drawing to open: %s\n" % source +
+                                 "probe: loaded [%s]\n" % source +
+                                 "Command: SAVEAS\nSave drawing as <%s>: %s\n" % (source, copy) +
+                                 "Command: QUIT\n" +
+                                 "probe: unloading [%s]\n" % copy +
+                                 "probe: destroying [%s]\n" % copy + UNLOAD, out)
+                self.assertEqual("cadhost: saved %s\n" % copy, err)
+                self.assertEqual(b.audit_problems(os.path.join(CORPUS, name)),
+                                 b.audit_problems(copy))
+
+    def test_a_drawing_built_elsewhere_survives_a_script_unchanged(self):
+        paths = b.write_managed_drawing(self.tmp, "built.dxf", managed=False)
+        source = paths["drawing"]
+        before = read_bytes(source)
+        job = self.script("OPEN\n%s\nQSAVE\nSAVEAS %s\nCLOSE\nprobe_where\n"
+                          % (source, os.path.join(self.tmp, "again.dxf")))
+        status, out, err = cadhost("--module", PROBE, "script", job)
+        self.assertEqual(0, status, err)
+        self.assertEqual(before, read_bytes(source))
+        self.assertEqual(before, read_bytes(os.path.join(self.tmp, "again.dxf")))
+        self.assertFalse(os.path.exists(os.path.join(self.tmp, "built.bak")))
+        self.assertTrue(out.endswith("Command: probe_where\nprobe_where: [none]\n" + UNLOAD), out)
+        self.assertEqual("cadhost: saved %s\n" % os.path.join(self.tmp, "again.dxf"), err)
+
+    def test_saveas_over_an_existing_file_keeps_it_as_bak(self):
+        source = self.drawing("a.dxf")
+        target = os.path.join(self.tmp, "b.dxf")
+        with open(target, "wb") as f:
+            f.write(b"the old b\n")
+        job = self.script("OPEN %s\nSAVEAS %s\n" % (source, target))
+        status, _, err = cadhost("--module", PROBE, "script", job)
+        self.assertEqual(0, status, err)
+        self.assertEqual(read_bytes(source), read_bytes(target))
+        self.assertEqual(b"the old b\n", read_bytes(os.path.join(self.tmp, "b.bak")))
+
+
+if __name__ == "__main__":
+    unittest.main()
