@@ -109,6 +109,53 @@ class UnmanagedDrawingTest(DrawingTestCase):
         self.assertIn(missing, err)
 
 
+@unittest.skipUnless(DATABASE_READS and os.path.exists(BRAKON),
+                     "needs the drawing database and brakon.so")
+class ManagedDrawingTest(DrawingTestCase):
+
+    def managed(self):
+        return b.write_managed_drawing(self.tmp, "managed.dxf",
+                                       document={"dm_title": "P-100", "BENENNUNG1": "Welle"},
+                                       attribute_map={"BENENNUNG1": "BENENNUNG1"})["drawing"]
+
+    def test_a_changed_drawing_is_saved_over_its_file_keeping_a_backup(self):
+        path = self.managed()
+        before = read_bytes(path)
+        status, out, err = cadhost("open", path)
+        self.assertEqual(0, status, err)
+        self.assertEqual("", out)
+        self.assertEqual("cadhost: saved %s\n" % path, err)
+        self.assertEqual(before, read_bytes(os.path.join(self.tmp, "managed.bak")))
+        self.assertEqual("Welle", b.attribs(path, b.MODEL, "TB")["BENENNUNG1"])
+        self.assertEqual([], b.audit_problems(path))
+
+    def test_no_save_leaves_the_changed_drawing_alone(self):
+        path = self.managed()
+        before = read_bytes(path)
+        status, out, err = cadhost("open", "--no-save", path)
+        self.assertEqual(0, status, err)
+        self.assertEqual("", err)
+        self.assertEqual(before, read_bytes(path))
+        self.assertEqual(["managed.dxf", "managed.qdx", "managed_settings.ini"],
+                         sorted(os.listdir(self.tmp)))
+
+    def test_a_drawing_that_cannot_be_saved_is_reported_and_kept(self):
+        path = self.managed()
+        before = read_bytes(path)
+        os.chmod(self.tmp, 0o555)
+        try:
+            if os.access(self.tmp, os.W_OK):
+                self.skipTest("running with permission to write anywhere")
+            status, _, err = cadhost("open", path)
+        finally:
+            os.chmod(self.tmp, 0o755)
+        self.assertEqual(1, status)
+        self.assertEqual(1, len(err.splitlines()), err)
+        self.assertTrue(err.startswith("cadhost: "), err)
+        self.assertIn(path, err)
+        self.assertEqual(before, read_bytes(path))
+
+
 @unittest.skipUnless(DATABASE_READS, "needs the drawing database")
 class OpenTest(DrawingTestCase):
 
@@ -184,6 +231,18 @@ class ScriptDrawingTest(DrawingTestCase):
         self.assertFalse(os.path.exists(os.path.join(self.tmp, "built.bak")))
         self.assertTrue(out.endswith("Command: probe_where\nprobe_where: [none]\n" + UNLOAD), out)
         self.assertEqual("cadhost: saved %s\n" % os.path.join(self.tmp, "again.dxf"), err)
+
+    def test_a_failed_saveas_is_reported_and_the_script_goes_on(self):
+        source = self.drawing("a.dxf")
+        target = os.path.join(self.tmp, "no such folder", "b.dxf")
+        job = self.script('OPEN %s\nSAVEAS "%s"\nprobe_where\n' % (source, target))
+        status, out, err = cadhost("--module", PROBE, "script", job)
+        self.assertEqual(1, status)
+        self.assertIn("Command: probe_where\nprobe_where: [%s]\n" % source, out)
+        self.assertEqual(1, len(err.splitlines()), err)
+        self.assertTrue(err.startswith("cadhost: "), err)
+        self.assertIn(target, err)
+        self.assertFalse(os.path.exists(os.path.dirname(target)))
 
     def test_saveas_over_an_existing_file_keeps_it_as_bak(self):
         source = self.drawing("a.dxf")
