@@ -1,19 +1,302 @@
-// AcDbDatabase: the drawing database's public face.
+// AcDbDatabase: reading a drawing file into the database, the indexes the database keeps over
+// it (tables, blocks and their entities, references by name), handles for new objects, and
+// the table getters.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <string>
 
-#include "dbmain.h"
+#include "adscodes.h"
+#include "db_internal.h"
+#include "dbapserv.h"
+#include "dbsymtb.h"
 
-class AcDbDatabase::Impl {
-public:
-    std::wstring fileName;
-    std::wstring lastError;
-};
+using cadhost::DbStub;
+namespace db = cadhost::db;
+namespace dxf = cadhost::dxf;
+using cadhost::testing::DbCall;
+
+namespace cadhost::db {
+
+const char* tableName(TableKind kind) {
+    static const char* const kNames[kTableCount] = {"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW",
+                                                    "UCS", "APPID", "DIMSTYLE", "BLOCK_RECORD"};
+    return kind < kTableCount ? kNames[kind] : "";
+}
+
+std::string filePath(const ACHAR* path) {
+    std::string out;
+    for (const ACHAR* p = path; p && *p; ++p) {
+        auto c = static_cast<std::uint32_t>(*p == L'\\' ? L'/' : *p);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// The text of a new, empty R2018 drawing (db_default_drawing.cpp).
+std::string defaultDrawingText();
+
+}  // namespace cadhost::db
+
+namespace {
+
+std::wstring wideOf(const std::string& s) {
+    dxf::TextCodec codec(1032, "ANSI_1252");
+    return codec.decode(s);
+}
+
+// First value of a code anywhere in a record (for records without subclass markers).
+std::string firstValue(AcDbDatabase::Impl& d, const DbStub* s, int code) {
+    dxf::TagList t;
+    t.parse(d.file->objectText(*s));
+    int i = t.find(code);
+    if (i < 0) return {};
+    std::string_view v = t[i].value();
+    while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    return std::string(v);
+}
+
+}  // namespace
+
+// ---- indexes ----
+
+void AcDbDatabase::Impl::reset() {
+    file.reset();
+    codec.reset();
+    tableHeads.fill(nullptr);
+    tableEnds.fill(nullptr);
+    for (auto& v : tableRecords) v.clear();
+    blocks.clear();
+    entitiesEnd = blocksEnd = rootDictionary = nullptr;
+    layouts.clear();
+    insertIndexBuilt = repIndexBuilt = false;
+    for (auto& n : names) n.clear();
+    namesBuilt.fill(false);
+    insertsByName.clear();
+    repsByDefinition.clear();
+    nextHandle = savedHandseed = 0;
+    loadedPath.clear();
+    loadedSize = loadedMtimeNs = -1;
+}
+
+db::TableKind AcDbDatabase::Impl::tableKindOf(const DbStub* head) {
+    for (int k = 0; k < db::kTableCount; ++k)
+        if (tableHeads[static_cast<std::size_t>(k)] == head) return static_cast<db::TableKind>(k);
+    return db::kTableCount;
+}
+
+bool AcDbDatabase::Impl::bind(std::string& why) {
+    dxf::DxfFile& f = *file;
+    codec = std::make_unique<dxf::TextCodec>(f.versionNumber(), f.codepage());
+    savedHandseed = f.handseed();
+    nextHandle = std::max(f.handseed(), f.maxHandle() + 1);
+    const std::uint16_t tTable = type("TABLE"), tEndtab = type("ENDTAB"), tBlock = type("BLOCK"),
+                        tEndblk = type("ENDBLK"), tEndsec = type("ENDSEC"), tBtr = type("BLOCK_RECORD"),
+                        tDictionary = type("DICTIONARY"), tSection = type("SECTION"),
+                        tLayout = type("LAYOUT");
+    db::TableKind table = db::kTableCount;
+    db::BlockInfo* block = nullptr;
+    DbStub* blockRecord = nullptr;
+    DbStub* modelSpace = nullptr;
+    DbStub* lastOwner = nullptr;
+    db::BlockInfo* lastInfo = nullptr;
+    auto assign = [&](DbStub& r, DbStub* fallback) {
+        DbStub* owner = r.owner ? byHandle(r.owner) : fallback;
+        if (!owner || owner->type != tBtr) return;  // attributes, vertices: owned by their entity
+        if (owner != lastOwner) {
+            lastOwner = owner;
+            lastInfo = &blocks[owner];
+        }
+        lastInfo->entities.push_back(&r);
+    };
+    for (std::uint32_t i = f.firstRecord(); i != DbStub::kNone; i = f.record(i).next) {
+        DbStub& r = f.record(i);
+        r.database = self;
+        switch (static_cast<dxf::Section>(r.section)) {
+        case dxf::Section::kTables:
+            if (r.type == tTable) {
+                std::string name = firstValue(*this, &r, 2);
+                table = db::kTableCount;
+                for (int k = 0; k < db::kTableCount; ++k)
+                    if (name == db::tableName(static_cast<db::TableKind>(k))) table = static_cast<db::TableKind>(k);
+                if (table != db::kTableCount && !tableHeads[table]) tableHeads[table] = &r;
+                else table = db::kTableCount;
+            } else if (r.type == tEndtab) {
+                if (table != db::kTableCount) tableEnds[table] = &r;
+                table = db::kTableCount;
+            } else if (table != db::kTableCount && r.type != tEndsec) {
+                tableRecords[table].push_back(&r);
+            }
+            break;
+        case dxf::Section::kBlocks:
+            if (r.type == tBlock) {
+                DbStub* btr = byHandle(r.owner);
+                if (!btr || btr->type != tBtr) {
+                    std::wstring name = codec->decode(firstValue(*this, &r, 2));
+                    btr = findRecord(db::kBlockRecord, name, true);
+                }
+                blockRecord = btr;
+                block = btr ? &blocks[btr] : nullptr;
+                if (block) block->block = &r;
+                lastOwner = nullptr;
+            } else if (r.type == tEndblk) {
+                if (block) block->endblk = &r;
+                block = nullptr;
+                blockRecord = nullptr;
+            } else if (r.type == tEndsec) {
+                blocksEnd = &r;
+            } else {
+                assign(r, blockRecord);
+            }
+            break;
+        case dxf::Section::kEntities:
+            if (r.type == tEndsec) {
+                entitiesEnd = &r;
+            } else if (r.type != tSection) {
+                if (!modelSpace) modelSpace = findRecord(db::kBlockRecord, L"*Model_Space");
+                assign(r, modelSpace);
+            }
+            break;
+        case dxf::Section::kObjects:
+            if (!rootDictionary && r.type == tDictionary) rootDictionary = &r;
+            else if (r.type == tLayout) layouts.push_back(&r);
+            break;
+        default:
+            break;
+        }
+    }
+    if (!tableHeads[db::kBlockRecord] || !tableEnds[db::kBlockRecord]) {
+        why = "no BLOCK_RECORD table";
+        return false;
+    }
+    if (!entitiesEnd) {
+        why = "no ENTITIES section";
+        return false;
+    }
+    return true;
+}
+
+std::wstring AcDbDatabase::Impl::recordName(const DbStub* r) {
+    std::string raw = recordValue(r, "AcDbSymbolTableRecord", 2);
+    if (raw.empty()) raw = firstValue(*this, r, 2);
+    return codec->decode(raw);
+}
+
+DbStub* AcDbDatabase::Impl::findRecord(db::TableKind kind, std::wstring_view name, bool erasedToo) {
+    if (kind >= db::kTableCount || !file) return nullptr;
+    auto& index = names[kind];
+    if (!namesBuilt[kind]) {
+        index.clear();
+        for (DbStub* r : tableRecords[kind]) index[db::upperWide(recordName(r))].push_back(r);
+        namesBuilt[kind] = true;
+    }
+    auto it = index.find(db::upperWide(name));
+    if (it == index.end()) return nullptr;
+    for (DbStub* r : it->second)
+        if (!r->erased() || erasedToo) return r;
+    return nullptr;
+}
+
+int AcDbDatabase::Impl::blockFlags(const DbStub* btr) {
+    auto it = blocks.find(btr);
+    if (it == blocks.end() || !it->second.block) return 0;
+    std::string v = recordValue(it->second.block, "AcDbBlockBegin", 70);
+    return std::atoi(v.c_str());
+}
+
+bool AcDbDatabase::Impl::inEntitiesSection(const DbStub* btr) {
+    std::wstring name = blockName(btr);
+    return db::equalsNoCase(name, L"*Model_Space") || db::equalsNoCase(name, L"*Paper_Space");
+}
+
+bool AcDbDatabase::Impl::isPaperSpace(const DbStub* btr) {
+    std::wstring name = db::upperWide(blockName(btr));
+    return name.rfind(L"*PAPER_SPACE", 0) == 0;
+}
+
+std::uint64_t AcDbDatabase::Impl::allocateHandle() {
+    file->setModified();
+    return nextHandle++;
+}
+
+DbStub& AcDbDatabase::Impl::addRecord(DbStub& before, std::string_view typeName, std::string text,
+                                       dxf::Section section, std::uint64_t handle) {
+    DbStub& r = file->insertBefore(before, std::move(text), type(typeName), section);
+    r.database = self;
+    r.handle = handle;
+    if (handle) file->addHandle(r);
+    return r;
+}
+
+void AcDbDatabase::Impl::ensureInsertIndex() {
+    if (insertIndexBuilt) return;
+    insertsByName.clear();
+    std::uint16_t tInsert = file->findType("INSERT");
+    if (tInsert != 0xFFFF) {
+        for (std::uint32_t i = file->firstRecord(); i != DbStub::kNone; i = file->record(i).next) {
+            DbStub& r = file->record(i);
+            if (r.type != tInsert) continue;
+            std::string name = recordValue(&r, "AcDbBlockReference", 2);
+            while (!name.empty() && name.back() == ' ') name.pop_back();
+            insertsByName[db::upperAscii(name)].push_back(&r);
+        }
+    }
+    insertIndexBuilt = true;
+}
+
+std::vector<DbStub*> AcDbDatabase::Impl::attributesOf(const DbStub* insert, DbStub** seqend) {
+    std::vector<DbStub*> out;
+    if (seqend) *seqend = nullptr;
+    std::uint16_t tAttrib = file->findType("ATTRIB"), tSeqend = file->findType("SEQEND");
+    for (std::uint32_t i = insert->next; i != DbStub::kNone; i = file->record(i).next) {
+        DbStub& r = file->record(i);
+        if (r.type == tAttrib && r.owner == insert->handle) {
+            out.push_back(&r);
+        } else {
+            if (r.type == tSeqend && r.owner == insert->handle && seqend) *seqend = &r;
+            break;
+        }
+    }
+    return out;
+}
+
+// ---- AcDbDatabase ----
 
 ACRX_DEFINE_MEMBERS(AcDbDatabase, AcRxObject)
 
-AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool noDocument) : m_impl(new Impl) {}
+AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : m_impl(new Impl(this)) {
+    if (!buildDefaultDrawing) return;
+    dxf::LoadError error;
+    std::string message, why;
+    m_impl->file = dxf::DxfFile::parse(db::defaultDrawingText(), "new drawing", error, message);
+    if (m_impl->file && !m_impl->bind(why)) m_impl->reset();
+    if (m_impl->file) m_impl->file->setModified();
+}
 
-AcDbDatabase::~AcDbDatabase() { delete m_impl; }
+AcDbDatabase::~AcDbDatabase() {
+    if (acdbHostApplicationServices()->workingDatabase() == this)
+        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    // Objects still open are the caller's mistake; they die with the database.
+    if (m_impl->file)
+        for (DbStub& r : m_impl->file->records())
+            if (r.openObject) delete static_cast<AcDbObject*>(r.openObject);
+    delete m_impl;
+}
 
 Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& name) const {
     name = m_impl->fileName.c_str();
@@ -23,17 +306,165 @@ Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& name) const {
 const ACHAR* AcDbDatabase::lastErrorText() const { return m_impl->lastError.c_str(); }
 
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode, bool, const wchar_t*) {
-    return Acad::eNotImplementedYet;
+    Acad::ErrorStatus es;
+    m_impl->lastError.clear();
+    if (db::injectedFault(DbCall::kReadDwgFile, es)) return es;
+    if (!fileName || !*fileName) return Acad::eInvalidInput;
+    if (m_impl->openCount > 0) return Acad::eDatabaseObjectsOpen;
+    std::string path = db::filePath(fileName);
+    dxf::LoadError error;
+    std::string message;
+    auto file = dxf::DxfFile::load(path, error, message);
+    if (!file) {
+        m_impl->lastError = wideOf(message);
+        switch (error) {
+        case dxf::LoadError::kNotFound: return Acad::eFileNotFound;
+        case dxf::LoadError::kAccess: return Acad::eFileAccessErr;
+        case dxf::LoadError::kDwg:
+        case dxf::LoadError::kBinaryDxf:
+        case dxf::LoadError::kUnsupported: return Acad::eUnsupportedFileFormat;
+        case dxf::LoadError::kObsolete: return Acad::eObsoleteFileFormat;
+        case dxf::LoadError::kTooLarge: return Acad::eOutOfMemory;
+        default: return Acad::eBadDxfFile;
+        }
+    }
+    m_impl->reset();
+    m_impl->file = std::move(file);
+    std::string why;
+    if (!m_impl->bind(why)) {
+        m_impl->reset();
+        m_impl->lastError = wideOf(path + ": " + why);
+        return Acad::eBadDxfFile;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        m_impl->loadedSize = static_cast<long long>(st.st_size);
+        m_impl->loadedMtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    }
+    m_impl->loadedPath = path;
+    m_impl->fileName = fileName;
+    return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int shareMode, bool allowCp, const wchar_t* pw) {
     return readDwgFile(fileName, static_cast<OpenMode>(shareMode), allowCp, pw);
 }
 
-Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName, bool, AcDb::AcDbDwgVersion, const SecurityParams*) {
-    return Acad::eNotImplementedYet;
+Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName, bool bBakAndRename, AcDb::AcDbDwgVersion,
+                                       const SecurityParams*) {
+    Acad::ErrorStatus es;
+    m_impl->lastError.clear();
+    if (db::injectedFault(DbCall::kSaveAs, es)) return es;
+    if (!fileName || !*fileName) return Acad::eInvalidInput;
+    if (!m_impl->file) return Acad::eNoDatabase;
+    es = m_impl->save(db::filePath(fileName), bBakAndRename);
+    if (es == Acad::eOk) m_impl->fileName = fileName;
+    return es;
 }
 
 Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName, const SecurityParams* sec) {
     return saveAs(fileName, false, AcDb::kDHL_CURRENT, sec);
+}
+
+namespace {
+
+template <class T>
+Acad::ErrorStatus openTable(AcDbDatabase::Impl* d, db::TableKind kind, T*& table, AcDb::OpenMode mode) {
+    table = nullptr;
+    Acad::ErrorStatus es;
+    if (db::injectedFault(DbCall::kGetSymbolTable, es)) return es;
+    if (!d->file) return Acad::eNoDatabase;
+    if (!d->tableHeads[kind]) return Acad::eMissingSymbolTable;
+    return acdbOpenObject(table, AcDbObjectId::fromStub(d->tableHeads[kind]), mode);
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::getBlockTable(AcDbBlockTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kBlockRecord, t, m); }
+Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kLayer, t, m); }
+Acad::ErrorStatus AcDbDatabase::getTextStyleTable(AcDbTextStyleTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kStyle, t, m); }
+Acad::ErrorStatus AcDbDatabase::getLinetypeTable(AcDbLinetypeTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kLtype, t, m); }
+Acad::ErrorStatus AcDbDatabase::getViewTable(AcDbViewTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kView, t, m); }
+Acad::ErrorStatus AcDbDatabase::getUCSTable(AcDbUCSTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kUcs, t, m); }
+Acad::ErrorStatus AcDbDatabase::getViewportTable(AcDbViewportTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kVport, t, m); }
+Acad::ErrorStatus AcDbDatabase::getRegAppTable(AcDbRegAppTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kAppid, t, m); }
+Acad::ErrorStatus AcDbDatabase::getDimStyleTable(AcDbDimStyleTable*& t, AcDb::OpenMode m) { return openTable(m_impl, db::kDimstyle, t, m); }
+
+AcDbObjectId AcDbDatabase::blockTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kBlockRecord]); }
+AcDbObjectId AcDbDatabase::layerTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kLayer]); }
+AcDbObjectId AcDbDatabase::textStyleTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kStyle]); }
+AcDbObjectId AcDbDatabase::linetypeTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kLtype]); }
+AcDbObjectId AcDbDatabase::viewTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kView]); }
+AcDbObjectId AcDbDatabase::UCSTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kUcs]); }
+AcDbObjectId AcDbDatabase::viewportTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kVport]); }
+AcDbObjectId AcDbDatabase::regAppTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kAppid]); }
+AcDbObjectId AcDbDatabase::dimStyleTableId() const { return AcDbObjectId::fromStub(m_impl->tableHeads[db::kDimstyle]); }
+AcDbObjectId AcDbDatabase::layerZero() const { return AcDbObjectId::fromStub(m_impl->findRecord(db::kLayer, L"0")); }
+AcDbObjectId AcDbDatabase::namedObjectsDictionaryId() const { return AcDbObjectId::fromStub(m_impl->rootDictionary); }
+
+AcDbObjectId AcDbDatabase::layoutDictionaryId() const {
+    if (!m_impl->rootDictionary) return AcDbObjectId::kNull;
+    dxf::TagList t;
+    t.parse(m_impl->file->objectText(*m_impl->rootDictionary));
+    for (int i = 0; i + 1 < t.size(); ++i)
+        if (t[i].code == 3 && t[i].value() == "ACAD_LAYOUT" && t[i + 1].code >= 350 && t[i + 1].code <= 360) {
+            std::uint64_t h = 0;
+            if (dxf::parseHandle(t[i + 1].value(), h)) return AcDbObjectId::fromStub(m_impl->byHandle(h));
+        }
+    return AcDbObjectId::kNull;
+}
+
+bool AcDbDatabase::tilemode() const { return !m_impl->file || m_impl->file->tilemode(); }
+AcDbHandle AcDbDatabase::handseed() const { return AcDbHandle(m_impl->nextHandle); }
+
+AcDb::AcDbDwgVersion AcDbDatabase::originalFileVersion() const {
+    switch (m_impl->file ? m_impl->file->versionNumber() : 1032) {
+    case 1015: return AcDb::kDHL_1015;
+    case 1018: return AcDb::kDHL_1800;
+    case 1021: return AcDb::kDHL_1021;
+    case 1024: return AcDb::kDHL_1024;
+    case 1027: return AcDb::kDHL_1027;
+    default: return AcDb::kDHL_1032;
+    }
+}
+
+Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool, const AcDbHandle& objHandle, Adesk::UInt32) {
+    if (!m_impl->file) return Acad::eNoDatabase;
+    if (objHandle.isNull()) return Acad::eNullHandle;
+    DbStub* s = m_impl->byHandle(objHandle.value());
+    if (!s) return Acad::eUnknownHandle;
+    retId = AcDbObjectId::fromStub(s);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId&, AcDbObject*) { return Acad::eNotImplementedYet; }
+
+Adesk::Int32 AcDbDatabase::approxNumObjects() const {
+    return m_impl->file ? static_cast<Adesk::Int32>(m_impl->file->records().size()) : 0;
+}
+
+int acdbRegApp(const ACHAR* appName) {
+    AcDbDatabase* d = acdbHostApplicationServices()->workingDatabase();
+    if (!d || !appName || !*appName) return RTERROR;
+    AcDbRegAppTable* table = nullptr;
+    if (d->getRegAppTable(table, AcDb::kForRead) != Acad::eOk) return RTERROR;
+    if (table->has(appName)) {
+        table->close();
+        return RTNORM;
+    }
+    if (table->upgradeOpen() != Acad::eOk) {
+        table->close();
+        return RTERROR;
+    }
+    auto* rec = new AcDbRegAppTableRecord();
+    Acad::ErrorStatus es = rec->setName(appName);
+    if (es == Acad::eOk) es = table->add(rec);
+    if (es != Acad::eOk) {
+        delete rec;
+        table->close();
+        return RTERROR;
+    }
+    rec->close();
+    table->close();
+    return RTNORM;
 }

@@ -155,6 +155,7 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
     std::string_view headerVar;
     bool headerValueTaken = true;
     bool firstCodeSeen = false;
+    bool sawHeaderInt = false;
     std::uint16_t sectionType = internType("SECTION");
     std::uint16_t dimstyleType = internType("DIMSTYLE");
 
@@ -226,6 +227,10 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
                     headerValueTaken = false;
                 } else if (!headerValueTaken) {
                     headerValueTaken = true;
+                    if (tag.code == 70 && !sawHeaderInt) {
+                        sawHeaderInt = true;
+                        m_format.padInts = tag.value.size() == 6 && tag.value[0] == ' ';
+                    }
                     if (headerVar == "$ACADVER") m_acadver = trim(tag.value);
                     else if (headerVar == "$DWGCODEPAGE") m_codepage = trim(tag.value);
                     else if (headerVar == "$HANDSEED") parseHex(tag.value, m_handseed);

@@ -37,6 +37,7 @@ enum class LoadError {
 // How new tags are written so that they look like the file's own.
 struct TagFormat {
     bool padCodes = true;      // "  0" rather than "0"
+    bool padInts = true;       // 16-bit integers right-aligned in six columns ("     1")
     std::string eol = "\r\n";
 };
 

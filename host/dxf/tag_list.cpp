@@ -36,6 +36,12 @@ std::string formatCode(int code, const TagFormat& format) {
     return s;
 }
 
+std::string formatInt(int value, const TagFormat& format) {
+    std::string s = std::to_string(value);
+    if (format.padInts && s.size() < 6) s.insert(0, 6 - s.size(), ' ');
+    return s;
+}
+
 void TagList::parse(std::string_view text) {
     m_tags.clear();
     m_store.clear();
@@ -92,10 +98,18 @@ int TagList::xdataStart() const {
     return i < 0 ? size() : i;
 }
 
-int TagList::findInSubclass(std::string_view marker, int code) const {
+std::pair<int, int> TagList::subclassSpan(std::string_view marker) const {
     int s = findSubclass(marker);
-    if (s < 0) return -1;
-    return find(code, s + 1, subclassEnd(s));
+    if (s < 0) return {-1, -1};
+    int end = subclassEnd(s);
+    if (marker == "AcDbSymbolTableRecord" && end < size() && m_tags[static_cast<std::size_t>(end)].code == 100)
+        end = subclassEnd(end);
+    return {s + 1, end};
+}
+
+int TagList::findInSubclass(std::string_view marker, int code) const {
+    auto [first, end] = subclassSpan(marker);
+    return first < 0 ? -1 : find(code, first, end);
 }
 
 void TagList::setValue(int i, std::string_view value) {

@@ -36,6 +36,10 @@ public:
     int subclassEnd(int from) const;
     // The first 1001 tag, or size().
     int xdataStart() const;
+    // The tags [first, end) of the subclass `marker` (first = the marker's index + 1); {-1, -1}
+    // when absent. A symbol table record's fields follow two markers (AcDbSymbolTableRecord,
+    // then AcDb<X>TableRecord): its span runs on through the second.
+    std::pair<int, int> subclassSpan(std::string_view marker) const;
     // First tag with code inside the subclass `marker`; -1 when absent.
     int findInSubclass(std::string_view marker, int code) const;
 
@@ -57,5 +61,7 @@ private:
 
 // A code line as the file writes it ("  8" when codes are padded to three columns).
 std::string formatCode(int code, const TagFormat& format);
+// A 16-bit integer value as the file writes them.
+std::string formatInt(int value, const TagFormat& format);
 
 }  // namespace cadhost::dxf

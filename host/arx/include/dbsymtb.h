@@ -45,6 +45,8 @@ public:
 
 protected:
     explicit AcDbSymbolTable(const char* dxfType);
+    // The ids of all records in file order (erased ones included).
+    Acad::ErrorStatus recordIds(AcDbObjectIdArray& ids) const;
 };
 
 class AcDbSymbolTableRecord : public AcDbObject {

@@ -43,19 +43,19 @@ TEST(TagListTest, SetValueReplacesOnlyThatValue) {
 TEST(TagListTest, InsertedTagsFollowTheFileFormat) {
     TagList tags;
     tags.parse("0\nINSERT\n8\nL\n");
-    tags.insert(1, 60, "1", TagFormat{false, "\n"});
-    tags.insert(2, 1001, "APP", TagFormat{false, "\n"});
+    tags.insert(1, 60, "1", TagFormat{false, true, "\n"});
+    tags.insert(2, 1001, "APP", TagFormat{false, true, "\n"});
     EXPECT_EQ(tags.text(), "0\nINSERT\n60\n1\n1001\nAPP\n8\nL\n");
     TagList padded;
     padded.parse("  0\r\nX\r\n");
-    padded.insert(1, 8, "0", TagFormat{true, "\r\n"});
+    padded.insert(1, 8, "0", TagFormat{true, true, "\r\n"});
     EXPECT_EQ(padded.text(), "  0\r\nX\r\n  8\r\n0\r\n");
 }
 
 TEST(TagListTest, InsertAfterALastLineWithoutLineEndAddsOne) {
     TagList tags;
     tags.parse("  0\nEOF");
-    tags.insert(1, 999, "c", TagFormat{true, "\n"});
+    tags.insert(1, 999, "c", TagFormat{true, true, "\n"});
     EXPECT_EQ(tags.text(), "  0\nEOF\n999\nc\n");
 }
 

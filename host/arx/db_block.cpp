@@ -1,0 +1,291 @@
+// Block table records: what a block is (layout, anonymous, xref, with attribute definitions),
+// its stored xref path, its entities and the references that insert it.
+#include <cstdlib>
+
+#include "acutmem.h"
+#include "db_internal.h"
+#include "dbsymtb.h"
+
+using cadhost::DbAccess;
+using cadhost::DbObjectState;
+using cadhost::DbStub;
+namespace db = cadhost::db;
+namespace dxf = cadhost::dxf;
+using cadhost::testing::DbCall;
+
+namespace {
+
+std::string_view trimView(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+const db::BlockInfo* infoOf(const DbObjectState* st) {
+    if (!st->stub || !st->db) return nullptr;
+    auto it = st->db->blocks.find(st->stub);
+    return it == st->db->blocks.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+namespace cadhost::db {
+
+void editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int code, std::string_view value) {
+    if (!r) return;
+    if (r->openObject) {
+        DbAccess::state(static_cast<AcDbObject*>(r->openObject))->setIn(marker, code, value);
+        return;
+    }
+    dxf::TagList t;
+    std::string text(d.file->objectText(*r));
+    t.parse(text);
+    auto [first, end] = t.subclassSpan(marker);
+    if (first < 0) return;
+    int i = t.find(code, first, end);
+    if (i >= 0) t.setValue(i, value);
+    else t.insert(end, code, value, d.file->format());
+    if (t.changed()) d.file->setObjectText(*r, t.text());
+}
+
+Acad::ErrorStatus addEntity(AcDbDatabase::Impl& d, AcDbEntity* entity, DbStub& before, std::uint64_t ownerHandle,
+                            bool paper, dxf::Section section, DbStub*& added) {
+    DbObjectState* es = DbAccess::state(entity);
+    es->db = &d;
+    dxf::TagList& t = es->tags();
+    std::uint64_t h = d.allocateHandle();
+    int hi = t.find(5);
+    if (hi >= 0) t.setValue(hi, formatHandle(h));
+    int oi = t.find(330);
+    if (oi >= 0) t.setValue(oi, formatHandle(ownerHandle));
+    int s = t.findSubclass("AcDbEntity");
+    if (paper && s >= 0 && t.find(67, s + 1, t.subclassEnd(s)) < 0) t.insert(s + 1, 67, formatInt(1, d.file->format()), d.file->format());
+    DbStub& r = d.addRecord(before, es->type, d.render(t), section, h);
+    r.owner = ownerHandle;
+    bindNew(entity, d, r);
+    added = &r;
+    return Acad::eOk;
+}
+
+}  // namespace cadhost::db
+
+ACRX_DEFINE_MEMBERS(AcDbBlockTableRecord, AcDbSymbolTableRecord)
+
+AcDbBlockTableRecord::AcDbBlockTableRecord() : AcDbSymbolTableRecord("BLOCK_RECORD") {}
+
+bool AcDbBlockTableRecord::isLayout() const {
+    if (!getLayoutId().isNull()) return true;
+    std::wstring name = db::upperWide(state()->decode(trimView(state()->valueIn("AcDbSymbolTableRecord", 2))));
+    return name == L"*MODEL_SPACE" || name.rfind(L"*PAPER_SPACE", 0) == 0;
+}
+
+bool AcDbBlockTableRecord::isAnonymous() const {
+    const DbObjectState* st = state();
+    return st->db && st->stub && (st->db->blockFlags(st->stub) & 1) != 0;
+}
+
+bool AcDbBlockTableRecord::hasAttributeDefinitions() const {
+    const db::BlockInfo* info = infoOf(state());
+    if (!info) return false;
+    std::uint16_t attdef = state()->db->file->findType("ATTDEF");
+    for (const DbStub* e : info->entities)
+        if (e->type == attdef && !e->erased()) return true;
+    return false;
+}
+
+bool AcDbBlockTableRecord::isFromExternalReference() const {
+    const DbObjectState* st = state();
+    if (!st->stub) return !st->pendingPath.empty();
+    return st->db && (st->db->blockFlags(st->stub) & 4) != 0;
+}
+
+bool AcDbBlockTableRecord::isFromOverlayReference() const {
+    const DbObjectState* st = state();
+    return st->db && st->stub && (st->db->blockFlags(st->stub) & 8) != 0;
+}
+
+AcDbObjectId AcDbBlockTableRecord::getLayoutId() const {
+    const DbObjectState* st = state();
+    if (!st->db || !st->stub) return AcDbObjectId::kNull;
+    std::uint64_t h = 0;
+    std::string_view v = st->valueIn("AcDbBlockTableRecord", 340);
+    if (dxf::parseHandle(v, h)) {
+        DbStub* layout = st->db->byHandle(h);
+        if (st->db->isType(layout, "LAYOUT") && !layout->erased()) return AcDbObjectId::fromStub(layout);
+    }
+    // Files from some writers leave the link out; the layout still names its block record.
+    for (DbStub* layout : st->db->layouts) {
+        std::uint64_t owner = 0;
+        if (!layout->erased() && dxf::parseHandle(st->db->recordValue(layout, "AcDbLayout", 330), owner) &&
+            owner == st->stub->handle)
+            return AcDbObjectId::fromStub(layout);
+    }
+    return AcDbObjectId::kNull;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::setLayoutId(AcDbObjectId layoutId) {
+    if (!state()->write) return Acad::eNotOpenForWrite;
+    state()->setIn("AcDbBlockTableRecord", 340, db::formatHandle(layoutId.handle().value()));
+    return Acad::eOk;
+}
+
+AcGePoint3d AcDbBlockTableRecord::origin() const {
+    const db::BlockInfo* info = infoOf(state());
+    if (!info || !info->block) return AcGePoint3d::kOrigin;
+    auto num = [&](int code) {
+        return std::strtod(state()->db->recordValue(info->block, "AcDbBlockBegin", code).c_str(), nullptr);
+    };
+    return AcGePoint3d(num(10), num(20), num(30));
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::setOrigin(const AcGePoint3d& origin) {
+    if (!state()->write) return Acad::eNotOpenForWrite;
+    const db::BlockInfo* info = infoOf(state());
+    if (!info || !info->block) return Acad::eNotInDatabase;
+    db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 10, db::formatReal(origin.x));
+    db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 20, db::formatReal(origin.y));
+    db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 30, db::formatReal(origin.z));
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::pathName(const ACHAR*& pPath) const {
+    pPath = nullptr;
+    Acad::ErrorStatus es;
+    if (db::injectedFault(DbCall::kPathName, es)) return es;
+    DbObjectState* st = state();
+    const db::BlockInfo* info = infoOf(st);
+    if (!st->stub) st->text[1] = st->pendingPath;
+    else st->text[1] = info && info->block ? st->db->recordText(info->block, "AcDbBlockBegin", 1) : std::wstring();
+    pPath = st->text[1].c_str();
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::pathName(ACHAR*& pPath) const {
+    pPath = nullptr;
+    const ACHAR* p = nullptr;
+    Acad::ErrorStatus es = pathName(p);
+    if (es != Acad::eOk) return es;
+    return acutNewString(p, pPath);
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::setPathName(const ACHAR* pathStr) {
+    Acad::ErrorStatus es;
+    if (db::injectedFault(DbCall::kSetPathName, es)) return es;
+    if (!pathStr) return Acad::eInvalidInput;
+    DbObjectState* st = state();
+    if (!st->write) return Acad::eNotOpenForWrite;
+    std::wstring path(pathStr);
+    if (path.size() > 2048) return Acad::eStringTooLong;
+    for (wchar_t c : path)
+        if (c < 0x20) return Acad::eInvalidInput;
+    if (!st->stub) {
+        st->pendingPath = path;
+        return Acad::eOk;
+    }
+    const db::BlockInfo* info = infoOf(st);
+    if (!info || !info->block) return Acad::eNotApplicable;
+    db::editRecord(*st->db, info->block, "AcDbBlockBegin", 1, st->encode(path));
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::getBlockReferenceIds(AcDbObjectIdArray& ids, bool, bool) const {
+    Acad::ErrorStatus es;
+    if (db::injectedFault(DbCall::kGetBlockReferenceIds, es)) return es;
+    DbObjectState* st = state();
+    if (!st->stub || !st->db) return Acad::eNotInDatabase;
+    st->db->ensureInsertIndex();
+    std::string key = db::upperAscii(trimView(st->valueIn("AcDbSymbolTableRecord", 2)));
+    auto it = st->db->insertsByName.find(key);
+    if (it == st->db->insertsByName.end()) return Acad::eOk;
+    for (DbStub* r : it->second)
+        if (!r->erased()) ids.append(AcDbObjectId::fromStub(r));
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator*& pIterator, bool atBeginning,
+                                                    bool skipDeleted) const {
+    pIterator = nullptr;
+    Acad::ErrorStatus es;
+    if (db::injectedFault(DbCall::kNewIterator, es)) return es;
+    if (!state()->stub) return Acad::eNotInDatabase;
+    AcDbObjectIdArray ids;
+    if (const db::BlockInfo* info = infoOf(state())) {
+        ids.setPhysicalLength(static_cast<int>(info->entities.size()));
+        for (DbStub* e : info->entities) ids.append(AcDbObjectId::fromStub(e));
+    }
+    pIterator = new AcDbBlockTableRecordIterator(std::move(ids), atBeginning, skipDeleted);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbEntity* pEntity) {
+    AcDbObjectId id;
+    return appendAcDbEntity(id, pEntity);
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& pOutputId, AcDbEntity* pEntity) {
+    if (!pEntity) return Acad::eNullEntityPointer;
+    DbObjectState* st = state();
+    if (!st->stub || !st->db) return Acad::eNotInDatabase;
+    if (!st->write) return Acad::eNotOpenForWrite;
+    if (DbAccess::state(pEntity)->stub) return Acad::eAlreadyInDb;
+    AcDbDatabase::Impl& d = *st->db;
+    db::BlockInfo& info = d.blocks[st->stub];
+    bool entitiesSection = d.inEntitiesSection(st->stub);
+    DbStub* before = entitiesSection ? d.entitiesEnd : info.endblk;
+    if (!before) return Acad::eNotApplicable;
+    DbStub* added = nullptr;
+    Acad::ErrorStatus es = db::addEntity(d, pEntity, *before, st->stub->handle, d.isPaperSpace(st->stub),
+                                         entitiesSection ? dxf::Section::kEntities : dxf::Section::kBlocks, added);
+    if (es != Acad::eOk) return es;
+    info.entities.push_back(added);
+    if (d.isType(added, "INSERT")) d.insertIndexBuilt = false;
+    pOutputId = AcDbObjectId::fromStub(added);
+    return Acad::eOk;
+}
+
+// ---- entity iterator ----
+
+AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator(AcDbObjectIdArray ids, bool atBeginning, bool skipDeleted)
+    : m_ids(std::move(ids)) {
+    start(atBeginning, skipDeleted);
+}
+
+AcDbBlockTableRecordIterator::~AcDbBlockTableRecordIterator() = default;
+
+bool AcDbBlockTableRecordIterator::skipToLive(bool forward) {
+    while (!done() && m_ids[m_pos].isErased()) m_pos += forward ? 1 : -1;
+    return !done();
+}
+
+void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
+    m_pos = atBeginning ? 0 : m_ids.length() - 1;
+    if (skipDeleted) skipToLive(atBeginning);
+}
+
+bool AcDbBlockTableRecordIterator::done() const { return m_pos < 0 || m_pos >= m_ids.length(); }
+
+void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
+    if (done()) return;
+    m_pos += forward ? 1 : -1;
+    if (skipDeleted) skipToLive(forward);
+}
+
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& entityId) const {
+    if (done()) return Acad::eIteratorDone;
+    entityId = m_ids[m_pos];
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pEntity, AcDb::OpenMode mode,
+                                                          bool openErasedEntity) const {
+    pEntity = nullptr;
+    if (done()) return Acad::eIteratorDone;
+    return acdbOpenAcDbEntity(pEntity, m_ids[m_pos], mode, openErasedEntity);
+}
+
+Acad::ErrorStatus AcDbBlockTableRecordIterator::seek(AcDbObjectId id) {
+    int i = m_ids.find(id);
+    if (i < 0) return Acad::eInvalidInput;
+    m_pos = i;
+    return Acad::eOk;
+}

@@ -1,0 +1,192 @@
+// Host-internal view of the drawing database: the database's state (its DXF file, indexes and
+// handle seed), the state behind every AcDbObject, and the helpers the db_*.cpp files share.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "dbmain.h"
+#include "dxf/dxf_file.h"
+#include "dxf/tag_list.h"
+#include "dxf/text_codec.h"
+#include "testing_db.h"
+
+namespace cadhost {
+
+namespace db {
+
+// The nine symbol tables, in the order of the DXF TABLES section.
+enum TableKind { kVport, kLtype, kLayer, kStyle, kView, kUcs, kAppid, kDimstyle, kBlockRecord, kTableCount };
+// DXF name of a table (and of its records).
+const char* tableName(TableKind kind);
+
+// What the database knows about one block record.
+struct BlockInfo {
+    DbStub* block = nullptr;    // BLOCK entity
+    DbStub* endblk = nullptr;   // ENDBLK entity
+    std::vector<DbStub*> entities;
+};
+
+// Faults injected by tests (testing_db.h).
+bool injectedFault(testing::DbCall call, Acad::ErrorStatus& status);
+bool injectedOpenFault(const DbStub* stub, Acad::ErrorStatus& status);
+
+// Upper-cases ASCII letters (names compare without regard to case).
+std::string upperAscii(std::string_view s);
+std::wstring upperWide(std::wstring_view s);
+bool equalsNoCase(std::wstring_view a, std::wstring_view b);
+
+std::string formatHandle(std::uint64_t handle);
+std::string formatReal(double value);
+
+}  // namespace db
+
+// The state behind an AcDbObject: its tags (parsed on first use), where it lives, and text
+// handed out by the const getters.
+class DbObjectState {
+public:
+    explicit DbObjectState(const char* type) : type(type) {}
+
+    std::string type;
+    DbStub* stub = nullptr;              // null until the object is added to a database
+    AcDbDatabase::Impl* db = nullptr;
+    AcDbObject* self = nullptr;
+    bool write = false;                  // opened for write (or new)
+    std::string templ;                   // text of a new object
+    std::array<std::wstring, 3> text;    // text handed out by *Const getters
+
+    // Pending data of a new block record, applied when it is added.
+    std::wstring pendingPath;
+
+    dxf::TagList& tags();
+    const dxf::TagList& tags() const { return const_cast<DbObjectState*>(this)->tags(); }
+    bool parsed() const { return m_parsed; }
+
+    std::wstring decode(std::string_view raw) const;
+    std::string encode(std::wstring_view text) const;
+    const dxf::TagFormat& format() const;
+
+    // Value of the first tag with code inside subclass marker ("" when absent).
+    std::string_view valueIn(std::string_view marker, int code) const;
+    // Sets (or, when absent, inserts at the end of the subclass) a tag of a subclass.
+    void setIn(std::string_view marker, int code, std::string_view value);
+
+private:
+    dxf::TagList m_tags;
+    bool m_parsed = false;
+};
+
+// Friend access to AcDbObject internals.
+struct DbAccess {
+    static DbObjectState* state(const AcDbObject* o) { return o->m_state; }
+    // Creates the typed object for a record (not yet marked open).
+    static AcDbObject* create(AcDbDatabase::Impl& db, DbStub& stub);
+};
+
+}  // namespace cadhost
+
+class AcDbDatabase::Impl {
+public:
+    explicit Impl(AcDbDatabase* self) : self(self) {}
+
+    AcDbDatabase* self;
+    std::unique_ptr<cadhost::dxf::DxfFile> file;
+    std::unique_ptr<cadhost::dxf::TextCodec> codec;
+    std::wstring fileName;
+    std::wstring lastError;
+    std::string loadedPath;     // the file as read, to know whether a save changes it
+    long long loadedSize = -1;
+    long long loadedMtimeNs = -1;
+    std::uint64_t nextHandle = 0;
+    std::uint64_t savedHandseed = 0;
+    int openCount = 0;
+
+    std::array<cadhost::DbStub*, cadhost::db::kTableCount> tableHeads{};
+    std::array<cadhost::DbStub*, cadhost::db::kTableCount> tableEnds{};
+    std::array<std::vector<cadhost::DbStub*>, cadhost::db::kTableCount> tableRecords;
+    std::unordered_map<const cadhost::DbStub*, cadhost::db::BlockInfo> blocks;
+    cadhost::DbStub* entitiesEnd = nullptr;  // ENDSEC of ENTITIES
+    cadhost::DbStub* blocksEnd = nullptr;    // ENDSEC of BLOCKS
+    cadhost::DbStub* rootDictionary = nullptr;
+    std::vector<cadhost::DbStub*> layouts;   // LAYOUT objects in file order
+
+    // INSERTs by upper-case block name, built on first use.
+    bool insertIndexBuilt = false;
+    std::unordered_map<std::string, std::vector<cadhost::DbStub*>> insertsByName;
+    // Anonymous representations by the handle of their dynamic definition, built on first use.
+    bool repIndexBuilt = false;
+    std::unordered_map<std::uint64_t, std::vector<cadhost::DbStub*>> repsByDefinition;
+
+    // Builds the indexes of a freshly read file.
+    bool bind(std::string& why);
+    void reset();
+
+    cadhost::dxf::DxfFile& dxf() { return *file; }
+    std::uint16_t type(std::string_view name) { return file->internType(name); }
+    bool isType(const cadhost::DbStub* s, std::string_view name) const {
+        return s && file->typeName(s->type) == name;
+    }
+    cadhost::DbStub* byHandle(std::uint64_t h) { return file->findHandle(h); }
+    AcDbObjectId idOf(cadhost::DbStub* s) { return AcDbObjectId::fromStub(s); }
+
+    // Text of a record's first tag with that code inside a subclass, parsed without opening.
+    std::string recordValue(const cadhost::DbStub* s, std::string_view marker, int code);
+    std::wstring recordText(const cadhost::DbStub* s, std::string_view marker, int code) {
+        return codec->decode(recordValue(s, marker, code));
+    }
+    // Block-record helpers.
+    std::wstring blockName(const cadhost::DbStub* btr) { return recordText(btr, "AcDbSymbolTableRecord", 2); }
+    int blockFlags(const cadhost::DbStub* btr);
+    // The record whose name is name (case ignored) in a table; null when absent or erased.
+    cadhost::DbStub* findRecord(cadhost::db::TableKind kind, std::wstring_view name, bool erasedToo = false);
+    std::wstring recordName(const cadhost::DbStub* r);
+    // Records by upper-case name, per table, built on first use (dropped when a name changes).
+    std::array<std::unordered_map<std::wstring, std::vector<cadhost::DbStub*>>, cadhost::db::kTableCount> names;
+    std::array<bool, cadhost::db::kTableCount> namesBuilt{};
+    cadhost::db::TableKind tableKindOf(const cadhost::DbStub* head);
+    // True for blocks whose entities live in the ENTITIES section (*Model_Space, *Paper_Space).
+    bool inEntitiesSection(const cadhost::DbStub* btr);
+    bool isPaperSpace(const cadhost::DbStub* btr);
+
+    std::uint64_t allocateHandle();
+    // Adds a new object before `before`, with a handle; returns its record.
+    cadhost::DbStub& addRecord(cadhost::DbStub& before, std::string_view type, std::string text,
+                               cadhost::dxf::Section section, std::uint64_t handle);
+    void ensureInsertIndex();
+    void ensureRepIndex();
+
+    // The ATTRIB records of an INSERT and its SEQEND (null when none).
+    std::vector<cadhost::DbStub*> attributesOf(const cadhost::DbStub* insert, cadhost::DbStub** seqend = nullptr);
+
+    // Opening and closing.
+    Acad::ErrorStatus open(AcDbObject*& obj, cadhost::DbStub* stub, AcDb::OpenMode mode, bool openErased);
+    // Renders a new object's tags in this file's format.
+    std::string render(const cadhost::dxf::TagList& tags) const;
+
+    // Saving.
+    Acad::ErrorStatus save(const std::string& path, bool backup);
+};
+
+namespace cadhost::db {
+// Adds a new entity (not yet in a database) before `before`, owned by ownerHandle, and leaves it
+// open for write by its creator. paper: the entity lies in a paper space layout (67 1).
+Acad::ErrorStatus addEntity(AcDbDatabase::Impl& d, AcDbEntity* entity, DbStub& before, std::uint64_t ownerHandle,
+                            bool paper, dxf::Section section, DbStub*& added);
+// Marks a freshly added object as open for write by its creator.
+void bindNew(AcDbObject* obj, AcDbDatabase::Impl& d, DbStub& r);
+// Adds the BLOCK and ENDBLK of a new block record.
+void addBlockEntities(AcDbDatabase::Impl& d, DbStub& btr, const std::string& rawName, const std::string& rawPath);
+// Edits one tag of a record that is not open (inserting it at the end of the subclass).
+void editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int code, std::string_view value);
+
+// The database behind a stub.
+inline AcDbDatabase::Impl* dbOf(const DbStub* s) {
+    return s && s->database ? static_cast<AcDbDatabase*>(s->database)->impl() : nullptr;
+}
+// The file path of a wide host path (UTF-8, backslashes as slashes).
+std::string filePath(const ACHAR* path);
+}  // namespace cadhost::db

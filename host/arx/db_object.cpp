@@ -1,0 +1,579 @@
+// Database objects: ids, handles, the state behind each object, opening, closing, erasing, and
+// the common entity properties (layer, visibility, extents).
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "acutmem.h"
+#include "db_internal.h"
+#include "dbents.h"
+#include "dblayout.h"
+#include "dbsymtb.h"
+
+using cadhost::DbAccess;
+using cadhost::DbObjectState;
+using cadhost::DbStub;
+namespace db = cadhost::db;
+namespace dxf = cadhost::dxf;
+
+namespace cadhost::db {
+
+std::string upperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+namespace {
+// Upper case for ASCII and Latin-1 letters, independent of the process locale.
+wchar_t upperChar(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<wchar_t>(c - 32);
+    return c;
+}
+}  // namespace
+
+std::wstring upperWide(std::wstring_view s) {
+    std::wstring out(s);
+    for (wchar_t& c : out) c = upperChar(c);
+    return out;
+}
+
+bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upperChar(a[i]) != upperChar(b[i])) return false;
+    return true;
+}
+
+std::string formatHandle(std::uint64_t handle) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(handle));
+    return buf;
+}
+
+std::string formatReal(double value) {
+    char buf[40];
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+        std::snprintf(buf, sizeof buf, "%.1f", value);
+    else
+        std::snprintf(buf, sizeof buf, "%.16g", value);
+    return buf;
+}
+
+}  // namespace cadhost::db
+
+namespace {
+
+// A UTF-8 R2018 codec for objects that are not in a database yet.
+const dxf::TextCodec& defaultCodec() {
+    static dxf::TextCodec codec(1032, "ANSI_1252");
+    return codec;
+}
+
+const dxf::TagFormat& defaultFormat() {
+    static dxf::TagFormat format;
+    return format;
+}
+
+std::string_view trimView(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// Objects of types that the host does not model.
+class GenericObject final : public AcDbObject {
+public:
+    explicit GenericObject(const char* type) : AcDbObject(type) {}
+};
+
+class GenericEntity final : public AcDbEntity {
+public:
+    explicit GenericEntity(const char* type) : AcDbEntity(type) {}
+};
+
+}  // namespace
+
+// ---- handles and ids ----
+
+AcDbHandle::AcDbHandle(const ACHAR* hexText) {
+    std::string s;
+    for (const ACHAR* p = hexText; p && *p; ++p) s.push_back(*p < 128 ? static_cast<char>(*p) : '?');
+    std::uint64_t v = 0;
+    m_value = dxf::parseHandle(s, v) ? v : 0;
+}
+
+AcDbHandle::AcDbHandle(const char* hexText) {
+    std::uint64_t v = 0;
+    m_value = hexText && dxf::parseHandle(hexText, v) ? v : 0;
+}
+
+bool AcDbHandle::getIntoAsciiBuffer(char* buf, std::size_t bufLen) const {
+    std::string s = db::formatHandle(m_value);
+    if (!buf || s.size() + 1 > bufLen) return false;
+    std::memcpy(buf, s.c_str(), s.size() + 1);
+    return true;
+}
+
+bool AcDbHandle::getIntoAsciiBuffer(ACHAR* buf, std::size_t bufLen) const {
+    std::string s = db::formatHandle(m_value);
+    if (!buf || s.size() + 1 > bufLen) return false;
+    for (std::size_t i = 0; i <= s.size(); ++i) buf[i] = static_cast<ACHAR>(s.c_str()[i]);
+    return true;
+}
+
+bool AcDbObjectId::isValid() const { return m_stub != nullptr && m_stub->database != nullptr; }
+bool AcDbObjectId::isErased() const { return m_stub != nullptr && m_stub->erased(); }
+AcDbHandle AcDbObjectId::handle() const { return m_stub ? AcDbHandle(m_stub->handle) : AcDbHandle(); }
+AcDbDatabase* AcDbObjectId::database() const {
+    return m_stub ? static_cast<AcDbDatabase*>(m_stub->database) : nullptr;
+}
+
+AcRxClass* AcDbObjectId::objectClass() const {
+    if (!m_stub || m_stub->openObject) return m_stub ? static_cast<AcDbObject*>(m_stub->openObject)->isA() : nullptr;
+    AcDbDatabase::Impl* d = db::dbOf(m_stub);
+    if (!d) return nullptr;
+    AcDbObject* o = DbAccess::create(*d, *m_stub);
+    AcRxClass* c = o->isA();
+    delete o;
+    return c;
+}
+
+// ---- object state ----
+
+namespace cadhost {
+
+dxf::TagList& DbObjectState::tags() {
+    if (!m_parsed) {
+        if (stub && db) templ.assign(db->file->objectText(*stub));
+        m_tags.parse(templ);
+        m_parsed = true;
+    }
+    return m_tags;
+}
+
+std::wstring DbObjectState::decode(std::string_view raw) const {
+    return db ? db->codec->decode(raw) : defaultCodec().decode(raw);
+}
+
+std::string DbObjectState::encode(std::wstring_view text) const {
+    return db ? db->codec->encode(text) : defaultCodec().encode(text);
+}
+
+const dxf::TagFormat& DbObjectState::format() const { return db ? db->file->format() : defaultFormat(); }
+
+std::string_view DbObjectState::valueIn(std::string_view marker, int code) const {
+    const dxf::TagList& t = tags();
+    int i = t.findInSubclass(marker, code);
+    return i < 0 ? std::string_view() : t[i].value();
+}
+
+void DbObjectState::setIn(std::string_view marker, int code, std::string_view value) {
+    dxf::TagList& t = tags();
+    auto [first, end] = t.subclassSpan(marker);
+    if (first < 0) return;
+    int i = t.find(code, first, end);
+    if (i >= 0) t.setValue(i, value);
+    else t.insert(end, code, value, format());
+}
+
+}  // namespace cadhost
+
+// ---- the database's record helpers used by all objects ----
+
+std::string AcDbDatabase::Impl::recordValue(const DbStub* s, std::string_view marker, int code) {
+    if (!s) return {};
+    if (s->openObject) return std::string(DbAccess::state(static_cast<AcDbObject*>(s->openObject))->valueIn(marker, code));
+    dxf::TagList t;
+    t.parse(file->objectText(*s));
+    int i = t.findInSubclass(marker, code);
+    return i < 0 ? std::string() : std::string(t[i].value());
+}
+
+std::string AcDbDatabase::Impl::render(const dxf::TagList& tags) const {
+    const dxf::TagFormat& f = file->format();
+    std::string out;
+    for (int i = 0; i < tags.size(); ++i) {
+        out += dxf::formatCode(tags[i].code, f);
+        out += f.eol;
+        out += tags[i].value();
+        out += f.eol;
+    }
+    return out;
+}
+
+Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb::OpenMode mode, bool openErased) {
+    obj = nullptr;
+    Acad::ErrorStatus es;
+    if (db::injectedFault(cadhost::testing::DbCall::kOpenObject, es) || db::injectedOpenFault(stub, es)) return es;
+    if (stub->erased() && !openErased) return Acad::eWasErased;
+    bool write = mode == AcDb::kForWrite;
+    if (stub->openObject) {
+        if (stub->writer) return Acad::eWasOpenForWrite;
+        if (write) return Acad::eWasOpenForRead;
+        ++stub->readers;
+        ++openCount;
+        obj = static_cast<AcDbObject*>(stub->openObject);
+        return Acad::eOk;
+    }
+    obj = DbAccess::create(*this, *stub);
+    DbAccess::state(obj)->write = write;
+    stub->openObject = obj;
+    stub->writer = write;
+    stub->readers = write ? 0 : 1;
+    ++openCount;
+    return Acad::eOk;
+}
+
+AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
+    const std::string& t = d.file->typeName(stub.type);
+    AcDbObject* o = nullptr;
+    auto section = static_cast<dxf::Section>(stub.section);
+    if (t == "INSERT") o = new AcDbBlockReference();
+    else if (t == "ATTRIB") o = new AcDbAttribute();
+    else if (t == "ATTDEF") o = new AcDbAttributeDefinition();
+    else if (t == "TEXT") o = new AcDbText();
+    else if (t == "MTEXT") o = new AcDbMText();
+    else if (t == "LAYOUT") o = new AcDbLayout();
+    else if (t == "BLOCK_RECORD") o = new AcDbBlockTableRecord();
+    else if (t == "LAYER") o = new AcDbLayerTableRecord();
+    else if (t == "STYLE") o = new AcDbTextStyleTableRecord();
+    else if (t == "LTYPE") o = new AcDbLinetypeTableRecord();
+    else if (t == "VIEW") o = new AcDbViewTableRecord();
+    else if (t == "UCS") o = new AcDbUCSTableRecord();
+    else if (t == "VPORT") o = new AcDbViewportTableRecord();
+    else if (t == "APPID") o = new AcDbRegAppTableRecord();
+    else if (t == "DIMSTYLE") o = new AcDbDimStyleTableRecord();
+    else if (t == "TABLE") {
+        switch (d.tableKindOf(&stub)) {
+        case db::kBlockRecord: o = new AcDbBlockTable(); break;
+        case db::kLayer: o = new AcDbLayerTable(); break;
+        case db::kStyle: o = new AcDbTextStyleTable(); break;
+        case db::kLtype: o = new AcDbLinetypeTable(); break;
+        case db::kView: o = new AcDbViewTable(); break;
+        case db::kUcs: o = new AcDbUCSTable(); break;
+        case db::kVport: o = new AcDbViewportTable(); break;
+        case db::kAppid: o = new AcDbRegAppTable(); break;
+        case db::kDimstyle: o = new AcDbDimStyleTable(); break;
+        default: o = new GenericObject("TABLE"); break;
+        }
+    } else if (section == dxf::Section::kEntities || section == dxf::Section::kBlocks) {
+        o = new GenericEntity(t.c_str());
+    } else {
+        o = new GenericObject(t.c_str());
+    }
+    DbObjectState* st = state(o);
+    st->stub = &stub;
+    st->db = &d;
+    st->write = false;
+    st->templ.clear();
+    return o;
+}
+
+// ---- AcDbObject ----
+
+ACRX_DEFINE_MEMBERS(AcDbObject, AcRxObject)
+ACRX_DEFINE_MEMBERS(AcDbEntity, AcDbObject)
+
+AcDbObject::AcDbObject(const char* dxfType) : m_state(new DbObjectState(dxfType)) {
+    m_state->self = this;
+    m_state->write = true;
+}
+
+AcDbObject::~AcDbObject() {
+    // A resident object is only deleted by its last close; clear a dangling open pointer
+    // should a caller delete one anyway.
+    if (m_state->stub && m_state->stub->openObject == this) {
+        m_state->stub->openObject = nullptr;
+        m_state->stub->readers = 0;
+        m_state->stub->writer = false;
+    }
+    delete m_state;
+}
+
+AcDbObjectId AcDbObject::objectId() const { return AcDbObjectId::fromStub(m_state->stub); }
+
+AcDbObjectId AcDbObject::ownerId() const {
+    if (!m_state->stub || !m_state->db) return AcDbObjectId::kNull;
+    return AcDbObjectId::fromStub(m_state->db->byHandle(m_state->stub->owner));
+}
+
+Acad::ErrorStatus AcDbObject::setOwnerId(AcDbObjectId) { return Acad::eNotApplicable; }
+
+void AcDbObject::getAcDbHandle(AcDbHandle& handle) const { handle = this->handle(); }
+AcDbHandle AcDbObject::handle() const { return m_state->stub ? AcDbHandle(m_state->stub->handle) : AcDbHandle(); }
+AcDbDatabase* AcDbObject::database() const {
+    return m_state->stub ? static_cast<AcDbDatabase*>(m_state->stub->database) : nullptr;
+}
+
+AcDbObjectId AcDbObject::extensionDictionary() const {
+    const dxf::TagList& t = m_state->tags();
+    for (int i = 0; i < t.size(); ++i) {
+        if (t[i].code == 100 || t[i].code == 1001) break;
+        if (t[i].code == 102 && trimView(t[i].value()) == "{ACAD_XDICTIONARY") {
+            int h = t.find(360, i + 1);
+            std::uint64_t v = 0;
+            if (h >= 0 && m_state->db && dxf::parseHandle(t[h].value(), v))
+                return AcDbObjectId::fromStub(m_state->db->byHandle(v));
+            break;
+        }
+    }
+    return AcDbObjectId::kNull;
+}
+
+bool AcDbObject::isReadEnabled() const { return m_state->stub != nullptr; }
+bool AcDbObject::isWriteEnabled() const { return m_state->write; }
+void AcDbObject::assertReadEnabled() const {}
+void AcDbObject::assertWriteEnabled() {}
+bool AcDbObject::isNewObject() const { return m_state->stub && (m_state->stub->flags & DbStub::kNew); }
+bool AcDbObject::isErased() const { return m_state->stub && m_state->stub->erased(); }
+
+namespace {
+
+// Writes an object's edits back into its record.
+void flush(DbObjectState* st) {
+    if (!st->stub || !st->parsed()) return;
+    const dxf::TagList& t = st->tags();
+    if (!t.changed()) return;
+    std::string text = (st->stub->flags & DbStub::kNew) ? st->db->render(t) : t.text();
+    st->db->file->setObjectText(*st->stub, std::move(text));
+    // Later opens parse the new text; this object keeps its own copy.
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbObject::close() {
+    DbObjectState* st = m_state;
+    if (!st->stub) return Acad::eNotInDatabase;
+    Acad::ErrorStatus es;
+    if (db::injectedFault(cadhost::testing::DbCall::kClose, es)) return es;
+    DbStub* stub = st->stub;
+    if (stub->openObject != this) return Acad::eNotOpenForRead;
+    if (stub->writer) {
+        flush(st);
+        stub->writer = false;
+    } else if (stub->readers > 0) {
+        --stub->readers;
+    }
+    --st->db->openCount;
+    if (stub->readers == 0 && !stub->writer) {
+        stub->openObject = nullptr;
+        delete this;
+    }
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::upgradeOpen() {
+    DbStub* stub = m_state->stub;
+    if (!stub) return Acad::eNotInDatabase;
+    Acad::ErrorStatus es;
+    if (db::injectedFault(cadhost::testing::DbCall::kUpgradeOpen, es)) return es;
+    if (stub->writer) return Acad::eWasOpenForWrite;
+    if (stub->readers > 1) return Acad::eHadMultipleReaders;
+    stub->readers = 0;
+    stub->writer = true;
+    m_state->write = true;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::downgradeOpen() {
+    DbStub* stub = m_state->stub;
+    if (!stub) return Acad::eNotInDatabase;
+    if (!stub->writer) return Acad::eNotOpenForWrite;
+    flush(m_state);
+    stub->writer = false;
+    stub->readers = 1;
+    m_state->write = false;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::erase(bool erasing) {
+    DbStub* stub = m_state->stub;
+    if (!stub) return Acad::eNotInDatabase;
+    if (!m_state->write) return Acad::eNotOpenForWrite;
+    if (erasing == stub->erased()) return erasing ? Acad::eWasErased : Acad::eWasNotErased;
+    AcDbDatabase::Impl& d = *m_state->db;
+    auto mark = [&](DbStub* s) {
+        if (!s) return;
+        if (erasing) s->flags |= DbStub::kErased;
+        else s->flags &= static_cast<std::uint8_t>(~DbStub::kErased);
+    };
+    // What is written together with the object goes with it.
+    mark(stub);
+    if (d.isType(stub, "INSERT")) {
+        DbStub* seqend = nullptr;
+        for (DbStub* a : d.attributesOf(stub, &seqend)) mark(a);
+        mark(seqend);
+    } else if (d.isType(stub, "BLOCK_RECORD")) {
+        auto it = d.blocks.find(stub);
+        if (it != d.blocks.end()) {
+            mark(it->second.block);
+            mark(it->second.endblk);
+            for (DbStub* e : it->second.entities) mark(e);
+        }
+    }
+    d.file->setModified();
+    return Acad::eOk;
+}
+
+// ---- opening by id ----
+
+Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased) {
+    pObj = nullptr;
+    if (id.isNull()) return Acad::eNullObjectId;
+    AcDbDatabase::Impl* d = db::dbOf(id.stub());
+    if (!d) return Acad::eInvalidObjectId;
+    return d->open(pObj, id.stub(), mode, openErased);
+}
+
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased) {
+    return acdbOpenObject(pObj, id, mode, openErased);
+}
+
+Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode, bool openErased) {
+    pEnt = nullptr;
+    AcDbObject* o = nullptr;
+    Acad::ErrorStatus es = acdbOpenObject(o, id, mode, openErased);
+    if (es != Acad::eOk) return es;
+    pEnt = AcDbEntity::cast(o);
+    if (!pEnt) {
+        o->close();
+        return Acad::eNotAnEntity;
+    }
+    return Acad::eOk;
+}
+
+// ---- entities ----
+
+AcDbEntity::AcDbEntity(const char* dxfType) : AcDbObject(dxfType) {}
+
+AcDbObjectId AcDbEntity::blockId() const {
+    DbObjectState* st = state();
+    if (!st->stub || !st->db) return AcDbObjectId::kNull;
+    DbStub* owner = st->db->byHandle(st->stub->owner);
+    return st->db->isType(owner, "BLOCK_RECORD") ? AcDbObjectId::fromStub(owner) : AcDbObjectId::kNull;
+}
+
+ACHAR* AcDbEntity::layer() const {
+    std::wstring name = state()->decode(trimView(state()->valueIn("AcDbEntity", 8)));
+    if (name.empty()) name = L"0";
+    ACHAR* out = nullptr;
+    acutNewString(name.c_str(), out);
+    return out;
+}
+
+AcDbObjectId AcDbEntity::layerId() const {
+    DbObjectState* st = state();
+    if (!st->db) return AcDbObjectId::kNull;
+    std::wstring name = st->decode(trimView(st->valueIn("AcDbEntity", 8)));
+    return AcDbObjectId::fromStub(st->db->findRecord(db::kLayer, name.empty() ? L"0" : name));
+}
+
+Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* newVal, bool) {
+    if (!newVal || !*newVal) return Acad::eInvalidInput;
+    if (!state()->write) return Acad::eNotOpenForWrite;
+    if (state()->db && !state()->db->findRecord(db::kLayer, newVal)) return Acad::eKeyNotFound;
+    state()->setIn("AcDbEntity", 8, state()->encode(newVal));
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, bool doSubents) {
+    AcDbLayerTableRecord* rec = nullptr;
+    Acad::ErrorStatus es = acdbOpenObject(rec, newVal, AcDb::kForRead);
+    if (es != Acad::eOk) return es;
+    const ACHAR* name = nullptr;
+    es = rec->getName(name);
+    std::wstring copy = name ? name : L"";
+    rec->close();
+    if (es != Acad::eOk) return es;
+    return setLayer(copy.c_str(), doSubents);
+}
+
+AcDb::Visibility AcDbEntity::visibility() const {
+    return trimView(state()->valueIn("AcDbEntity", 60)) == "1" ? AcDb::kInvisible : AcDb::kVisible;
+}
+
+Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal, bool) {
+    Acad::ErrorStatus es;
+    if (db::injectedFault(cadhost::testing::DbCall::kSetVisibility, es)) return es;
+    if (!state()->write) return Acad::eNotOpenForWrite;
+    dxf::TagList& t = state()->tags();
+    int s = t.findSubclass("AcDbEntity");
+    if (s < 0) return Acad::eNotApplicable;
+    int end = t.subclassEnd(s);
+    int i = t.find(60, s + 1, end);
+    if (newVal == AcDb::kVisible) {
+        // AutoCAD leaves the group out for visible entities.
+        if (i >= 0) t.erase(i);
+        return Acad::eOk;
+    }
+    if (i >= 0) {
+        t.setValue(i, dxf::formatInt(1, state()->format()));
+        return Acad::eOk;
+    }
+    int at = s + 1;
+    for (int k = s + 1; k < end; ++k) {
+        int c = t[k].code;
+        if (c == 8 || c == 6 || c == 347 || c == 62 || c == 370 || c == 48 || c == 67) at = k + 1;
+    }
+    t.insert(at, 60, dxf::formatInt(1, state()->format()), state()->format());
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::getGeomExtents(AcDbExtents& extents) const {
+    const dxf::TagList& t = state()->tags();
+    AcDbExtents ext;
+    double x[4] = {}, y[4] = {}, z[4] = {};
+    bool have[4] = {};
+    double radius = 0;
+    int end = t.xdataStart();
+    for (int i = 0; i < end; ++i) {
+        int c = t[i].code;
+        double v = std::strtod(std::string(t[i].value()).c_str(), nullptr);
+        if (c >= 10 && c <= 13) {
+            x[c - 10] = v;
+            have[c - 10] = true;
+        } else if (c >= 20 && c <= 23) {
+            y[c - 20] = v;
+        } else if (c >= 30 && c <= 33) {
+            z[c - 30] = v;
+        } else if (c == 40) {
+            radius = v;
+        }
+        // Polylines repeat their vertices: take each complete point as it comes.
+        if (c >= 20 && c <= 23 && have[c - 20]) ext.addPoint(AcGePoint3d(x[c - 20], y[c - 20], z[c - 20]));
+    }
+    if (ext.isEmpty()) return Acad::eInvalidExtents;
+    const std::string& type = state()->type;
+    if ((type == "CIRCLE" || type == "ARC") && radius > 0) {
+        AcGePoint3d c(x[0], y[0], z[0]);
+        ext.addPoint(AcGePoint3d(c.x - radius, c.y - radius, c.z));
+        ext.addPoint(AcGePoint3d(c.x + radius, c.y + radius, c.z));
+    }
+    extents = ext;
+    return Acad::eOk;
+}
+
+// ---- attribute iterator ----
+
+void AcDbObjectIterator::start(bool atEnd) {
+    m_pos = atEnd ? m_ids.length() - 1 : 0;
+    while (m_pos >= 0 && m_pos < m_ids.length() && m_ids[m_pos].isErased()) m_pos += atEnd ? -1 : 1;
+}
+
+bool AcDbObjectIterator::done() const { return m_pos < 0 || m_pos >= m_ids.length(); }
+
+void AcDbObjectIterator::step(bool backwards, bool skipErased) {
+    do {
+        m_pos += backwards ? -1 : 1;
+    } while (skipErased && !done() && m_ids[m_pos].isErased());
+}
+
+AcDbObjectId AcDbObjectIterator::objectId() const { return done() ? AcDbObjectId::kNull : m_ids[m_pos]; }
+
+void AcDbObjectIterator::setPosition(AcDbObjectId id) {
+    int i = m_ids.find(id);
+    if (i >= 0) m_pos = i;
+}

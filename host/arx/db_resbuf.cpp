@@ -1,0 +1,135 @@
+// Result-buffer lists and host strings: building, releasing, copying.
+#include "db_resbuf.h"
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "acutbuild.h"
+#include "acutmem.h"
+#include "adscodes.h"
+
+namespace cadhost::db {
+
+RbKind resbufKind(int t) {
+    switch (t) {
+    case RTSTR: return RbKind::kString;
+    case RTPOINT:
+    case RT3DPOINT: return RbKind::kPoint;
+    case RTREAL:
+    case RTANG: return RbKind::kReal;
+    case RTSHORT: return RbKind::kShort;
+    case RTLONG: return RbKind::kLong;
+    default: break;
+    }
+    if ((t >= 0 && t <= 9) || (t >= 100 && t <= 109) || (t >= 300 && t <= 309) || (t >= 410 && t <= 419) ||
+        (t >= 430 && t <= 439) || (t >= 470 && t <= 479) || t == 999 || (t >= 1000 && t <= 1003) ||
+        (t >= 1005 && t <= 1009))
+        return RbKind::kString;
+    if ((t >= 10 && t <= 18) || (t >= 110 && t <= 112) || (t >= 1010 && t <= 1013)) return RbKind::kPoint;
+    if ((t >= 38 && t <= 59) || (t >= 140 && t <= 149) || (t >= 460 && t <= 469) || (t >= 1040 && t <= 1042))
+        return RbKind::kReal;
+    if ((t >= 60 && t <= 79) || (t >= 170 && t <= 179) || (t >= 270 && t <= 299) || (t >= 370 && t <= 409) ||
+        (t >= 1060 && t <= 1070))
+        return RbKind::kShort;
+    if ((t >= 90 && t <= 99) || (t >= 420 && t <= 429) || (t >= 440 && t <= 459) || t == 1071) return RbKind::kLong;
+    if ((t >= 310 && t <= 319) || t == 1004) return RbKind::kBinary;
+    return RbKind::kNone;
+}
+
+}  // namespace cadhost::db
+
+using cadhost::db::RbKind;
+using cadhost::db::resbufKind;
+
+struct resbuf* acutNewRb(int type) {
+    auto* rb = static_cast<resbuf*>(std::calloc(1, sizeof(resbuf)));
+    if (rb) rb->restype = static_cast<short>(type);
+    return rb;
+}
+
+int acutRelRb(struct resbuf* rb) {
+    while (rb) {
+        resbuf* next = rb->rbnext;
+        RbKind kind = resbufKind(rb->restype);
+        if (kind == RbKind::kString) std::free(rb->resval.rstring);
+        else if (kind == RbKind::kBinary) delete[] rb->resval.rbinary.buf;
+        std::free(rb);
+        rb = next;
+    }
+    return RTNORM;
+}
+
+struct resbuf* acutBuildList(int rtype, ...) {
+    va_list ap;
+    va_start(ap, rtype);
+    resbuf* head = nullptr;
+    resbuf* tail = nullptr;
+    bool ok = true;
+    for (int type = rtype; type != 0 && type != RTNONE; type = va_arg(ap, int)) {
+        RbKind kind = resbufKind(type);
+        if (kind == RbKind::kNone) {
+            ok = false;
+            break;
+        }
+        resbuf* rb = acutNewRb(type);
+        if (!rb) {
+            ok = false;
+            break;
+        }
+        (tail ? tail->rbnext : head) = rb;
+        tail = rb;
+        switch (kind) {
+        case RbKind::kString: {
+            const ACHAR* s = va_arg(ap, const ACHAR*);
+            if (s) {
+                std::size_t n = std::wcslen(s) + 1;
+                rb->resval.rstring = static_cast<ACHAR*>(std::malloc(n * sizeof(ACHAR)));
+                if (rb->resval.rstring) std::wmemcpy(rb->resval.rstring, s, n);
+            }
+            break;
+        }
+        case RbKind::kPoint: {
+            const double* p = va_arg(ap, const double*);
+            if (p) std::memcpy(rb->resval.rpoint, p, sizeof(double) * 3);
+            break;
+        }
+        case RbKind::kReal: rb->resval.rreal = va_arg(ap, double); break;
+        case RbKind::kShort: rb->resval.rint = static_cast<short>(va_arg(ap, int)); break;
+        case RbKind::kLong: rb->resval.rlong = va_arg(ap, int); break;
+        case RbKind::kBinary: {
+            const ads_binary* b = va_arg(ap, const ads_binary*);
+            if (b && b->clen > 0 && b->buf) {
+                rb->resval.rbinary.clen = b->clen;
+                rb->resval.rbinary.buf = new char[static_cast<std::size_t>(b->clen)];
+                std::memcpy(rb->resval.rbinary.buf, b->buf, static_cast<std::size_t>(b->clen));
+            }
+            break;
+        }
+        case RbKind::kNone: break;
+        }
+    }
+    va_end(ap);
+    if (!ok) {
+        acutRelRb(head);
+        return nullptr;
+    }
+    return head;
+}
+
+Acad::ErrorStatus acutNewString(const ACHAR* src, ACHAR*& newStr) {
+    if (!src) {
+        newStr = nullptr;
+        return Acad::eOk;
+    }
+    std::size_t n = std::wcslen(src) + 1;
+    newStr = new ACHAR[n];
+    std::wmemcpy(newStr, src, n);
+    return Acad::eOk;
+}
+
+void acutDelString(ACHAR*& str) {
+    delete[] str;
+    str = nullptr;
+}

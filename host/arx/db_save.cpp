@@ -1,0 +1,97 @@
+// Saving a database: the handle seed, leaving an unchanged file alone, and writing the new file
+// beside the old one with an optional NAME.bak backup.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "db_internal.h"
+#include "dxf/atomic_file.h"
+
+using cadhost::DbStub;
+namespace db = cadhost::db;
+namespace dxf = cadhost::dxf;
+
+namespace {
+
+std::wstring wide(const std::string& s) { return dxf::TextCodec(1032, "ANSI_1252").decode(s); }
+
+// NAME.dxf → NAME.bak (the extension of the last path component is replaced).
+std::string backupPathOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ".bak";
+    return path.substr(0, dot) + ".bak";
+}
+
+// True when the file at path already holds exactly these bytes.
+bool sameContent(const std::string& path, const dxf::DxfFile& file) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    std::size_t size = 0;
+    file.write([&](std::string_view s) { size += s.size(); });
+    if (static_cast<std::size_t>(st.st_size) != size) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bool same = true;
+    std::string buf;
+    file.write([&](std::string_view s) {
+        if (!same) return;
+        buf.resize(s.size());
+        if (!in.read(buf.data(), static_cast<std::streamsize>(s.size())) || buf != s) same = false;
+    });
+    return same;
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::Impl::save(const std::string& path, bool backup) {
+    // New objects took handles from the seed: the saved seed must stay above them.
+    if (nextHandle != savedHandseed) {
+        DbStub* header = file->headerRecord();
+        if (header) {
+            dxf::TagList t;
+            std::string text(file->objectText(*header));
+            t.parse(text);
+            for (int i = 0; i + 1 < t.size(); ++i) {
+                std::string_view v = t[i].value();
+                while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+                if (t[i].code == 9 && v == "$HANDSEED") {
+                    t.setValue(i + 1, db::formatHandle(nextHandle));
+                    break;
+                }
+            }
+            if (t.changed()) file->setObjectText(*header, t.text());
+        }
+        savedHandseed = nextHandle;
+    }
+
+    // A save that would not change a byte leaves the file alone.
+    if (!file->modified()) {
+        struct stat st {};
+        bool unchangedOnDisk = path == loadedPath && ::stat(path.c_str(), &st) == 0 &&
+                               static_cast<long long>(st.st_size) == loadedSize &&
+                               static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec == loadedMtimeNs;
+        if (unchangedOnDisk || sameContent(path, *file)) return Acad::eOk;
+    } else if (sameContent(path, *file)) {
+        return Acad::eOk;
+    }
+
+    dxf::AtomicFile out;
+    if (!out.open(path)) {
+        lastError = wide(out.error());
+        return out.errorNumber() == ENOENT || out.errorNumber() == ENOTDIR ? Acad::eFileNotFound : Acad::eFileAccessErr;
+    }
+    file->write([&](std::string_view s) { out.write(s); });
+    if (!out.commit(backup ? backupPathOf(path) : std::string())) {
+        lastError = wide(out.error());
+        return out.errorNumber() == ENOSPC ? Acad::eOutOfDisk : Acad::eFileSystemErr;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        loadedSize = static_cast<long long>(st.st_size);
+        loadedMtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    }
+    loadedPath = path;
+    return Acad::eOk;
+}

@@ -1,0 +1,132 @@
+// Helpers shared by the drawing database tests: files in a scratch folder, building small
+// drawings in code, and a status matcher that prints the status name.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "adscodes.h"
+#include "dbapserv.h"
+#include "dbents.h"
+#include "dbmain.h"
+#include "dbsymtb.h"
+#include "testing_db.h"
+
+namespace dbtest {
+
+inline const char* statusName(Acad::ErrorStatus es) {
+    switch (es) {
+#define DBTEST_STATUS_CASE(name, value) \
+    case Acad::name: return #name;
+        ACAD_ERROR_STATUS_LIST(DBTEST_STATUS_CASE)
+#undef DBTEST_STATUS_CASE
+    }
+    return "?";
+}
+
+#define EXPECT_ES(expected, actual) EXPECT_STREQ(dbtest::statusName(expected), dbtest::statusName(actual))
+#define ASSERT_ES(expected, actual) ASSERT_STREQ(dbtest::statusName(expected), dbtest::statusName(actual))
+
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void writeFile(const std::filesystem::path& p, const std::string& text) {
+    std::ofstream out(p, std::ios::binary);
+    out << text;
+}
+
+inline std::filesystem::path corpus(const std::string& name) { return std::filesystem::path(BRAKON_CORPUS_DIR) / name; }
+inline bool haveCorpus() { return std::filesystem::is_directory(BRAKON_CORPUS_DIR); }
+
+// A fresh scratch folder per test, removed afterwards.
+class ScratchDir {
+public:
+    ScratchDir() {
+        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+        m_path = std::filesystem::temp_directory_path() /
+                 ("dbtest_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~ScratchDir() { std::filesystem::remove_all(m_path); }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Reads a drawing into a new database without a document (null on failure, with a test failure).
+inline std::unique_ptr<AcDbDatabase> read(const std::filesystem::path& p) {
+    auto db = std::make_unique<AcDbDatabase>(false, true);
+    Acad::ErrorStatus es = db->readDwgFile(p.wstring().c_str(), AcDbDatabase::kForReadAndReadShare);
+    EXPECT_ES(Acad::eOk, es) << p << ": " << std::string(db->lastErrorText(), db->lastErrorText() + std::wcslen(db->lastErrorText())).c_str();
+    if (es != Acad::eOk) return nullptr;
+    return db;
+}
+
+inline std::wstring nameOf(AcDbSymbolTableRecord* rec) {
+    const ACHAR* name = nullptr;
+    return rec->getName(name) == Acad::eOk ? std::wstring(name) : std::wstring();
+}
+
+inline AcDbObjectId blockId(AcDbDatabase* db, const wchar_t* name) {
+    AcDbBlockTable* bt = nullptr;
+    if (db->getBlockTable(bt, AcDb::kForRead) != Acad::eOk) return AcDbObjectId::kNull;
+    AcDbObjectId id;
+    bt->getIdAt(name, id);
+    bt->close();
+    return id;
+}
+
+// Adds a block with the given attribute tags (definitions) and returns its id.
+inline AcDbObjectId addBlock(AcDbDatabase* db, const wchar_t* name, std::initializer_list<const wchar_t*> tags) {
+    AcDbBlockTable* bt = nullptr;
+    EXPECT_ES(Acad::eOk, db->getBlockTable(bt, AcDb::kForWrite));
+    auto* rec = new AcDbBlockTableRecord();
+    rec->setName(name);
+    AcDbObjectId id;
+    EXPECT_ES(Acad::eOk, bt->add(id, rec));
+    bt->close();
+    double y = 0;
+    for (const wchar_t* tag : tags) {
+        auto* def = new AcDbAttributeDefinition(AcGePoint3d(0, y, 0), L"", tag, tag);
+        EXPECT_ES(Acad::eOk, rec->appendAcDbEntity(def));
+        def->close();
+        y -= 5;
+    }
+    rec->close();
+    return id;
+}
+
+// Inserts a block into a layout block with attributes (tag, value) and returns the reference.
+inline AcDbObjectId insert(AcDbObjectId layoutBlock, AcDbObjectId block,
+                           std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> attributes,
+                           AcGePoint3d at = AcGePoint3d(10, 20, 0)) {
+    AcDbBlockTableRecord* space = nullptr;
+    EXPECT_ES(Acad::eOk, acdbOpenObject(space, layoutBlock, AcDb::kForWrite));
+    if (!space) return AcDbObjectId::kNull;
+    auto* ref = new AcDbBlockReference(at, block);
+    AcDbObjectId id;
+    EXPECT_ES(Acad::eOk, space->appendAcDbEntity(id, ref));
+    for (const auto& [tag, value] : attributes) {
+        auto* a = new AcDbAttribute(at, value, tag);
+        EXPECT_ES(Acad::eOk, ref->appendAttribute(a));
+        a->close();
+    }
+    ref->close();
+    space->close();
+    return id;
+}
+
+}  // namespace dbtest
