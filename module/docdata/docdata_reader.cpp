@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/file_probe.h"
+
 namespace {
 
 // TinyXML parses and frees nested elements recursively, and checks every new attribute against
@@ -155,23 +157,18 @@ bool withinLimits(std::FILE* file) {
     return true;
 }
 
-// The companion path as the file system sees it: the ANSI text of the path (so characters
-// outside the code page are lost as they would be on the host platform), read back, with "\"
-// turned into "/" and UTF-8 for the file system.
+// The companion path as the file system sees it. It passes through the ANSI code page first,
+// as the parser is handed ANSI text on the host platform, so characters outside the code page
+// are lost there as well.
 std::string fileSystemPath(const wchar_t* path) {
     const int length = static_cast<int>(std::char_traits<wchar_t>::length(path));
     std::vector<char> ansi(static_cast<std::size_t>(length) * 2 + 2, 0);
     int bytes = WideCharToMultiByte(CP_THREAD_ACP, 0, path, length, ansi.data(),
                                     static_cast<int>(ansi.size()) - 1, nullptr, nullptr);
     if (bytes <= 0) return std::string();
-    CString back = fromAnsi(std::string(ansi.data(), static_cast<std::size_t>(bytes)).c_str());
-    back.Replace(L'\\', L'/');
-    const int wideLength = back.GetLength();
-    std::vector<char> utf8(static_cast<std::size_t>(wideLength) * 4 + 1, 0);
-    int n = WideCharToMultiByte(CP_UTF8, 0, back, wideLength, utf8.data(),
-                                static_cast<int>(utf8.size()), nullptr, nullptr);
-    if (n <= 0) return std::string();
-    return std::string(utf8.data(), static_cast<std::size_t>(n));
+    const CString back =
+        fromAnsi(std::string(ansi.data(), static_cast<std::size_t>(bytes)).c_str());
+    return isRegularFile(back) ? fileSystemPathOf(back) : std::string();
 }
 
 // Loads the XML document from path; false when it cannot be opened, is outside the limits or

@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "settings/file_probe.h"
+
 namespace {
 
 // Larger files are refused as unreadable: buffer positions are 32-bit.
@@ -246,6 +248,8 @@ BOOL CIniFile::Load(const wchar_t* path) {
     m_index.reset();
     m_sectionPos = -1;
 
+    // Only a plain file counts: a device or pipe would never end, a folder is no file.
+    if (!isRegularFile(m_path)) return FALSE;
     try {
         CStdioFile file;
         if (!file.Open(m_path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeText))

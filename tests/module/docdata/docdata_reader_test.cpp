@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -269,13 +271,14 @@ namespace {
 
 // Runs a block with the current folder set to dir (relative settings paths resolve there).
 class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::filesystem::path& dir) : m_old(std::filesystem::current_path()) {
+  public:
+    explicit CurrentFolder(const std::filesystem::path& dir)
+        : m_old(std::filesystem::current_path()) {
         std::filesystem::current_path(dir);
     }
     ~CurrentFolder() { std::filesystem::current_path(m_old); }
 
-private:
+  private:
     std::filesystem::path m_old;
 };
 
@@ -289,7 +292,8 @@ TEST(CDocDataReaderTest, Cp1252FixtureLoadsWithItsSettings) {
     EXPECT_EQ(data.load(anyDatabase(), fixtureDrawing("companion_cp1252").c_str(), 1, 1), 1);
     ASSERT_EQ(data.isManaged(), 1);
     EXPECT_EQ(prop(data.document().properties, L"dm_title"), L"Geh\u00e4use");
-    EXPECT_EQ(prop(data.document().properties, L"dm_comment"), L"Gr\u00f6\u00dfe gepr\u00fcft & frei");
+    EXPECT_EQ(prop(data.document().properties, L"dm_comment"),
+              L"Gr\u00f6\u00dfe gepr\u00fcft & frei");
     EXPECT_EQ(prop(data.document().revisions[1], L"dm_comment"), L"\u00e4\u00f6\u00fc");
     EXPECT_EQ(data.getSettingInt(L"autocad.revision.count", 4), 3);
     EXPECT_EQ(data.configPath(), L"settings_sample.ini");
@@ -307,12 +311,20 @@ TEST(CDocDataReaderTest, BrokenFixturesReadAsNotManaged) {
     }
 }
 
-TEST(CDocDataReaderTest, CompanionThatIsAFolderReadsAsNotManaged) {
+TEST(CDocDataReaderTest, CompanionThatIsNoPlainFileReadsAsNotManaged) {
     TempDir dir;
     std::filesystem::create_directories(dir.path("a.qdx"));
-    CDocData data;
-    EXPECT_EQ(data.load(anyDatabase(), pdmtest::wide(dir.path("a.dwg")).c_str(), 1, 1), 1);
-    EXPECT_EQ(data.isManaged(), 0);
+    ASSERT_EQ(::mkfifo(dir.path("b.qdx").c_str(), 0600), 0);
+    for (const char* drawing : {"a.dwg", "b.dwg"}) {
+        CDocData data;
+        EXPECT_EQ(data.load(anyDatabase(), pdmtest::wide(dir.path(drawing)).c_str(), 1, 1), 1);
+        EXPECT_EQ(data.isManaged(), 0) << drawing;
+    }
+    // A settings path naming an endless device leaves the settings unloaded.
+    Loaded l("<pdm><config>/dev/zero</config></pdm>");
+    EXPECT_EQ(l.data.isManaged(), 1);
+    EXPECT_EQ(l.data.configPath(), L"/dev/zero");
+    EXPECT_EQ(l.data.getSettings().GetTitleBlockNames()->GetAt(0), L"AMTITLE");
 }
 
 }  // namespace

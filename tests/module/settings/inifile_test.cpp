@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <testing_input.h>
 
+#include <sys/stat.h>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -385,13 +387,21 @@ TEST(CIniFileTest, HugeFilesAreAnsweredWithoutRescanning) {
 
 namespace {
 
-TEST(CIniFileTest, FolderInsteadOfAFileReadsAsEmpty) {
+TEST(CIniFileTest, OnlyPlainFilesAreRead) {
+    // A folder, an endless device and a pipe without writer are not settings files.
     pdmtest::TempDir dir;
     std::filesystem::create_directories(dir.path("folder.ini"));
+    ASSERT_EQ(::mkfifo(dir.path("pipe.ini").c_str(), 0600), 0);
+    for (const std::wstring& path :
+         {pdmtest::wide(dir.path("folder.ini")), std::wstring(L"/dev/zero"),
+          pdmtest::wide(dir.path("pipe.ini"))}) {
+        CIniFile ini(nullptr, TRUE);
+        EXPECT_FALSE(ini.Load(path.c_str())) << CStringA(path.c_str());
+    }
+    // Either separator reaches a plain file.
+    dir.write("plain.ini", "[S]\nk=1\n");
     CIniFile ini(nullptr, TRUE);
-    ini.Load(pdmtest::wide(dir.path("folder.ini")).c_str());
-    CStringArray names;
-    EXPECT_EQ(ini.GetSectionNames(names), 0);
+    EXPECT_TRUE(ini.Load((pdmtest::wide(dir.root()) + L"\\plain.ini").c_str()));
 }
 
 }  // namespace
