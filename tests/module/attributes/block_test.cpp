@@ -1,0 +1,296 @@
+// CAttBlock, CAttBlockList and the block name functions on fixture drawings with references
+// added through the database API.
+#include "attributes/block.h"
+
+#include <acutmem.h>
+#include <gtest/gtest.h>
+#include <testing_db.h>
+#include <testing_input.h>
+
+#include "module/drawing/drawing_test_support.h"
+
+using cadhost::testing::DbCall;
+using cadhost::testing::DbFaultScope;
+using cadhost::testing::failCall;
+using cadhost::testing::failOpen;
+using cadhost::testing::InputSession;
+using updatetest::fill;
+using updatetest::isErrorReport;
+using updatetest::narrow;
+using updatetest::TestDrawing;
+using updatetest::Values;
+
+namespace {
+
+std::vector<AcDbObjectId> ids(const CAttBlockList& list) { return {list.begin(), list.end()}; }
+
+std::wstring blockNameOf(AcDbObjectId referenceId, int* result = nullptr) {
+    AcDbBlockReference* reference = nullptr;
+    if (acdbOpenObject(reference, referenceId, AcDb::kForRead) != Acad::eOk) return L"<no open>";
+    ACHAR* name = nullptr;
+    const int r = getBlockName(name, reference);
+    reference->close();
+    if (result != nullptr) *result = r;
+    std::wstring text = name != nullptr ? name : L"<null>";
+    acutDelString(name);
+    return text;
+}
+
+}  // namespace
+
+TEST(MatchesNameTest, PatternsWithAndWithoutStar) {
+    struct Case {
+        const wchar_t* pattern;
+        const wchar_t* name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {L"TB?", L"tb?", true},   {L"TB?", L"TB1", false},     {L"TB*", L"tb1", true},
+        {L"TB*", L"TB12", true},  {L"Schriftfeld", L"SCHRIFTFELD", true},
+        {L"TB#*", L"tb1x", true}, {L"TB#", L"TB1", false},     {L"*", L"", true},
+        {L"", L"", true},         {L"TB*", L"XTB1", false},    {nullptr, L"TB", false},
+        {L"TB", nullptr, false},  {L"ÄNDERUNG*", L"änderung_1", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(matchesName(c.pattern, c.name), c.matches)
+            << narrow(c.pattern ? c.pattern : L"(null)") << " / " << narrow(c.name ? c.name : L"(null)");
+    }
+    CStringArray patterns;
+    EXPECT_FALSE(matchesAnyName(patterns, L"TB"));
+    fill(patterns, {L"REV*", L"tb?", L"TB2"});
+    EXPECT_TRUE(matchesAnyName(patterns, L"tb2"));
+    EXPECT_TRUE(matchesAnyName(patterns, L"revtable"));
+    EXPECT_FALSE(matchesAnyName(patterns, L"TB3"));
+}
+
+TEST(CAttBlockListTest, CollectsEveryLayoutInBlockTableOrder) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"TB2");
+    const AcDbObjectId onModel = drawing.insert(L"Model", L"TB2");
+    const AcDbObjectId onSheet1 = drawing.insert(L"Sheet1", L"SCHRIFTFELD");
+    drawing.insert(L"Model", L"NOATT");
+    drawing.insert(L"Model", L"*U3");                                  // anonymous, no owner
+    drawing.insert(L"Model", L"*U1");                                  // dynamic representation
+    drawing.insertInto(drawing.block(L"NOATT"), L"TB2");               // nested in a block
+    CStringArray patterns;
+    fill(patterns, {L"TB2", L"SCHRIFT*", L"NOATT", L"`*U*", L"*U*"});
+
+    CAttBlockList list(drawing.db());
+    EXPECT_TRUE(list.collectFromLayouts(nullptr, patterns));
+    EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onModel, onSheet1, onSheet2}));
+    // Collecting again appends; a reference found twice is held twice.
+    EXPECT_TRUE(list.collectFromLayouts(L"", patterns));
+    EXPECT_EQ(list.length(), 6);
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(CAttBlockListTest, LayoutPatternTakesOnlyTheFirstMatchingLayout) {
+    TestDrawing drawing("sheets.dxf");
+    drawing.insert(L"Model", L"TB2");
+    const AcDbObjectId onSheet1 = drawing.insert(L"Sheet1", L"TB2");
+    drawing.insert(L"Sheet3", L"TB2");
+    CStringArray patterns;
+    fill(patterns, {L"tb2"});
+
+    CAttBlockList list;  // the working database
+    EXPECT_TRUE(list.collectFromLayouts(L"SHEET*", patterns));
+    EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onSheet1}));
+
+    CAttBlockList onSheet2(drawing.db());
+    EXPECT_FALSE(onSheet2.collectFromLayouts(L"Sheet2", patterns));
+    CAttBlockList nowhere(drawing.db());
+    EXPECT_FALSE(nowhere.collectFromLayouts(L"NoSuchLayout", patterns));
+    CStringArray none;
+    CAttBlockList noPatterns(drawing.db());
+    EXPECT_FALSE(noPatterns.collectFromLayouts(nullptr, none));
+}
+
+TEST(CAttBlockListTest, CollectFromLayoutRefusesBlocksThatAreNoLayouts) {
+    TestDrawing drawing("sheets.dxf");
+    drawing.insert(L"Model", L"TB2");
+    CStringArray patterns;
+    fill(patterns, {L"TB2"});
+    CAttBlockList list(drawing.db());
+    EXPECT_FALSE(list.collectFromLayout(nullptr, patterns));
+    AcDbBlockTableRecord* record = nullptr;
+    ASSERT_EQ(acdbOpenObject(record, drawing.block(L"TB2"), AcDb::kForRead), Acad::eOk);
+    EXPECT_FALSE(list.collectFromLayout(record, patterns));
+    record->close();
+    EXPECT_TRUE(list.isEmpty());
+}
+
+TEST(CAttBlockTest, WritesByTagThenLowerCaseThenPattern) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId id = drawing.insert(
+        L"Model", L"SCHRIFTFELD",
+        {{L"DM_TITLE", L"old"}, {L"BENENNUNG1", L"old"}, {L"ZEICHNUNGSNR", L"old"}, {L"PAGE", L"old"}, {L"PAGES", L"old"}});
+    CMapStringToString values;
+    values.SetAt(L"DM_TITLE", L"exact");
+    values.SetAt(L"dm_title", L"lower");
+    values.SetAt(L"benennung1", L"by lower case");
+    values.SetAt(L"zeichnungs*", L"by pattern");
+    values.SetAt(L"PAGES?", L"question mark only without a star");
+    ASSERT_EQ(CAttBlock(id).setAttributeValues(values), Acad::eOk);
+    EXPECT_EQ(drawing.attributes(id), (Values{{L"DM_TITLE", L"exact"},
+                                              {L"BENENNUNG1", L"by lower case"},
+                                              {L"ZEICHNUNGSNR", L"by pattern"},
+                                              {L"PAGE", L"old"},
+                                              {L"PAGES", L"old"}}));
+
+    CMapStringToString star;
+    star.SetAt(L"*", L"every other");
+    star.SetAt(L"page", L"3");
+    ASSERT_EQ(CAttBlock(id).setAttributeValues(star), Acad::eOk);
+    EXPECT_EQ(drawing.attribute(id, L"PAGE"), L"3");
+    EXPECT_EQ(drawing.attribute(id, L"DM_TITLE"), L"every other");
+
+    CMapStringToString read;
+    ASSERT_EQ(CAttBlock(id).getAttributeValues(read), Acad::eOk);
+    EXPECT_EQ(read.GetCount(), 5);
+    CString text;
+    EXPECT_TRUE(read.Lookup(L"PAGE", text));
+    EXPECT_STREQ(text, L"3");
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(CAttBlockTest, ObjectsThatAreNoBlockReferences) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId text = drawing.addText(L"Model", L"plain");
+    AcDbObjectIdArray attributeIds;
+    attributeIds.append(text);
+    EXPECT_EQ(CAttBlock(text).getAttributeIds(attributeIds), Acad::eIllegalEntityType);
+    EXPECT_EQ(attributeIds.length(), 1);
+    CMapStringToString values;
+    EXPECT_EQ(CAttBlock(text).getAttributeValues(values), Acad::eIllegalEntityType);
+    EXPECT_EQ(CAttBlock(AcDbObjectId::kNull).setAttributeValues(values), Acad::eNullObjectId);
+    // A reference that yields no attribute iterator.
+    const AcDbObjectId bare = drawing.insert(L"Model", L"NOATT");
+    {
+        DbFaultScope faults;
+        failCall(DbCall::kNewIterator, Acad::eOutOfMemory);
+        EXPECT_EQ(CAttBlock(bare).getAttributeIds(attributeIds), Acad::eNullEntityPointer);
+    }
+    EXPECT_EQ(CAttBlock(bare).getAttributeIds(attributeIds), Acad::eOk);
+    EXPECT_EQ(attributeIds.length(), 1);
+    EXPECT_TRUE(CAttBlock(bare) == CAttBlock(bare));
+    EXPECT_FALSE(CAttBlock(bare) == CAttBlock(text));
+}
+
+TEST(CAttBlockTest, VisibilityCoversTheAttributes) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId id = drawing.insert(L"Model", L"TB2");
+    ASSERT_EQ(CAttBlock(id).setVisibility(AcDb::kInvisible), Acad::eOk);
+    EXPECT_EQ(drawing.visibility(id), AcDb::kInvisible);
+    AcDbObjectIdArray attributeIds;
+    ASSERT_EQ(CAttBlock(id).getAttributeIds(attributeIds), Acad::eOk);
+    ASSERT_EQ(attributeIds.length(), 2);
+    for (const AcDbObjectId& a : attributeIds) EXPECT_EQ(drawing.visibility(a), AcDb::kInvisible);
+    ASSERT_EQ(CAttBlock(id).setVisibility(AcDb::kVisible), Acad::eOk);
+    EXPECT_EQ(drawing.visibility(attributeIds[1]), AcDb::kVisible);
+}
+
+TEST(BlockNameTest, DynamicAndAnonymousBlocks) {
+    TestDrawing drawing("sheets.dxf");
+    int result = -1;
+    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"TB2"), &result), L"TB2");
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"*U1"), &result), L"TB_DYN");
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"TB_DYN"), &result), L"TB_DYN");
+    EXPECT_EQ(result, 1);
+    // Anonymous, and no dynamic block owns it.
+    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"*U3"), &result), L"<null>");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"NOATT"), &result), L"<null>");
+    EXPECT_EQ(result, 0);
+
+    ACHAR* name = nullptr;
+    EXPECT_FALSE(findDynamicBlockName(name, drawing.block(L"*U3")));
+    EXPECT_EQ(name, nullptr);
+    EXPECT_TRUE(findDynamicBlockName(name, drawing.block(L"*U2")));
+    EXPECT_STREQ(name, L"TB_DYN");
+    acutDelString(name);
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+// Tests of the failure paths of block.cpp follow.
+
+TEST(CAttBlockListTest, UnopenableBlockTableIsReportedAndEmptiesTheList) {
+    TestDrawing drawing("sheets.dxf");
+    drawing.insert(L"Model", L"TB2");
+    drawing.insert(L"Sheet1", L"TB2");
+    CStringArray patterns;
+    fill(patterns, {L"TB2"});
+    for (DbCall call : {DbCall::kGetSymbolTable, DbCall::kNewIterator}) {
+        DbFaultScope faults;
+        InputSession session;
+        CAttBlockList list(drawing.db());
+        ASSERT_TRUE(list.collectFromLayouts(nullptr, patterns));
+        failCall(call, Acad::eInvalidOpenState);
+        EXPECT_FALSE(list.collectFromLayouts(nullptr, patterns));
+        EXPECT_TRUE(list.isEmpty());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block")) << narrow(session.commandLine());
+        EXPECT_EQ(drawing.openObjects(), 0);
+    }
+}
+
+TEST(CAttBlockListTest, FailureInsideOneLayoutKeepsWhatWasFound) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId onModel = drawing.insert(L"Model", L"TB2");
+    drawing.insert(L"Sheet1", L"TB2");
+    CStringArray patterns;
+    fill(patterns, {L"TB2"});
+    DbFaultScope faults;
+    InputSession session;
+    // The reference lists of model space succeed; the one of Sheet1 fails.
+    failCall(DbCall::kGetBlockReferenceIds, Acad::eOutOfMemory, 1);
+    CAttBlockList list(drawing.db());
+    EXPECT_TRUE(list.collectFromLayouts(nullptr, patterns));
+    EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onModel}));
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block")) << narrow(session.commandLine());
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(CAttBlockTest, SingleObjectFailuresReturnTheStatusUnprinted) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId id = drawing.insert(L"Model", L"TB2", {{L"DM_TITLE", L"old"}, {L"NOTE", L"old"}});
+    CMapStringToString values;
+    values.SetAt(L"DM_TITLE", L"new");
+    values.SetAt(L"NOTE", L"new");
+    DbFaultScope faults;
+    InputSession session;
+
+    failOpen(id, Acad::eWasErased);
+    AcDbObjectIdArray attributeIds;
+    EXPECT_EQ(CAttBlock(id).getAttributeIds(attributeIds), Acad::eWasErased);
+    EXPECT_EQ(CAttBlock(id).setAttributeValues(values), Acad::eWasErased);
+    EXPECT_EQ(CAttBlock(id).setVisibility(AcDb::kInvisible), Acad::eWasErased);
+    cadhost::testing::clearDbFaults();
+
+    // An attribute that refuses its text keeps it; the other is still written.
+    failCall(DbCall::kSetTextString, Acad::eInvalidInput);
+    EXPECT_EQ(CAttBlock(id).setAttributeValues(values), Acad::eInvalidInput);
+    EXPECT_EQ(drawing.attributes(id), (Values{{L"DM_TITLE", L"old"}, {L"NOTE", L"new"}}));
+
+    failCall(DbCall::kSetVisibility, Acad::eNotOpenForWrite, 1);
+    EXPECT_EQ(CAttBlock(id).setVisibility(AcDb::kInvisible), Acad::eNotOpenForWrite);
+    EXPECT_EQ(drawing.visibility(id), AcDb::kInvisible);
+    EXPECT_EQ(session.commandLine(), L"");
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(CAttBlockListTest, WritesEveryCollectedReference) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId first = drawing.insert(L"Model", L"TB2");
+    const AcDbObjectId second = drawing.insert(L"Sheet3", L"TB2");
+    CStringArray patterns;
+    fill(patterns, {L"TB2"});
+    CAttBlockList list(drawing.db());
+    ASSERT_TRUE(list.collectFromLayouts(nullptr, patterns));
+    list.append(drawing.addText(L"Model", L"not a reference"));
+    CMapStringToString values;
+    values.SetAt(L"note", L"written");
+    EXPECT_TRUE(list.setAttributeValues(values));
+    EXPECT_EQ(drawing.attribute(first, L"NOTE"), L"written");
+    EXPECT_EQ(drawing.attribute(second, L"NOTE"), L"written");
+}

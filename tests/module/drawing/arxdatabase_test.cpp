@@ -1,0 +1,180 @@
+// CArxDatabase and getLayoutNameOfBlock on fixture drawings, and every reported failure.
+#include "drawing/arxdatabase.h"
+
+#include <gtest/gtest.h>
+#include <testing_db.h>
+#include <testing_input.h>
+
+#include "module/drawing/drawing_test_support.h"
+
+using cadhost::testing::DbCall;
+using cadhost::testing::DbFaultScope;
+using cadhost::testing::failCall;
+using cadhost::testing::failOpen;
+using cadhost::testing::InputSession;
+using updatetest::isErrorReport;
+using updatetest::narrow;
+using updatetest::strings;
+using updatetest::TestDrawing;
+
+TEST(CArxDatabaseTest, LayoutNamesFollowBlockTableOrderNotTabOrder) {
+    TestDrawing drawing("sheets.dxf");
+    CStringArray names;
+    EXPECT_EQ(CArxDatabase(drawing.db()).getLayoutNames(names), 3);
+    EXPECT_EQ(strings(names), (std::vector<std::wstring>{L"Sheet1", L"Sheet2", L"Sheet3"}));
+    // A second call appends.
+    EXPECT_EQ(CArxDatabase(drawing.db()).getLayoutNames(names), 6);
+    EXPECT_STREQ(names.GetAt(3), L"Sheet1");
+}
+
+TEST(CArxDatabaseTest, LayoutIdsAreThePaperLayoutObjects) {
+    TestDrawing drawing("sheets.dxf");
+    AcDbObjectIdArray ids;
+    ASSERT_EQ(CArxDatabase(drawing.db()).getLayoutIds(ids), 3);
+    AcDbLayout* layout = nullptr;
+    ASSERT_EQ(acdbOpenObject(layout, ids[2], AcDb::kForRead), Acad::eOk);
+    const ACHAR* name = nullptr;
+    layout->getLayoutName(name);
+    EXPECT_STREQ(name, L"Sheet3");
+    layout->close();
+}
+
+TEST(CArxDatabaseTest, ModelAndActiveLayoutNames) {
+    TestDrawing model("sheets.dxf");
+    CArxDatabase onModel(model.db());
+    EXPECT_STREQ(onModel.getModelLayoutName(), L"Model");
+    CString active(L"unchanged");
+    EXPECT_TRUE(onModel.getCurrentLayoutName(active));
+    EXPECT_STREQ(active, L"Model");
+
+    TestDrawing paper("sheets_paper.dxf");
+    CArxDatabase onPaper(paper.db());
+    EXPECT_TRUE(onPaper.getCurrentLayoutName(active));
+    EXPECT_STREQ(active, L"Sheet2");
+    AcDbObjectId layoutId;
+    EXPECT_TRUE(onPaper.getCurrentLayoutId(layoutId));
+    EXPECT_TRUE(layoutId.isValid());
+    EXPECT_EQ(paper.openObjects(), 0);
+}
+
+TEST(CArxDatabaseTest, LayoutNameOfBlock) {
+    TestDrawing drawing("sheets.dxf");
+    CString name(L"unchanged");
+    EXPECT_FALSE(getLayoutNameOfBlock(name, nullptr));
+    AcDbBlockTableRecord* record = nullptr;
+    ASSERT_EQ(acdbOpenObject(record, drawing.block(L"*Model_Space"), AcDb::kForRead), Acad::eOk);
+    EXPECT_TRUE(getLayoutNameOfBlock(name, record));
+    EXPECT_STREQ(name, L"Model");
+    record->close();
+    ASSERT_EQ(acdbOpenObject(record, drawing.block(L"TB2"), AcDb::kForRead), Acad::eOk);
+    name = L"unchanged";
+    EXPECT_FALSE(getLayoutNameOfBlock(name, record));
+    EXPECT_STREQ(name, L"unchanged");
+    record->close();
+}
+
+TEST(CArxDatabaseTest, ExternalReferencesResolveAgainstTheDrawingsFolder) {
+    TestDrawing drawing("xrefs.dxf");
+    const std::wstring folder = updatetest::fixture("").parent_path().wstring();
+    const std::wstring parent = updatetest::fixture("").parent_path().parent_path().wstring();
+    CStringArray paths;
+    EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 3);
+    EXPECT_EQ(strings(paths), (std::vector<std::wstring>{parent + L"/Parts/B.dwg", L"/srv/abs/C.dxf",
+                                                         folder + L"/sub/D.dxf"}));
+}
+
+TEST(CArxDatabaseTest, DrawingWithoutReferencesOrPaperLayoutsListsNothing) {
+    TestDrawing drawing("sheets.dxf");
+    CStringArray paths;
+    EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 0);
+    EXPECT_EQ(paths.GetSize(), 0);
+}
+
+// Tests of the reported failures follow: each prints one two-line report naming arxdatabase,
+// empties the caller's array and leaves nothing open.
+
+TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
+    struct Case {
+        DbCall call;
+        Acad::ErrorStatus status;
+        const wchar_t* statusName;
+    };
+    const Case cases[] = {
+        {DbCall::kGetSymbolTable, Acad::eWasOpenForWrite, L"eWasOpenForWrite"},
+        {DbCall::kNewIterator, Acad::eOutOfMemory, L"eOutOfMemory"},
+        {DbCall::kGetName, Acad::eInvalidInput, L"eInvalidInput"},
+    };
+    TestDrawing drawing("sheets.dxf");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.statusName));
+        DbFaultScope faults;
+        InputSession session;
+        CArxDatabase database(drawing.db());
+
+        CStringArray names;
+        names.Add(L"earlier");
+        failCall(c.call, c.status);
+        EXPECT_EQ(database.getLayoutNames(names), 0);
+        EXPECT_EQ(names.GetSize(), 0);
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase")) << narrow(session.commandLine());
+
+        session.clearCommandLine();
+        AcDbObjectIdArray ids;
+        ids.append(drawing.block(L"TB2"));
+        failCall(c.call, c.status);
+        EXPECT_EQ(database.getLayoutIds(ids), 0);
+        EXPECT_EQ(ids.length(), 0);
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase")) << narrow(session.commandLine());
+
+        session.clearCommandLine();
+        failCall(c.call, c.status);
+        EXPECT_STREQ(database.getModelLayoutName(), L"");
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase")) << narrow(session.commandLine());
+        EXPECT_EQ(drawing.openObjects(), 0);
+    }
+}
+
+TEST(CArxDatabaseTest, UnreadableReferencePathIsReportedAndEmptiesTheList) {
+    TestDrawing drawing("xrefs.dxf");
+    DbFaultScope faults;
+    InputSession session;
+    CStringArray paths;
+    paths.Add(L"earlier");
+    failCall(DbCall::kPathName, Acad::eInvalidInput, 1);
+    EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 0);
+    EXPECT_EQ(paths.GetSize(), 0);
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(CArxDatabaseTest, UnreadableLayoutNamesAreSkippedSilently) {
+    TestDrawing drawing("sheets.dxf");
+    DbFaultScope faults;
+    InputSession session;
+    CStringArray names;
+    failCall(DbCall::kGetLayoutName, Acad::eInvalidInput, 1);
+    EXPECT_EQ(CArxDatabase(drawing.db()).getLayoutNames(names), 2);
+    EXPECT_EQ(strings(names), (std::vector<std::wstring>{L"Sheet1", L"Sheet3"}));
+    EXPECT_EQ(session.commandLine(), L"");
+}
+
+TEST(CArxDatabaseTest, ActiveLayoutFailuresAreReported) {
+    TestDrawing drawing("sheets_paper.dxf");
+    DbFaultScope faults;
+    InputSession session;
+    CArxDatabase database(drawing.db());
+    CString name(L"unchanged");
+
+    failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
+    AcDbObjectId layoutId;
+    EXPECT_FALSE(database.getCurrentLayoutId(layoutId));
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase")) << narrow(session.commandLine());
+    cadhost::testing::clearDbFaults();
+
+    session.clearCommandLine();
+    failCall(DbCall::kGetLayoutName, Acad::eNotOpenForRead);
+    EXPECT_FALSE(database.getCurrentLayoutName(name));
+    EXPECT_STREQ(name, L"unchanged");
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eNotOpenForRead", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
