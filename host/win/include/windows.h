@@ -171,8 +171,9 @@ typedef HWND__* HWND;
 // holds an undefined prefix -, ERROR_INVALID_PARAMETER, ERROR_NO_UNICODE_TRANSLATION).
 // CP_ACP and CP_THREAD_ACP are the host's ANSI code page (1252 unless cadhost --codepage says
 // otherwise); CP_UTF8 and numeric code pages (1250..1258, 437, 850, 932, 936 ...) go through
-// iconv. Undefined bytes of a code page become U+FFFD, except the five undefined bytes of
-// 1252 (0x81 0x8D 0x8F 0x90 0x9D), which map to U+0081... as Windows maps them.
+// iconv. Undefined bytes of a code page become U+FFFD (MB_ERR_INVALID_CHARS: failure), except
+// in the Windows 125x code pages, whose undefined bytes 0x80..0x9F map to the C1 control of
+// the same value as Windows maps them (1252: 0x81 0x8D 0x8F 0x90 0x9D), in both directions.
 // Characters that the code page cannot represent become lpDefaultChar (default "?") and set
 // *lpUsedDefaultChar; for CP_UTF8 both must be null, as in Win32.
 // Wide text is UTF-32 here; counts of wide characters are in wchar_t units.
