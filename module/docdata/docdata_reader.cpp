@@ -32,6 +32,8 @@ namespace {
 // the stack nor take quadratic time. PDM files nest four deep with a few dozen attributes.
 constexpr int kMaxNesting = 2000;
 constexpr int kMaxAttributes = 10000;
+// Larger companion files are refused unread: the parser holds the whole file and its tree.
+constexpr long kMaxFileBytes = 256L * 1024 * 1024;
 
 CString fromAnsi(const char* text) {
     if (text == nullptr || *text == 0) return CString();
@@ -178,7 +180,11 @@ bool loadXml(TiXmlDocument& doc, const wchar_t* path) {
     if (fsPath.empty()) return false;
     std::FILE* file = std::fopen(fsPath.c_str(), "rb");
     if (file == nullptr) return false;
-    bool ok = withinLimits(file);
+    bool ok = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) <= kMaxFileBytes;
+    if (ok) {
+        std::rewind(file);
+        ok = withinLimits(file);
+    }
     if (ok) {
         std::rewind(file);
         ok = doc.LoadFile(file, TIXML_DEFAULT_ENCODING);

@@ -23,8 +23,9 @@
 
 namespace {
 
-// Larger files are refused as unreadable: buffer positions are 32-bit.
-constexpr ULONGLONG kMaxFileBytes = 512ull * 1024 * 1024;
+// Larger files are refused as unreadable: buffer positions are 32-bit, and every byte becomes
+// a four-byte character.
+constexpr ULONGLONG kMaxFileBytes = 256ull * 1024 * 1024;
 
 constexpr std::uint64_t kHashBase = 0x100000001b3ull;
 
