@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "acutmem.h"
 #include "adscodes.h"
 #include "dbapserv.h"
 #include "dbents.h"
