@@ -237,6 +237,9 @@ decltype(auto) formatArg(T&& value) {
     } else if constexpr (std::is_same_v<U, CStringA>) {
         return static_cast<const char*>(value.GetString());
     } else {
+        // A std::wstring or another class object would arrive as garbage: refuse it here.
+        static_assert(std::is_trivially_copyable_v<U>,
+                      "pass text to Format as const wchar_t* (c_str(), GetString())");
         return std::forward<T>(value);
     }
 }
