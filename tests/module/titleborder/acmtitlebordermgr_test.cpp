@@ -1,0 +1,223 @@
+// AcmTitleBorderMgr and its parts: both scan modes, pairing through the link data, writing,
+// and the reported failures.
+#include "titleborder/acmtitlebordermgr.h"
+
+#include <gtest/gtest.h>
+#include <testing_db.h>
+#include <testing_input.h>
+
+#include "drawing/xdata.h"
+#include "module/drawing/drawing_test_support.h"
+
+using cadhost::testing::DbCall;
+using cadhost::testing::DbFaultScope;
+using cadhost::testing::failCall;
+using cadhost::testing::InputSession;
+using updatetest::fill;
+using updatetest::isErrorReport;
+using updatetest::narrow;
+using updatetest::TestDrawing;
+
+namespace {
+
+struct Found {
+    AcDbObjectId border;
+    AcDbObjectId title;
+    bool operator==(const Found& o) const { return border == o.border && title == o.title; }
+};
+
+std::vector<Found> found(AcmTitleBorderMgr& manager) {
+    std::vector<Found> out;
+    for (std::uint64_t i = 0; i < manager.count(); ++i)
+        out.push_back({manager.at(i).border().objectId(), manager.at(i).title().objectId()});
+    return out;
+}
+
+CStringArray& titleNames() {
+    static CStringArray names;
+    if (names.IsEmpty()) fill(names, {L"SCHRIFTFELD", L"TB_DYN"});
+    return names;
+}
+
+CMapStringToString& values() {
+    static CMapStringToString map;
+    if (map.IsEmpty()) {
+        map.SetAt(L"dm_title", L"P-100");
+        map.SetAt(L"FORMAT", L"A3");
+    }
+    return map;
+}
+
+}  // namespace
+
+TEST(AcmTitleBorderMgrTest, PairsABorderWithItsTitleAndWritesBoth) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId border = drawing.insert(L"Sheet1", L"AM_BORDER");
+    const AcDbObjectId title = drawing.insert(L"Sheet1", L"AM_TITLE");
+    drawing.link(border, title);
+
+    AcmTitleBorderMgr manager(0, drawing.db());
+    ASSERT_TRUE(manager.collect(nullptr, titleNames()));
+    EXPECT_EQ(found(manager), (std::vector<Found>{{border, title}}));
+    EXPECT_FALSE(manager.at(0).title().isKnown());
+    EXPECT_TRUE(manager.setAttributeValues(values()));
+    EXPECT_EQ(drawing.attribute(border, L"FORMAT"), L"A3");
+    EXPECT_EQ(drawing.attribute(title, L"DM_TITLE"), L"P-100");
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(AcmTitleBorderMgrTest, BorderWithoutPartnerIsDropped) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId border = drawing.insert(L"Sheet1", L"AM_BORDER_TEXT");
+    drawing.setLink(border, L"ABC");
+    const AcDbObjectId other = drawing.insert(L"Sheet1", L"AM_TITLE");
+    drawing.setLink(other, L"abc");  // handles compare exactly
+
+    AcmTitleBorderMgr manager(0, drawing.db());
+    EXPECT_FALSE(manager.collect(L"", titleNames()));
+    EXPECT_EQ(manager.count(), 0u);
+    EXPECT_EQ(drawing.attribute(border, L"FORMAT"), L"-");
+}
+
+TEST(AcmTitleBorderMgrTest, FrameWithoutInsertMarkerIsNoBorder) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId frame = drawing.insert(L"Model", L"PLAIN_FRAME");
+    const AcDbObjectId title = drawing.insert(L"Model", L"AM_TITLE");
+    drawing.link(frame, title);
+    EXPECT_FALSE(isBorderReference(frame));
+    EXPECT_TRUE(isTitleReference(title));
+    EXPECT_FALSE(isTitleReference(drawing.insert(L"Model", L"TB2")));  // no link data
+    AcmTitleBorderMgr manager(0, drawing.db());
+    EXPECT_FALSE(manager.collect(nullptr, titleNames()));
+}
+
+TEST(AcmTitleBorderMgrTest, EntityScanSkipsInvisibleTitlesAndResolvesDynamicBlocks) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId visible = drawing.insert(L"Model", L"SCHRIFTFELD");
+    drawing.insert(L"Model", L"SCHRIFTFELD", {}, false);
+    const AcDbObjectId dynamic = drawing.insert(L"Model", L"*U2");
+    AcmTitleBorderMgr manager(0, drawing.db());
+    ASSERT_TRUE(manager.collect(nullptr, titleNames()));
+    EXPECT_EQ(found(manager), (std::vector<Found>{{{}, visible}, {{}, dynamic}}));
+    EXPECT_TRUE(manager.at(0).title().isKnown());
+}
+
+TEST(AcmTitleBorderMgrTest, DefinitionScanTakesInvisibleTitlesButNoAnonymousOnes) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId visible = drawing.insert(L"Model", L"SCHRIFTFELD");
+    const AcDbObjectId hidden = drawing.insert(L"Model", L"SCHRIFTFELD", {}, false);
+    drawing.insert(L"Model", L"*U2");
+    const AcDbObjectId border = drawing.insert(L"Model", L"AM_BORDER");
+    drawing.link(border, drawing.insert(L"Model", L"AM_TITLE"));
+    AcmTitleBorderMgr manager(1, drawing.db());
+    ASSERT_TRUE(manager.collect(nullptr, titleNames()));
+    EXPECT_EQ(found(manager), (std::vector<Found>{{{}, visible}, {{}, hidden}}));
+    EXPECT_TRUE(manager.setAttributeValues(values()));
+    EXPECT_EQ(drawing.attribute(hidden, L"DM_TITLE"), L"P-100");
+}
+
+TEST(AcmTitleBorderMgrTest, TitleThatIsAlsoAPartnerIsWrittenTwice) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId border = drawing.insert(L"Model", L"AM_BORDER");
+    const AcDbObjectId title = drawing.insert(L"Model", L"SCHRIFTFELD");
+    drawing.link(border, title);
+    AcmTitleBorderMgr manager(0, drawing.db());
+    ASSERT_TRUE(manager.collect(nullptr, titleNames()));
+    EXPECT_EQ(found(manager), (std::vector<Found>{{border, title}, {{}, title}}));
+}
+
+TEST(AcmTitleBorderMgrTest, LayoutPatternRestrictsTheScan) {
+    TestDrawing drawing("sheets.dxf");
+    drawing.insert(L"Model", L"SCHRIFTFELD");
+    const AcDbObjectId first = drawing.insert(L"Sheet1", L"SCHRIFTFELD");
+    const AcDbObjectId third = drawing.insert(L"Sheet3", L"SCHRIFTFELD");
+    AcmTitleBorderMgr manager(0, drawing.db());
+    ASSERT_TRUE(manager.collect(L"sheet*", titleNames()));
+    EXPECT_EQ(found(manager), (std::vector<Found>{{{}, first}, {{}, third}}));
+    AcmTitleBorderMgr none(0, drawing.db());
+    EXPECT_FALSE(none.collect(L"Sheet2", titleNames()));
+}
+
+TEST(AcmTitleBorderMgrTest, MoreThanSixtyFourTargetsGrowTheVector) {
+    TestDrawing drawing("sheets.dxf");
+    std::vector<AcDbObjectId> titles;
+    for (int i = 0; i < 70; ++i) titles.push_back(drawing.insert(L"Sheet2", L"SCHRIFTFELD"));
+    AcmTitleBorderMgr manager(1, drawing.db());
+    ASSERT_TRUE(manager.collect(L"Sheet2", titleNames()));
+    EXPECT_EQ(manager.count(), 70u);
+    EXPECT_EQ(manager.capacity(), 128u);
+    EXPECT_TRUE(manager.setAttributeValues(values()));
+    EXPECT_EQ(drawing.attribute(titles.back(), L"DM_TITLE"), L"P-100");
+}
+
+TEST(AcmTitleBorderMgrTest, EntityScanRegistersTheLinkApplication) {
+    TestDrawing drawing("sheets.dxf");
+    drawing.insert(L"Model", L"TB2");
+    ASSERT_FALSE(hasSymbolRecord(AcDbRegAppTableRecord::desc(), L"GENIUS_GENOREF_13"));
+    AcmTitleBorderMgr manager(0, drawing.db());
+    manager.collect(nullptr, titleNames());
+    EXPECT_TRUE(hasSymbolRecord(AcDbRegAppTableRecord::desc(), L"GENIUS_GENOREF_13"));
+}
+
+TEST(AcmTitleBorderTest, PartsAnswerForTheirReferences) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId border = drawing.insert(L"Model", L"AM_BORDER");
+    const AcDbObjectId title = drawing.insert(L"Model", L"AM_TITLE");
+    drawing.link(border, title);
+    AcmTitleBorderMgr manager(0, drawing.db());
+    ASSERT_TRUE(manager.collect(nullptr, titleNames()));
+
+    CString handle;
+    EXPECT_TRUE(manager.getLinkHandle(handle, title));
+    wchar_t own[32];
+    border.handle().getIntoAsciiBuffer(own, 32);
+    EXPECT_STREQ(handle, own);
+    EXPECT_FALSE(manager.getLinkHandle(handle, AcDbObjectId::kNull));
+
+    CString name;
+    AcGeScale3d scale;
+    EXPECT_TRUE(manager.at(0).border().getBlockInfo(&name, nullptr, &scale, nullptr, nullptr));
+    EXPECT_STREQ(name, L"AM_BORDER");
+    EXPECT_DOUBLE_EQ(manager.at(0).getScale(), 1.0);
+    EXPECT_FALSE(AcmTitle().getBlockInfo(&name, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(getSymbolName(AcDbObjectId::kNull, name), Acad::eNullObjectId);
+    EXPECT_STREQ(name, L"AcDbObjectId::kNull");
+
+    // The border's outline is 420 x 297 at (10, 10); bounds count as inside.
+    AcmTitleBorder hit;
+    EXPECT_TRUE(manager.findByPoint(hit, AcGePoint2d(100, 100)));
+    EXPECT_TRUE(hit.isEqual(manager.at(0)));
+    EXPECT_TRUE(manager.findByPoint(hit, AcGePoint3d(10, 307, 5)));
+    EXPECT_FALSE(manager.findByPoint(hit, AcGePoint2d(9.5, 100)));
+
+    CMapStringToString read;
+    EXPECT_TRUE(manager.getAttributeValues(read));
+    EXPECT_EQ(read.GetCount(), 4);  // DM_TITLE, BENENNUNG1, BORDER_INSERT, FORMAT
+    EXPECT_TRUE(manager.at(0).setVisibility(false));
+    EXPECT_EQ(drawing.visibility(title), AcDb::kInvisible);
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(AcmTitleBorderMgrTest, FailuresAreReportedAndAnswerFalse) {
+    TestDrawing drawing("sheets.dxf");
+    drawing.insert(L"Model", L"SCHRIFTFELD");
+    for (DbCall call : {DbCall::kGetSymbolTable, DbCall::kNewIterator}) {
+        DbFaultScope faults;
+        InputSession session;
+        failCall(call, Acad::eInvalidOpenState);
+        AcmTitleBorderMgr manager(0, drawing.db());
+        EXPECT_FALSE(manager.collect(nullptr, titleNames()));
+        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"acmtitlebordermgr"))
+            << narrow(session.commandLine());
+        EXPECT_EQ(drawing.openObjects(), 0);
+    }
+    // A block definition scan whose reference list fails reports and finds nothing there.
+    DbFaultScope faults;
+    InputSession session;
+    failCall(DbCall::kGetBlockReferenceIds, Acad::eOutOfMemory);
+    AcmTitleBorderMgr manager(1, drawing.db());
+    EXPECT_FALSE(manager.collect(L"Model", titleNames()));
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"acmtitlebordermgr"))
+        << narrow(session.commandLine());
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
