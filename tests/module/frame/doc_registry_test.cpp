@@ -79,9 +79,14 @@ TEST_F(DocRegistryTest, UnmanagedDrawingFromDiskIsNamedWithItsFullPath) {
         delete db;
         GTEST_SKIP() << "the database cannot read drawings yet";
     }
+    const ACHAR* stored = nullptr;
+    ASSERT_EQ(Acad::eOk, db->getFilename(stored));
+    const std::wstring fileName = stored;
+    EXPECT_EQ(L'/', fileName.front()) << "a full path";
+    EXPECT_NE(std::wstring::npos, fileName.find(L"acadsharp_sample_AC1015_ascii.dxf"));
     openDocument(db, path);
     cadhost::testing::UiLanguageScope english(0x409);
-    EXPECT_EQ(L"\nThe file [" + path + L"] is not managed by PDM.", loadDrawing());
+    EXPECT_EQ(L"\nThe file [" + fileName + L"] is not managed by PDM.", loadDrawing());
 }
 
 TEST_F(DocRegistryTest, HookStopsSilentlyWithoutDatabaseOrDocument) {
