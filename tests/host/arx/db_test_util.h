@@ -46,6 +46,15 @@ inline void writeFile(const std::filesystem::path& p, const std::string& text) {
     out << text;
 }
 
+// Where two texts first differ, with a few lines of context ("" when equal).
+inline std::string firstDifference(const std::string& a, const std::string& b) {
+    if (a == b) return "";
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    std::size_t from = i > 60 ? i - 60 : 0;
+    return "differs at byte " + std::to_string(i) + ":\n[" + a.substr(from, 120) + "]\nvs\n[" + b.substr(from, 120) + "]";
+}
+
 inline std::filesystem::path corpus(const std::string& name) { return std::filesystem::path(BRAKON_CORPUS_DIR) / name; }
 inline bool haveCorpus() { return std::filesystem::is_directory(BRAKON_CORPUS_DIR); }
 
