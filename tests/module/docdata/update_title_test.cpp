@@ -1,0 +1,178 @@
+// The title block update of the active layout: which record fills which layout, the page
+// entries, the attribute map, and failures along the way.
+#include <gtest/gtest.h>
+#include <testing_db.h>
+#include <testing_input.h>
+#include <testing_mfc.h>
+
+#include "docdata/docdata.h"
+#include "module/drawing/drawing_test_support.h"
+#include "module/drawing/update_test_support.h"
+
+using cadhost::testing::DbCall;
+using cadhost::testing::DbFaultScope;
+using cadhost::testing::failCall;
+using cadhost::testing::InputSession;
+using updatetest::isErrorReport;
+using updatetest::ManagedDoc;
+using updatetest::ManagedDocSpec;
+using updatetest::narrow;
+using updatetest::revision;
+using updatetest::TestDrawing;
+using updatetest::Values;
+
+namespace {
+
+const Values kOld{{L"DM_TITLE", L"-"}, {L"BENENNUNG1", L"-"}, {L"ZEICHNUNGSNR", L"-"}, {L"PAGE", L"-"}, {L"PAGES", L"-"}};
+
+ManagedDocSpec layoutObjectSpec() {
+    ManagedDocSpec spec;
+    spec.document = {{"dm_title", "P-100"}, {"dm_revisionno", "2"}, {"BENENNUNG1", "document"}};
+    spec.revisions = {revision(1, "first"), revision(2, "second")};
+    spec.relations = {{{{"dm_title", "p-100/SHEET2"}, {"BENENNUNG1", "layout object"}}, {revision(9)}},
+                      {{{"dm_title", "P-100/Sheet3"}, {"BENENNUNG1", "other"}}, {}}};
+    return spec;
+}
+
+}  // namespace
+
+TEST(UpdateTitleBlocksTest, ActivePaperLayoutShowsItsLayoutObject) {
+    TestDrawing drawing("sheets_paper.dxf");
+    const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
+    const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
+    const AcDbObjectId table = drawing.insert(L"Sheet2", L"REVTABLE");
+    ManagedDoc doc(layoutObjectSpec());
+    InputSession session;
+
+    EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 1);
+    EXPECT_EQ(drawing.attributes(onSheet2), (Values{{L"DM_TITLE", L"p-100/SHEET2"},
+                                                    {L"BENENNUNG1", L"layout object"},
+                                                    {L"ZEICHNUNGSNR", L"-"},
+                                                    {L"PAGE", L"2"},
+                                                    {L"PAGES", L"3"}}));
+    EXPECT_EQ(drawing.attributes(onModel), kOld);
+    // The revision table shows the document's revisions, not the layout object's.
+    EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"R1");
+    EXPECT_EQ(drawing.attribute(table, L"DM_REV_COMMENT_1"), L"second");
+    EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_2"), L"");
+    EXPECT_EQ(session.commandLine(), L"");
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(UpdateTitleBlocksTest, ModelLayoutFallsBackToTheDocumentWithoutPage) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
+    const AcDbObjectId onSheet1 = drawing.insert(L"Sheet1", L"SCHRIFTFELD");
+    const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
+    ManagedDoc doc(layoutObjectSpec());
+
+    EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
+    EXPECT_EQ(drawing.attributes(onModel), (Values{{L"DM_TITLE", L"P-100"},
+                                                   {L"BENENNUNG1", L"document"},
+                                                   {L"ZEICHNUNGSNR", L"-"},
+                                                   {L"PAGE", L"-"},
+                                                   {L"PAGES", L"3"}}));
+    EXPECT_EQ(drawing.attributes(onSheet1), kOld);
+    EXPECT_EQ(drawing.attribute(table, L"DM_REV_USER_1"), L"u2");
+}
+
+TEST(UpdateTitleBlocksTest, PaperLayoutWithoutLayoutObjectIsLeftAlone) {
+    TestDrawing drawing("sheets_paper.dxf");
+    const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
+    const AcDbObjectId table = drawing.insert(L"Sheet2", L"REVTABLE");
+    ManagedDocSpec spec = layoutObjectSpec();
+    spec.relations.clear();
+    ManagedDoc doc(spec);
+    InputSession session;
+    EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
+    EXPECT_EQ(drawing.attributes(onSheet2), kOld);
+    EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"-");
+    EXPECT_EQ(session.commandLine(), L"");
+}
+
+TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId onSheet3 = drawing.insert(L"Sheet3", L"SCHRIFTFELD");
+    ManagedDocSpec spec;
+    spec.attributeMap = "dm_number = ZEICHNUNG*\nunknown = BENENNUNG1\n";
+    ManagedDoc doc(spec);
+    DocumentRecord record;
+    record.properties = {{L"dm_title", L"T"}, {L"dm_number", L"4711"}, {L"PAGE", L"99"}};
+
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, L"sheet3", doc.data().getSettings(), drawing.db(), -1, -1), 1);
+    EXPECT_EQ(drawing.attributes(onSheet3), (Values{{L"DM_TITLE", L"T"},
+                                                    {L"BENENNUNG1", L"-"},
+                                                    {L"ZEICHNUNGSNR", L"4711"},
+                                                    {L"PAGE", L"3"},
+                                                    {L"PAGES", L"3"}}));
+    // Without a layout name nothing is numbered: the record's own PAGE stays.
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, nullptr, doc.data().getSettings(), nullptr, -1, -1), 1);
+    EXPECT_EQ(drawing.attribute(onSheet3, L"PAGE"), L"99");
+    EXPECT_EQ(drawing.attribute(onSheet3, L"PAGES"), L"3");
+
+    // A record without properties writes nothing, not even page numbers.
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(DocumentRecord(), L"Sheet3", doc.data().getSettings(), drawing.db(), 0, 1), 0);
+    EXPECT_EQ(drawing.attribute(onSheet3, L"PAGES"), L"3");
+}
+
+TEST(UpdateTitleBlocksTest, SettingsWithoutTitleBlocksFindNothing) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
+    ManagedDocSpec spec;
+    spec.titleBlocks = "";
+    spec.revisionBlocks = "";
+    ManagedDoc doc(spec);
+    InputSession session;
+    EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
+    EXPECT_EQ(drawing.attribute(onModel, L"DM_TITLE"), L"-");
+    EXPECT_EQ(session.commandLine(), L"");
+}
+
+// Failures: each is reported by the operation that met it; the update goes on.
+
+TEST(UpdateTitleBlocksTest, FailedLayoutListLeavesThePageOut) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
+    ManagedDoc doc(ManagedDocSpec{});
+    DbFaultScope faults;
+    InputSession session;
+    failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(doc.data().document(), L"Sheet2", doc.data().getSettings(),
+                                                 drawing.db(), -1, -1),
+              1);
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_EQ(drawing.attribute(onSheet2, L"DM_TITLE"), L"P-100");
+    EXPECT_EQ(drawing.attribute(onSheet2, L"PAGE"), L"-");
+    EXPECT_EQ(drawing.attribute(onSheet2, L"PAGES"), L"-");
+}
+
+TEST(UpdateTitleBlocksTest, FailedTitleSearchStillUpdatesTheRevisionTable) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
+    const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
+    ManagedDocSpec spec = layoutObjectSpec();
+    spec.settings = {{"autocad.titlebordermode", "1"}};
+    ManagedDoc doc(spec);
+    DbFaultScope faults;
+    InputSession session;
+    // The first reference list is the title border manager's.
+    failCall(DbCall::kGetBlockReferenceIds, Acad::eOutOfMemory);
+    EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"acmtitlebordermgr")) << narrow(session.commandLine());
+    EXPECT_EQ(drawing.attribute(onModel, L"DM_TITLE"), L"-");
+    EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_1"), L"R2");
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(UpdateTitleBlocksTest, DrawingWithoutActiveLayoutIsNotTouched) {
+    TestDrawing drawing("sheets_paper.dxf");
+    const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
+    ManagedDoc doc(layoutObjectSpec());
+    DbFaultScope faults;
+    InputSession session;
+    cadhost::testing::failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
+    EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase")) << narrow(session.commandLine());
+    cadhost::testing::clearDbFaults();
+    EXPECT_EQ(drawing.attribute(onSheet2, L"DM_TITLE"), L"-");
+}
