@@ -146,6 +146,10 @@ void HostSession::documentBecameCurrent(AcApDocument* doc) {
 
 AcApDocument* HostSession::openDrawing(const std::wstring& path) {
     DocumentManager* manager = DocumentManager::instance();
+    if (path.empty()) {
+        report("\"\": cannot read the drawing: the file name is empty");
+        return nullptr;
+    }
     const std::wstring full = fullPath(path);
     if (manager == nullptr) {
         report(toUtf8(full) + ": cannot open: the document manager is shut down");

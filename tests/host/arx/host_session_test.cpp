@@ -177,6 +177,12 @@ TEST_F(HostSessionTest, DrawingsThatCannotBeReadAreReportedOneLineEachAndTheOthe
     }
     EXPECT_EQ(nullptr, session().currentDocument());
     EXPECT_EQ(L"", commandLine()) << "no drawing-load message for a drawing never read";
+
+    m_messages.clear();
+    EXPECT_EQ(cadhost::kExitFailed, session().openDrawings({L""}, true));
+    EXPECT_EQ(
+        std::vector<std::string>{"cadhost: \"\": cannot read the drawing: the file name is empty"},
+        m_messages);
     EXPECT_FALSE(fs::exists(m_dir / "missing.bak"));
 }
 
