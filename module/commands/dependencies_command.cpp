@@ -85,6 +85,14 @@ void printNotWritten(const CFileException& error, const wchar_t* entry) {
 // temporary file that replaces the target only when complete, so a failure (a path the code
 // page cannot represent, a full disk) leaves the target as it was; it is reported here.
 void writeList(const CString& outputPath, const CStringArray& list) {
+    // A read-only target is refused as the platform refuses it, also to a process whose rights
+    // would let it replace the file anyway.
+    const DWORD attributes = GetFileAttributesW(outputPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        printNotWritten(
+            CFileException(CFileException::accessDenied, ERROR_ACCESS_DENIED, outputPath), nullptr);
+        return;
+    }
     CStdioFile file;
     CFileException openError;
     if (!file.Open(outputPath, CFile::modeCreate | CFile::modeWrite | CFile::typeText,

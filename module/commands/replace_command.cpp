@@ -77,6 +77,13 @@ int redirectReferences(AcDbDatabase* db, const CString& drawingPath, const wchar
 // cannot be read is left alone; a failing host call ends the command through the caller's
 // boundary before anything is saved.
 void replaceIn(const CString& drawingPath, const CReplacementTable& table, bool fullPaths) {
+    // The drawing is read for writing, to be saved over itself. A read-only file cannot be opened
+    // that way on the platform, whatever rights the process has: it is left alone like any
+    // drawing that cannot be read.
+    const DWORD attributes = GetFileAttributesW(drawingPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return;
+    }
     std::unique_ptr<AcDbDatabase> db(new AcDbDatabase(false, true));
     if (db->readDwgFile(drawingPath, AcDbDatabase::kForReadAndWriteNoShare, false, nullptr) !=
         Acad::eOk) {

@@ -23,7 +23,11 @@ bool equalNoCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
-std::wstring fileNameOf(const std::wstring& path) { return PathFindFileNameW(path.c_str()); }
+// The last component. Text after a NUL character stays part of it, so that such a key can never
+// pass for the plain name in front of the NUL.
+std::wstring fileNameOf(const std::wstring& path) {
+    return path.substr(static_cast<std::size_t>(PathFindFileNameW(path.c_str()) - path.c_str()));
+}
 
 }  // namespace
 

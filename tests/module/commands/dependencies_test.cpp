@@ -1,0 +1,196 @@
+// collectDependencies over trees of drawings on disk: order, names or full paths, missing and
+// unreadable drawings, cycles, and a host failure in one drawing of the tree.
+#include <gtest/gtest.h>
+#include <testing_db.h>
+#include <testing_input.h>
+
+#include <string>
+#include <vector>
+
+#include "commands/commands.h"
+#include "module/commands/command_test_support.h"
+
+namespace {
+
+using cadhost::testing::DbCall;
+using cadhost::testing::DbFaultScope;
+using cadhost::testing::failCall;
+using cadhost::testing::InputSession;
+using commandtest::ScratchFolder;
+using commandtest::strings;
+using commandtest::writeDrawing;
+using Paths = std::vector<std::wstring>;
+
+struct Collected {
+    std::int64_t count;
+    Paths list;
+    std::wstring commandLine;
+};
+
+Collected collect(const std::wstring& top, bool fullPaths, bool traverse) {
+    InputSession session;
+    CStringArray list;
+    const std::int64_t count = collectDependencies(list, top.c_str(), fullPaths, traverse);
+    return {count, strings(list), session.commandLine()};
+}
+
+TEST(CollectDependenciesTest, DrawingWithoutReferencesAddsNothing) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("top.dwg"), {});
+    const Collected got = collect(dir.path("top.dwg"), true, true);
+    EXPECT_EQ(got.count, 0);
+    EXPECT_TRUE(got.list.empty());
+    EXPECT_EQ(got.commandLine, L"");
+}
+
+TEST(CollectDependenciesTest, FirstLevelGivesResolvedPathsOrFileNames) {
+    ScratchFolder dir;
+    // Stored paths as Windows writes them resolve against the drawing's own folder.
+    writeDrawing(dir.path("asm/top.dwg"), {L"left.dwg", L"..\\parts\\.\\right.dwg", L"/abs/x.dwg"});
+    writeDrawing(dir.path("asm/left.dwg"), {L"deeper.dwg"});
+
+    const Collected full = collect(dir.path("asm/top.dwg"), true, false);
+    EXPECT_EQ(full.count, 3);
+    EXPECT_EQ(full.list,
+              (Paths{dir.path("asm/left.dwg"), dir.path("parts/right.dwg"), L"/abs/x.dwg"}));
+
+    const Collected names = collect(dir.path("asm/top.dwg"), false, false);
+    EXPECT_EQ(names.list, (Paths{L"left.dwg", L"right.dwg", L"x.dwg"}));
+}
+
+TEST(CollectDependenciesTest, TraversalIsDepthFirstWithEachDrawingsReferencesTogether) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("top.dwg"), {L"a.dwg", L"b.dwg"});
+    writeDrawing(dir.path("a.dwg"), {L"c.dwg"});
+    writeDrawing(dir.path("c.dwg"), {L"d.dwg"});
+    writeDrawing(dir.path("b.dwg"), {L"e.dwg"});
+    const Collected got = collect(dir.path("top.dwg"), false, true);
+    EXPECT_EQ(got.list, (Paths{L"a.dwg", L"b.dwg", L"c.dwg", L"d.dwg", L"e.dwg"}));
+    EXPECT_EQ(got.count, 5);
+}
+
+TEST(CollectDependenciesTest, SharedDrawingIsListedAndWalkedUnderEachParent) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("asm/top.dwg"), {L"left.dwg", L"..\\parts\\right.dwg"});
+    writeDrawing(dir.path("asm/left.dwg"), {L"..\\parts\\base.dwg"});
+    writeDrawing(dir.path("parts/right.dwg"), {L"base.dwg"});
+    writeDrawing(dir.path("parts/base.dwg"), {L"leaf.dwg"});
+    const Collected got = collect(dir.path("asm/top.dwg"), false, true);
+    EXPECT_EQ(got.list, (Paths{L"left.dwg", L"right.dwg", L"base.dwg", L"leaf.dwg", L"base.dwg",
+                               L"leaf.dwg"}));
+    EXPECT_EQ(got.commandLine, L"") << "a drawing met twice on different branches is no cycle";
+}
+
+TEST(CollectDependenciesTest, MissingAndUnreadableDrawingsAreListedButAddNothing) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("top.dwg"), {L"missing.dwg", L"broken.dwg", L"a.dwg"});
+    commandtest::writeBytes(dir.root() / "broken.dwg", "AC1032 this is no DXF file\r\n");
+    writeDrawing(dir.path("a.dwg"), {L"b.dwg"});
+    const Collected got = collect(dir.path("top.dwg"), false, true);
+    EXPECT_EQ(got.list, (Paths{L"missing.dwg", L"broken.dwg", L"a.dwg", L"b.dwg"}));
+    EXPECT_EQ(got.commandLine, L"");
+}
+
+TEST(CollectDependenciesTest, UnreadableTopDrawingKeepsTheCountOfEarlierEntries) {
+    ScratchFolder dir;
+    commandtest::writeBytes(dir.root() / "broken.dwg", std::string("\0\1\2binary", 9));
+    for (const std::wstring& top :
+         {dir.path("missing.dwg"), dir.path("broken.dwg"), dir.path("")}) {
+        InputSession session;
+        CStringArray list;
+        list.Add(L"earlier");
+        EXPECT_EQ(collectDependencies(list, top.c_str(), true, true), 1);
+        EXPECT_EQ(strings(list), (Paths{L"earlier"}));
+        EXPECT_EQ(session.commandLine(), L"");
+    }
+}
+
+TEST(CollectDependenciesTest, AppendsAfterEarlierEntriesAndCountsThemToo) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("top.dwg"), {L"a.dwg", L"a.dwg"});
+    CStringArray list;
+    list.Add(L"earlier");
+    EXPECT_EQ(collectDependencies(list, dir.path("top.dwg").c_str(), false, false), 3);
+    EXPECT_EQ(strings(list), (Paths{L"earlier", L"a.dwg", L"a.dwg"}));
+}
+
+// Cycles ----------------------------------------------------------------------------------------
+
+TEST(CollectDependenciesTest, CycleIsListedButNotDescendedAgain) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("asm/top.dwg"), {L"..\\parts\\a.dwg"});
+    writeDrawing(dir.path("parts/a.dwg"), {L"b.dwg"});
+    writeDrawing(dir.path("parts/b.dwg"), {L"..\\asm\\top.dwg"});
+    const Collected got = collect(dir.path("asm/top.dwg"), true, true);
+    EXPECT_EQ(got.list,
+              (Paths{dir.path("parts/a.dwg"), dir.path("parts/b.dwg"), dir.path("asm/top.dwg")}));
+    EXPECT_EQ(got.commandLine, L"\nCyclic reference skipped: " + dir.path("asm/top.dwg"));
+}
+
+TEST(CollectDependenciesTest, CycleIsFoundWhateverTheSpellingOfThePath) {
+    struct Case {
+        const char* name;
+        std::wstring selfReference;
+    };
+    const Case cases[] = {
+        {"bare name", L"top.dwg"},
+        {"dot folder", L".\\top.dwg"},
+        {"round trip through the parent", L"..\\asm\\top.dwg"},
+        {"forward slashes", L"./sub/../top.dwg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder dir;
+        writeDrawing(dir.path("asm/top.dwg"), {c.selfReference});
+        const Collected got = collect(dir.path("asm/top.dwg"), false, true);
+        EXPECT_EQ(got.list, (Paths{L"top.dwg"}));
+        EXPECT_EQ(got.commandLine.find(L"\nCyclic reference skipped: "), 0u) << got.commandLine;
+    }
+}
+
+TEST(CollectDependenciesTest, CycleBelowTheTopIsCutWhereItCloses) {
+    ScratchFolder dir;
+    // top -> a -> b -> a: b's reference to a is listed, a is not walked a second time.
+    writeDrawing(dir.path("top.dwg"), {L"a.dwg"});
+    writeDrawing(dir.path("a.dwg"), {L"b.dwg"});
+    writeDrawing(dir.path("b.dwg"), {L"a.dwg", L"c.dwg"});
+    const Collected got = collect(dir.path("top.dwg"), false, true);
+    EXPECT_EQ(got.list, (Paths{L"a.dwg", L"b.dwg", L"a.dwg", L"c.dwg"}));
+    EXPECT_EQ(got.commandLine, L"\nCyclic reference skipped: " + dir.path("a.dwg"));
+}
+
+TEST(CollectDependenciesTest, WithoutTraversalACycleIsNeitherWalkedNorReported) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("top.dwg"), {L"top.dwg"});
+    const Collected got = collect(dir.path("top.dwg"), true, false);
+    EXPECT_EQ(got.list, (Paths{dir.path("top.dwg")}));
+    EXPECT_EQ(got.commandLine, L"");
+}
+
+// Host failures ---------------------------------------------------------------------------------
+
+TEST(CollectDependenciesTest, HostFailureInANestedDrawingDropsOnlyItsReferences) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("top.dwg"), {L"a.dwg", L"b.dwg"});
+    writeDrawing(dir.path("a.dwg"), {L"a1.dwg"});
+    writeDrawing(dir.path("b.dwg"), {L"b1.dwg"});
+    DbFaultScope faults;
+    // The second block table opened is a.dwg's.
+    failCall(DbCall::kGetSymbolTable, Acad::eOutOfMemory, 1);
+    const Collected got = collect(dir.path("top.dwg"), false, true);
+    EXPECT_EQ(got.list, (Paths{L"a.dwg", L"b.dwg", L"b1.dwg"}));
+    EXPECT_EQ(got.commandLine.rfind(L"*ERROR*: [Acad::eOutOfMemory].\n[arxdatabase", 0), 0u)
+        << got.commandLine;
+}
+
+TEST(CollectDependenciesTest, FailedReadOfTheTopDrawingListsNothing) {
+    ScratchFolder dir;
+    writeDrawing(dir.path("top.dwg"), {L"a.dwg"});
+    DbFaultScope faults;
+    failCall(DbCall::kReadDwgFile, Acad::eFileAccessErr);
+    const Collected got = collect(dir.path("top.dwg"), true, true);
+    EXPECT_EQ(got.count, 0);
+    EXPECT_EQ(got.commandLine, L"");
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// readReplacements on replacements files of every shape, and the choice findReplacement makes
+// for one reference.
+#include "commands/replacements.h"
+
+#include <gtest/gtest.h>
+#include <testing_input.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "module/commands/command_test_support.h"
+
+namespace {
+
+using cadhost::testing::InputSession;
+using commandtest::ScratchFolder;
+using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
+
+Entries entriesOf(const CReplacementTable& table) { return Entries(table.begin(), table.end()); }
+
+Entries readFile(const std::string& bytes) {
+    ScratchFolder dir;
+    commandtest::writeBytes(dir.root() / "r.txt", bytes);
+    CReplacementTable table;
+    const std::size_t count = readReplacements(table, dir.path("r.txt").c_str());
+    EXPECT_EQ(count, table.size());
+    return entriesOf(table);
+}
+
+// Reading --------------------------------------------------------------------------------------
+
+TEST(ReadReplacementsTest, LinesBecomeEntriesInKeyOrder) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Entries entries;
+    };
+    const Case cases[] = {
+        {"CR LF",
+         "C:\\old\\a.dwg=C:\\new\\a.dwg\r\nb=c\r\n",
+         {{L"C:\\old\\a.dwg", L"C:\\new\\a.dwg"}, {L"b", L"c"}}},
+        {"LF, no line end at the end", "b=c\nA=d", {{L"A", L"d"}, {L"b", L"c"}}},
+        {"blank lines give one empty entry", "\r\n\r\nb=c\r\n\r\n", {{L"", L""}, {L"b", L"c"}}},
+        {"line without = is an empty key with the line as value; later ones are dropped",
+         "first line\r\nb=c\r\nsecond line\r\n\r\n",
+         {{L"", L"first line"}, {L"b", L"c"}}},
+        {"first key wins", "k=1\r\nk=2\r\n", {{L"k", L"1"}}},
+        {"keys are case sensitive, upper case first",
+         "k=lower\r\nK=upper\r\n",
+         {{L"K", L"upper"}, {L"k", L"lower"}}},
+        {"cut at the first =", "a==b=c\r\n", {{L"a", L"=b=c"}}},
+        {"nothing trimmed", " a.dwg = b.dwg \t\r\n", {{L" a.dwg ", L" b.dwg \t"}}},
+        {"empty value", "a.dwg=\r\n", {{L"a.dwg", L""}}},
+        {"a lone CR stays in the text", "a=b\rc=d\r\n", {{L"a", L"b\rc=d"}}},
+        {"code page 1252",
+         "M\xfcller.dwg=\x80uro\xdf.dwg\r\n",
+         {{L"M\u00fcller.dwg", L"\u20acuro\u00df.dwg"}}},
+        {"Ctrl-Z ends a text file",
+         "a=b\r\n\x1a"
+         "c=d\r\n",
+         {{L"a", L"b"}}},
+        {"empty file", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(readFile(c.bytes), c.entries);
+    }
+}
+
+TEST(ReadReplacementsTest, BinaryBytesAreKeptAsCharactersNulIncluded) {
+    std::string bytes = std::string("k\0ey=va\0lue\r\n", 13) + "\x01\x02\x7f=\xff\xfe\r\n";
+    const Entries got = readFile(bytes);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0], (std::pair<std::wstring, std::wstring>(L"\x01\x02\x7f", L"\u00ff\u00fe")));
+    EXPECT_EQ(got[1], (std::pair<std::wstring, std::wstring>(std::wstring(L"k\0ey", 4),
+                                                             std::wstring(L"va\0lue", 6))));
+}
+
+TEST(ReadReplacementsTest, HugeLinesAreReadWhole) {
+    const std::string key(300000, 'k');
+    const std::string value(700000, 'v');
+    const Entries got = readFile(key + "=" + value + "\r\nb=c\r\n");
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[1].first.size(), key.size());
+    EXPECT_EQ(got[1].second.size(), value.size());
+}
+
+TEST(ReadReplacementsTest, AddsToAFilledTableAndReturnsItsSize) {
+    ScratchFolder dir;
+    commandtest::writeBytes(dir.root() / "r.txt", "a=new\r\nb=c\r\n");
+    CReplacementTable table{{L"a", L"kept"}};
+    EXPECT_EQ(readReplacements(table, dir.path("r.txt").c_str()), 2u);
+    EXPECT_EQ(entriesOf(table), (Entries{{L"a", L"kept"}, {L"b", L"c"}}));
+}
+
+TEST(ReadReplacementsTest, FileThatCannotBeOpenedAddsNothingQuietly) {
+    ScratchFolder dir;
+    std::filesystem::create_directories(dir.root() / "folder");
+    for (const std::wstring& path : {dir.path("missing.txt"), dir.path("folder"), std::wstring()}) {
+        InputSession session;
+        CReplacementTable table;
+        EXPECT_EQ(readReplacements(table, path.c_str()), 0u);
+        EXPECT_EQ(session.commandLine(), L"");
+    }
+    CReplacementTable table;
+    EXPECT_EQ(readReplacements(table, nullptr), 0u);
+}
+
+// Choosing -------------------------------------------------------------------------------------
+
+TEST(FindReplacementTest, Table) {
+    const std::wstring drawing = L"/p/asm/top.dwg";
+    struct Case {
+        const char* name;
+        CReplacementTable table;
+        bool fullPaths;
+        std::wstring reference;
+        bool replaced;
+        std::wstring newPath;  // checked when replaced
+    };
+    const CReplacementTable simple{{L"/old/a.dwg", L"/new/a.dwg"}};
+    const Case cases[] = {
+        {"full path matches", simple, true, L"/old/a.dwg", true, L"/new/a.dwg"},
+        {"full path, other letter case", simple, true, L"/OLD/A.DWG", true, L"/new/a.dwg"},
+        {"full path, other folder", simple, true, L"/other/a.dwg", false, L""},
+        {"full path, separators as written",
+         {{L"\\old\\a.dwg", L"/new/a.dwg"}},
+         true,
+         L"/old/a.dwg",
+         false,
+         L""},
+        {"names: any folder", simple, false, L"/other/a.dwg", true, L"/new/a.dwg"},
+        {"names: letter case ignored", simple, false, L"/other/A.DWG", true, L"/new/a.dwg"},
+        {"names: other name", simple, false, L"/old/b.dwg", false, L""},
+        {"names: no bracket number removed",
+         {{L"/old/a[1].dwg", L"/new/a.dwg"}},
+         false,
+         L"/x/a.dwg",
+         false,
+         L""},
+        {"key equal to value, letter case aside",
+         {{L"/old/a.dwg", L"/OLD/A.dwg"}},
+         true,
+         L"/old/a.dwg",
+         false,
+         L""},
+        {"equal key and value skipped, next key used",
+         {{L"/old/A.dwg", L"/OLD/a.dwg"}, {L"/old/a.dwg", L"/new/a.dwg"}},
+         true,
+         L"/old/a.dwg",
+         true,
+         L"/new/a.dwg"},
+        {"key is the drawing itself",
+         {{L"/p/asm/TOP.dwg", L"/new/top.dwg"}},
+         true,
+         L"/p/asm/top.dwg",
+         false,
+         L""},
+        {"key is the drawing itself, also by name",
+         {{L"/p/asm/top.dwg", L"/new/top.dwg"}},
+         false,
+         L"/q/top.dwg",
+         false,
+         L""},
+        {"bare key only shares the drawing's name",
+         {{L"top.dwg", L"/new/top.dwg"}},
+         false,
+         L"/q/top.dwg",
+         true,
+         L"/new/top.dwg"},
+        {"first key by code units: upper case before lower case",
+         {{L"/old/a.dwg", L"/new/lower.dwg"}, {L"/old/A.dwg", L"/new/upper.dwg"}},
+         true,
+         L"/old/a.dwg",
+         true,
+         L"/new/upper.dwg"},
+        {"names: already pointing at the full value", simple, false, L"/new/a.dwg", false, L""},
+        {"names: already named as a bare value",
+         {{L"/old/a.dwg", L"A.dwg"}},
+         false,
+         L"/x/a.dwg",
+         false,
+         L""},
+        {"empty key never matches", {{L"", L"/new/a.dwg"}}, false, L"/p/dir/", false, L""},
+        {"empty table", {}, true, L"/old/a.dwg", false, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring newPath;
+        EXPECT_EQ(findReplacement(drawing, c.table, c.fullPaths, c.reference, newPath), c.replaced);
+        if (c.replaced) {
+            EXPECT_EQ(newPath, c.newPath);
+        }
+    }
+}
+
+TEST(FindReplacementTest, KeysWithNulCharactersMatchOnlyWhole) {
+    const CReplacementTable table{{std::wstring(L"a.dwg\0x", 7), L"/new/b.dwg"}};
+    std::wstring newPath;
+    EXPECT_FALSE(findReplacement(L"/p/top.dwg", table, true, L"a.dwg", newPath));
+    EXPECT_FALSE(findReplacement(L"/p/top.dwg", table, false, L"/q/a.dwg", newPath));
+}
+
+}  // namespace
