@@ -380,9 +380,10 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
         const dxf::TagFormat& f = d.file->format();
         std::uint64_t h = d.allocateHandle();
         std::string layer(st->valueIn("AcDbEntity", 8));
-        dxf::TagList t;
-        t.parse("  0\nSEQEND\n  5\n" + db::formatHandle(h) + "\n330\n" + db::formatHandle(st->stub->handle) +
-                "\n100\nAcDbEntity\n" + (paper ? " 67\n1\n" : "") + "  8\n" + (layer.empty() ? "0" : layer) + "\n");
+        std::string text = "  0\nSEQEND\n  5\n" + db::formatHandle(h) + "\n330\n" + db::formatHandle(st->stub->handle) +
+                           "\n100\nAcDbEntity\n" + (paper ? " 67\n1\n" : "") + "  8\n" + (layer.empty() ? "0" : layer) + "\n";
+        dxf::TagList t;  // views into text
+        t.parse(text);
         seqend = &d.addRecord(d.file->record(st->stub->next), "SEQEND", d.render(t), section, h);
         seqend->owner = st->stub->handle;
         // "Attributes follow" lives right after the subclass marker.
