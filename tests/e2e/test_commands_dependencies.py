@@ -1,0 +1,149 @@
+"""The dependency listing command through `cadhost run` on trees of DXF
+drawings written with ezdxf: the list file it writes (entries, order, CR LF
+line ends), when it writes none, cycles, and output it cannot write."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+import dxfbuild as b
+
+BIN = os.environ.get("BRAKON_BIN_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build", "bin"))
+CADHOST = os.path.join(BIN, "cadhost")
+
+
+def cadhost(*args):
+    return subprocess.run([CADHOST, *args], capture_output=True, timeout=120)
+
+
+class ListingTest(unittest.TestCase):
+    """asm/top.dwg references left.dwg, ..\\parts\\right.dwg and a missing
+    drawing; left and right both reference base.dwg (stored differently)."""
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="deps-")
+        self.addCleanup(shutil.rmtree, self.dir)
+        b.write_reference_set(self.dir, {
+            "asm/top.dwg": ["left.dwg", r"..\parts\right.dwg", "missing.dwg"],
+            "asm/left.dwg": [r"..\parts\base.dwg"],
+            "parts/right.dwg": ["base.dwg"],
+            "parts/base.dwg": [],
+        })
+        self.top = self.p("asm/top.dwg")
+        self.out = self.p("out.txt")
+
+    def p(self, name):
+        return os.path.join(self.dir, *name.split("/"))
+
+    def run_listing(self, drawing, fullpath, traverse, out=None, name="vallo_get_dependencies"):
+        result = cadhost("run", name, drawing, out or self.out, fullpath, traverse)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return result.stdout.decode("utf-8")
+
+    def lines(self):
+        with open(self.out, "rb") as f:
+            data = f.read()
+        self.assertTrue(data.endswith(b"\r\n"), data)
+        self.assertNotIn(b"\n", data.replace(b"\r\n", b""), "every line ends in CR LF")
+        return data.decode("cp1252").split("\r\n")[:-1]
+
+    def test_full_paths_first_level(self):
+        self.run_listing(self.top, "Yes", "No")
+        self.assertEqual(self.lines(), [self.p("asm/left.dwg"), self.p("parts/right.dwg"),
+                                        self.p("asm/missing.dwg")])
+
+    def test_names_with_traversal_depth_first(self):
+        self.run_listing(self.top, "No", "Yes")
+        # top's own references, then left's, then right's; the missing one adds nothing.
+        self.assertEqual(self.lines(), ["left.dwg", "right.dwg", "missing.dwg", "base.dwg", "base.dwg"])
+
+    def test_full_paths_with_traversal_match_ezdxf(self):
+        self.run_listing(self.top, "", "Yes")  # Enter: full paths
+
+        def expected(path):
+            out = []
+            stored = [s for _, s, _ in b.xref_paths(path)]
+            resolved = [os.path.normpath(os.path.join(os.path.dirname(path), s.replace("\\", "/")))
+                        for s in stored]
+            out += resolved
+            for r in resolved:
+                if os.path.exists(r):
+                    out += expected(r)
+            return out
+
+        self.assertEqual(self.lines(), expected(self.top))
+
+    def test_tarvik_name_writes_the_same_file(self):
+        self.run_listing(self.top, "No", "Yes")
+        first = self.lines()
+        os.remove(self.out)
+        self.run_listing(self.top, "No", "Yes", name="_tarvik_get_dependencies")
+        self.assertEqual(self.lines(), first)
+
+    def test_nothing_to_list_writes_no_file_and_keeps_an_existing_one(self):
+        base = self.p("parts/base.dwg")
+        self.run_listing(base, "Yes", "Yes")
+        self.assertFalse(os.path.exists(self.out))
+        with open(self.out, "wb") as f:
+            f.write(b"previous list\r\n")
+        self.run_listing(base, "Yes", "Yes")
+        with open(self.out, "rb") as f:
+            self.assertEqual(f.read(), b"previous list\r\n")
+
+    def test_cycle_is_cut_and_named(self):
+        b.write_reference_set(self.dir, {"parts/base.dwg": [r"..\asm\top.dwg"]})
+        stdout = self.run_listing(self.top, "No", "Yes")
+        self.assertEqual(self.lines(), ["left.dwg", "right.dwg", "missing.dwg",
+                                        "base.dwg", "top.dwg", "base.dwg", "top.dwg"])
+        self.assertEqual(stdout.count("\nCyclic reference skipped: " + self.top), 2, stdout)
+
+    def test_missing_output_folder_is_reported_and_nothing_written(self):
+        out = self.p("no/such/folder/out.txt")
+        stdout = self.run_listing(self.top, "Yes", "No", out=out)
+        self.assertIn("The dependency list was not written.", stdout)
+        self.assertIn(out, stdout)
+        self.assertFalse(os.path.exists(self.p("no")))
+
+    def test_read_only_output_is_reported_and_kept(self):
+        with open(self.out, "wb") as f:
+            f.write(b"kept\r\n")
+        os.chmod(self.out, 0o444)
+        stdout = self.run_listing(self.top, "Yes", "No")
+        self.assertIn("The dependency list was not written.", stdout)
+        with open(self.out, "rb") as f:
+            self.assertEqual(f.read(), b"kept\r\n")
+
+    def test_path_outside_the_code_page_leaves_no_partial_file(self):
+        b.write_reference_set(self.dir, {"asm/top.dwg": ["left.dwg", "\u0416.dwg"]})
+        stdout = self.run_listing(self.top, "No", "No")
+        self.assertIn("The dependency list was not written.", stdout)
+        self.assertFalse(os.path.exists(self.out))
+        self.assertEqual(sorted(os.listdir(self.dir)), ["asm", "parts"], "no temporary file left")
+
+    def test_unreadable_or_missing_drawing_writes_nothing_and_says_nothing(self):
+        broken = self.p("broken.dwg")
+        with open(broken, "wb") as f:
+            f.write(b"AC1032 not a drawing\r\n")
+        for drawing in (broken, self.p("none.dwg")):
+            stdout = self.run_listing(drawing, "Yes", "Yes")
+            self.assertFalse(os.path.exists(self.out))
+            self.assertNotIn("*ERROR*", stdout)
+            self.assertNotIn("not written", stdout)
+
+    def test_prompts_and_typed_names(self):
+        # Typed on the command line (FILEDIA 0): ".dwg" and ".txt" are added to bare names.
+        result = subprocess.run([CADHOST, "--set", "FILEDIA=0", "run", "vallo_get_dependencies",
+                                 "top", "../out", "No", ""],
+                                capture_output=True, timeout=120, cwd=self.p("asm"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        stdout = result.stdout.decode("utf-8")
+        for prompt in ("Enter drawing file:", "Enter output file:", "Fullpath (Yes/No)<Yes>: ",
+                       "Traverse (Yes/No)<No>: "):
+            self.assertIn(prompt, stdout)
+        self.assertEqual(self.lines(), ["left.dwg", "right.dwg", "missing.dwg"])
+
+
+if __name__ == "__main__":
+    unittest.main()
