@@ -25,12 +25,16 @@ def cadhost(*args, cwd=None, executable=CADHOST):
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
 
 
+def setUpModule():
+    for path in (CADHOST, PROBE):
+        if not os.path.exists(path):
+            raise RuntimeError("%s is not built (BRAKON_BIN_DIR=%s)" % (path, BIN))
+
+
 def with_probe(*args, **kwargs):
     return cadhost("--module", PROBE, *args, **kwargs)
 
 
-@unittest.skipUnless(os.path.exists(CADHOST) and os.path.exists(PROBE),
-                     "cadhost and the probe module are not built")
 class UsageTest(unittest.TestCase):
 
     def test_usage_errors_exit_2_with_usage_text_and_run_nothing(self):
@@ -109,8 +113,6 @@ class UsageTest(unittest.TestCase):
             self.assertIn(os.path.join(tmp, "brakon.so"), err)
 
 
-@unittest.skipUnless(os.path.exists(CADHOST) and os.path.exists(PROBE),
-                     "cadhost and the probe module are not built")
 class RunTest(unittest.TestCase):
 
     def test_answers_feed_the_prompts_and_the_command_line_goes_to_stdout(self):
@@ -144,8 +146,6 @@ class RunTest(unittest.TestCase):
         self.assertEqual("cadhost: command _probe_throw: probe failure\n", err)
 
 
-@unittest.skipUnless(os.path.exists(CADHOST) and os.path.exists(PROBE),
-                     "cadhost and the probe module are not built")
 class ScriptTest(unittest.TestCase):
 
     def setUp(self):

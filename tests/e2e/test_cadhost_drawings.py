@@ -43,17 +43,10 @@ def read_bytes(path):
         return f.read()
 
 
-def _database_reads():
-    """Whether the host reads drawings yet (the database lands separately)."""
-    if not (os.path.exists(CADHOST) and os.path.exists(PROBE)):
-        return False
-    with tempfile.TemporaryDirectory() as tmp:
-        path = shutil.copy(os.path.join(CORPUS, ROUND_TRIP[0]), tmp)
-        status, _, _ = cadhost("--module", PROBE, "open", "--no-save", path)
-        return status == 0
-
-
-DATABASE_READS = _database_reads()
+def setUpModule():
+    for path in (CADHOST, PROBE, BRAKON):
+        if not os.path.exists(path):
+            raise RuntimeError("%s is not built (BRAKON_BIN_DIR=%s)" % (path, BIN))
 
 
 class DrawingTestCase(unittest.TestCase):
@@ -68,8 +61,6 @@ class DrawingTestCase(unittest.TestCase):
         return shutil.copy(os.path.join(CORPUS, corpus), os.path.join(self.tmp, name))
 
 
-@unittest.skipUnless(DATABASE_READS and os.path.exists(BRAKON),
-                     "needs the drawing database and brakon.so")
 class UnmanagedDrawingTest(DrawingTestCase):
 
     def test_a_drawing_without_companion_file_is_reported_as_not_managed(self):
@@ -109,8 +100,6 @@ class UnmanagedDrawingTest(DrawingTestCase):
         self.assertIn(missing, err)
 
 
-@unittest.skipUnless(DATABASE_READS and os.path.exists(BRAKON),
-                     "needs the drawing database and brakon.so")
 class ManagedDrawingTest(DrawingTestCase):
 
     def managed(self):
@@ -156,7 +145,6 @@ class ManagedDrawingTest(DrawingTestCase):
         self.assertEqual(before, read_bytes(path))
 
 
-@unittest.skipUnless(DATABASE_READS, "needs the drawing database")
 class OpenTest(DrawingTestCase):
 
     def test_drawings_that_cannot_be_read_get_one_line_each_on_stderr(self):
@@ -188,7 +176,6 @@ class OpenTest(DrawingTestCase):
                       % path, err)
 
 
-@unittest.skipUnless(DATABASE_READS, "needs the drawing database")
 class ScriptDrawingTest(DrawingTestCase):
 
     def script(self, text):

@@ -16,7 +16,6 @@
 #include "arx/host_session.h"
 #include "arx/input_answers.h"
 #include "arx/input_sysvars.h"
-#include "dbmain.h"
 #include "win/code_page.h"
 
 namespace {
@@ -262,16 +261,7 @@ TEST(ScriptRunnerTest, DecodesUtf8OrElseTheAnsiCodePage) {
 
 // ---- Drawings in scripts ----
 
-class ScriptDrawingTest : public ScriptTest {
-  protected:
-    void SetUp() override {
-        AcDbDatabase db(false, true);
-        if (db.readDwgFile(cadhost::fromUtf8(kSmallDrawing.string()).c_str()) ==
-            Acad::eNotImplementedYet)
-            GTEST_SKIP() << "the drawing database does not read files yet";
-        ScriptTest::SetUp();
-    }
-};
+using ScriptDrawingTest = ScriptTest;
 
 TEST_F(ScriptDrawingTest, OpenSaveAsQuitWritesAByteIdenticalCopy) {
     const fs::path source = m_dir / "source.dxf";
