@@ -115,13 +115,23 @@ bool AcDbDatabase::Impl::bind(std::string& why) {
     DbStub* modelSpace = nullptr;
     DbStub* lastOwner = nullptr;
     db::BlockInfo* lastInfo = nullptr;
+    const std::uint16_t tAttrib = type("ATTRIB"), tSeqend = type("SEQEND"), tVertex = type("VERTEX");
+    std::uint64_t lastOwnerHandle = 0;
     auto assign = [&](DbStub& r, DbStub* fallback) {
+        // Attributes, vertices and their SEQEND belong to the entity they follow, whatever
+        // owner a writer gave them.
+        if (r.type == tAttrib || r.type == tSeqend || r.type == tVertex) return;
+        if (r.owner && r.owner == lastOwnerHandle && lastInfo) {
+            lastInfo->entities.push_back(&r);
+            return;
+        }
         DbStub* owner = r.owner ? byHandle(r.owner) : fallback;
-        if (!owner || owner->type != tBtr) return;  // attributes, vertices: owned by their entity
+        if (!owner || owner->type != tBtr) return;
         if (owner != lastOwner) {
             lastOwner = owner;
             lastInfo = &blocks[owner];
         }
+        lastOwnerHandle = r.owner;
         lastInfo->entities.push_back(&r);
     };
     for (std::uint32_t i = f.firstRecord(); i != DbStub::kNone; i = f.record(i).next) {
@@ -154,6 +164,8 @@ bool AcDbDatabase::Impl::bind(std::string& why) {
                 block = btr ? &blocks[btr] : nullptr;
                 if (block) block->block = &r;
                 lastOwner = nullptr;
+                lastInfo = nullptr;
+                lastOwnerHandle = 0;
             } else if (r.type == tEndblk) {
                 if (block) block->endblk = &r;
                 block = nullptr;
@@ -262,13 +274,15 @@ void AcDbDatabase::Impl::ensureInsertIndex() {
 std::vector<DbStub*> AcDbDatabase::Impl::attributesOf(const DbStub* insert, DbStub** seqend) {
     std::vector<DbStub*> out;
     if (seqend) *seqend = nullptr;
+    // The attributes follow their reference up to a SEQEND (some writers give them the
+    // reference's block record as owner, so the order decides, not the 330).
     std::uint16_t tAttrib = file->findType("ATTRIB"), tSeqend = file->findType("SEQEND");
     for (std::uint32_t i = insert->next; i != DbStub::kNone; i = file->record(i).next) {
         DbStub& r = file->record(i);
-        if (r.type == tAttrib && r.owner == insert->handle) {
+        if (r.type == tAttrib) {
             out.push_back(&r);
         } else {
-            if (r.type == tSeqend && r.owner == insert->handle && seqend) *seqend = &r;
+            if (r.type == tSeqend && seqend) *seqend = &r;
             break;
         }
     }

@@ -106,6 +106,15 @@ std::unique_ptr<DxfFile> DxfFile::parse(std::string text, const std::string& nam
 }
 
 std::uint16_t DxfFile::internType(std::string_view name) {
+    // Most objects repeat one of the last types seen.
+    for (std::uint16_t id : m_recentTypes)
+        if (id < m_typeNames.size() && m_typeNames[id] == name) return id;
+    std::uint16_t id = lookupType(name);
+    m_recentTypes[m_recentNext++ % m_recentTypes.size()] = id;
+    return id;
+}
+
+std::uint16_t DxfFile::lookupType(std::string_view name) {
     auto it = m_typeIds.find(std::string(name));
     if (it != m_typeIds.end()) return it->second;
     auto id = static_cast<std::uint16_t>(m_typeNames.size());
@@ -290,8 +299,9 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
     m_handles.reserve(m_records.size());
     for (DbStub& r : m_records)
         if (r.handle != 0) m_handles.emplace_back(r.handle, &r);
-    std::stable_sort(m_handles.begin(), m_handles.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    auto byHandle = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(m_handles.begin(), m_handles.end(), byHandle))
+        std::stable_sort(m_handles.begin(), m_handles.end(), byHandle);
     return true;
 }
 

@@ -7,6 +7,7 @@
 // that is not ASCII DXF R2000..R2018 is refused with a reason.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -99,12 +100,15 @@ private:
     DxfFile() = default;
     bool scan(const std::string& name, LoadError& error, std::string& message);
     void link(DbStub& r);
+    std::uint16_t lookupType(std::string_view name);
 
     std::string m_text;
     std::deque<DbStub> m_records;
     std::vector<std::string> m_edits;
     std::vector<std::string> m_typeNames;
     std::unordered_map<std::string, std::uint16_t> m_typeIds;
+    std::array<std::uint16_t, 4> m_recentTypes{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    std::size_t m_recentNext = 0;
     std::vector<std::pair<std::uint64_t, DbStub*>> m_handles;  // sorted by handle
     std::uint32_t m_first = DbStub::kNone;
     std::uint32_t m_last = DbStub::kNone;

@@ -21,41 +21,17 @@ bool parseGroupCode(std::string_view text, int& code) {
     return true;
 }
 
-bool TagReader::readLine(std::string_view& line) {
-    if (m_pos >= m_text.size()) return false;
-    const char* start = m_text.data() + m_pos;
-    std::size_t left = m_text.size() - m_pos;
-    const void* nl = std::memchr(start, '\n', left);
-    std::size_t len = nl ? static_cast<const char*>(nl) - start : left;
-    m_pos += nl ? len + 1 : len;
-    if (nl && len > 0 && start[len - 1] == '\r') --len;
-    line = std::string_view(start, len);
-    ++m_line;
-    return true;
+TagReader::Result TagReader::fail(std::string_view codeLine, std::uint32_t line) {
+    std::string shown(codeLine.substr(0, 40));
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    m_error = "invalid group code \"" + shown + "\" at line " + std::to_string(line);
+    return kError;
 }
 
-TagReader::Result TagReader::next(RawTag& tag) {
-    if (!m_error.empty()) return kError;
-    tag.begin = m_pos;
-    tag.line = m_line;
-    std::string_view codeLine;
-    if (!readLine(codeLine)) return kEnd;
-    if (!parseGroupCode(codeLine, tag.code)) {
-        std::string shown(codeLine.substr(0, 40));
-        for (char& c : shown)
-            if (static_cast<unsigned char>(c) < 0x20) c = '?';
-        m_error = "invalid group code \"" + shown + "\" at line " + std::to_string(tag.line);
-        return kError;
-    }
-    std::string_view value;
-    if (!readLine(value)) {
-        m_error = "group code at line " + std::to_string(tag.line) + " has no value (file truncated)";
-        return kError;
-    }
-    tag.codeText = codeLine;
-    tag.value = value;
-    tag.end = m_pos;
-    return kTag;
+TagReader::Result TagReader::failTruncated(std::uint32_t line) {
+    m_error = "group code at line " + std::to_string(line) + " has no value (file truncated)";
+    return kError;
 }
 
 }  // namespace cadhost::dxf
