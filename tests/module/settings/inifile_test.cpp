@@ -405,3 +405,19 @@ TEST(CIniFileTest, OnlyPlainFilesAreRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CIniFileTest, SaveWritesTheBufferInTextMode) {
+    pdmtest::TempDir dir;
+    CIniFile ini(nullptr, TRUE);
+    ASSERT_TRUE(ini.Load(pdmtest::wide(dir.write("in.ini", "[S]\nk=1")).c_str()));
+    ASSERT_TRUE(ini.Save(pdmtest::wide(dir.path("out.ini")).c_str()));
+    std::ifstream in(dir.path("out.ini"), std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The buffer as built: the line break put before a first-line header is written too.
+    EXPECT_EQ(saved, "\r\n[S]\r\nk=1\r\n");
+    EXPECT_FALSE(ini.Save(pdmtest::wide(dir.path("no/such/folder/x.ini")).c_str()));
+}
+
+}  // namespace
