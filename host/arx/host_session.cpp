@@ -102,7 +102,13 @@ bool HostSession::loadModule(const std::string& path) {
         report(error);
         return false;
     }
-    module->initialize();
+    // As the host does, a module that fails its initialisation is not kept: its commands
+    // and reactors may be half registered, and the unload message lets it take them back.
+    if (module->initialize() != AcRx::kRetOK) {
+        report(modulePath + ": the module failed to initialise and was unloaded");
+        module->unload();
+        return false;
+    }
     m_modules.push_back(std::move(module));
     return true;
 }

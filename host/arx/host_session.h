@@ -47,8 +47,8 @@ class HostSession {
 
     // ---- Modules ----
     // Loads the module at path and sends it the initialisation message. A path already loaded
-    // is not loaded again (true). On failure reports one line naming the file and the reason
-    // and returns false; nothing stays loaded.
+    // is not loaded again (true). On failure (also when the module fails its initialisation)
+    // reports one line naming the file and the reason and returns false; nothing stays loaded.
     bool loadModule(const std::string& path);
     std::size_t moduleCount() const { return m_modules.size(); }
 

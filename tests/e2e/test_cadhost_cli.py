@@ -97,6 +97,16 @@ class UsageTest(unittest.TestCase):
                     self.assertEqual(1, len(err.splitlines()), err)
                     self.assertTrue(err.startswith("cadhost: %s: " % module), err)
 
+    def test_a_module_that_fails_its_initialisation_stops_the_run_with_status_1(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            failing = shutil.copy(PROBE, os.path.join(tmp, "throw-on-init.so"))
+            status, out, err = with_probe("--module", failing, "run", "probe_where")
+            self.assertEqual(1, status)
+            self.assertEqual(INIT + UNLOAD + UNLOAD, out)
+            self.assertEqual("cadhost: %s: initialisation message: probe init failure\n"
+                             "cadhost: %s: the module failed to initialise and was unloaded\n"
+                             % (failing, failing), err)
+
     def test_the_default_module_is_brakon_so_beside_cadhost(self):
         with tempfile.TemporaryDirectory() as tmp:
             shutil.copy(CADHOST, tmp)

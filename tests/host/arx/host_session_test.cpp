@@ -94,6 +94,21 @@ TEST_F(HostSessionTest, ReportsAModuleThatDoesNotLoadNamingTheFile) {
         << m_messages[0];
 }
 
+TEST_F(HostSessionTest, AModuleThatFailsItsInitialisationIsUnloaded) {
+    const fs::path copy = m_dir / "probe-throw-on-init.so";
+    fs::copy_file(kProbe, copy);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(session().loadModule(copy.string()));
+    EXPECT_EQ("cadhost: " + copy.string() + ": initialisation message: probe init failure\n",
+              ::testing::internal::GetCapturedStderr());
+    EXPECT_EQ(std::vector<std::string>{"cadhost: " + copy.string() +
+                                       ": the module failed to initialise and was unloaded"},
+              m_messages);
+    EXPECT_EQ(0u, session().moduleCount());
+    EXPECT_EQ(L"probe: unloaded\n", commandLine());
+    EXPECT_EQ(nullptr, cadhost::findCommand(L"probe_where")) << "taken back on unload";
+}
+
 // ---- run ----
 
 TEST_F(HostSessionTest, RunsACommandByEitherNameWithAnswersFeedingItsPrompts) {

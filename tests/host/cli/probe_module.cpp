@@ -1,7 +1,10 @@
 // cadhost_probe.so, a small module that cadhost's tests load in place of the real one: its
 // messages and document notifications show on the command line, one command asks two
 // questions, one throws, one tells the current drawing. A drawing whose name contains
-// "throw-on-load" makes the drawing-load message throw.
+// "throw-on-load" makes the drawing-load message throw; a copy of the module whose file name
+// contains "throw-on-init" throws on the initialisation message.
+#include <dlfcn.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -46,7 +49,18 @@ class Reactor : public AcApDocManagerReactor {
 
 Reactor g_reactor;
 
+bool namedToThrowOnInit() {
+    Dl_info info{};
+    return dladdr(reinterpret_cast<void*>(&askTwo), &info) != 0 && info.dli_fname != nullptr &&
+           std::string(info.dli_fname).find("throw-on-init") != std::string::npos;
+}
+
 AcRx::AppRetCode initialize() {
+    if (namedToThrowOnInit()) {
+        acedRegCmds->addCommand(kGroup, L"_probe_where", L"probe_where", ACRX_CMD_SESSION,
+                                tellDrawing);
+        throw std::runtime_error("probe init failure");
+    }
     AcEdCommandStack* stack = acedRegCmds;
     stack->addCommand(kGroup, L"_probe_ask", L"probe_frage", ACRX_CMD_SESSION, askTwo);
     stack->addCommand(kGroup, L"_probe_throw", L"probe_throw", ACRX_CMD_SESSION, throwFailure);
