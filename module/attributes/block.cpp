@@ -139,12 +139,14 @@ CAttBlockList::CAttBlockList(AcDbDatabase* db)
 
 CAttBlockList::~CAttBlockList() = default;
 
-bool CAttBlockList::collectFromLayout(const AcDbBlockTableRecord* layout, const CStringArray& patterns) {
+bool CAttBlockList::collectFromLayout(const AcDbBlockTableRecord* layout,
+                                      const CStringArray& patterns) {
     if (layout == nullptr || !layout->isLayout()) return false;
     const AcDbObjectId layoutId = layout->objectId();
     reportingBoundary(kSource, __LINE__, [&] {
         walkBlockTable(m_db, kSource, __LINE__, [&](AcDbBlockTableRecord* record) {
-            if (record->isLayout() || record->isAnonymous() || !record->hasAttributeDefinitions()) return true;
+            if (record->isLayout() || record->isAnonymous() || !record->hasAttributeDefinitions())
+                return true;
             const ACHAR* name = nullptr;
             Acad::ErrorStatus es = record->getName(name);
             if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
@@ -220,7 +222,8 @@ int getBlockName(ACHAR*& name, const AcDbBlockReference* reference) {
         if (AcDbDynBlockReference::isDynamicBlock(reference->blockTableRecord())) {
             AcDbDynBlockReference dynamic(reference->objectId());
             CObjectHolder<AcDbBlockTableRecord> definition;
-            Acad::ErrorStatus es = acdbOpenObject(definition.out(), dynamic.dynamicBlockTableRecord(), AcDb::kForRead);
+            Acad::ErrorStatus es =
+                acdbOpenObject(definition.out(), dynamic.dynamicBlockTableRecord(), AcDb::kForRead);
             if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
             if (!definition->hasAttributeDefinitions() || !hasAttributeIterator(reference)) return;
             es = getRecordName(definition.get(), name);
@@ -229,7 +232,8 @@ int getBlockName(ACHAR*& name, const AcDbBlockReference* reference) {
             return;
         }
         CObjectHolder<AcDbBlockTableRecord> record;
-        Acad::ErrorStatus es = acdbOpenObject(record.out(), reference->blockTableRecord(), AcDb::kForRead);
+        Acad::ErrorStatus es =
+            acdbOpenObject(record.out(), reference->blockTableRecord(), AcDb::kForRead);
         if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
         if (!record->hasAttributeDefinitions() || !hasAttributeIterator(reference)) return;
         es = getRecordName(record.get(), name);

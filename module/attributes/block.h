@@ -4,8 +4,8 @@
 // a reference's effective block name (dynamic blocks resolved) and match names to patterns.
 #pragma once
 
-#include <afx.h>
 #include <acarray.h>
+#include <afx.h>
 #include <dbents.h>
 #include <dbmain.h>
 #include <dbsymtb.h>
@@ -13,7 +13,7 @@
 // One block reference. Every operation opens what it needs and closes it before returning;
 // statuses are the host's (eOk is success).
 class CAttBlock {
-public:
+  public:
     explicit CAttBlock(AcDbObjectId referenceId);
     CAttBlock(const CAttBlock& other) = default;
     virtual ~CAttBlock();
@@ -38,13 +38,13 @@ public:
 
     AcDbObjectId objectId() const { return m_id; }
 
-private:
+  private:
     AcDbObjectId m_id;
 };
 
 // The block references collected from one database, in the order found (duplicates kept).
 class CAttBlockList : public AcArray<AcDbObjectId, AcArrayMemCopyReallocator<AcDbObjectId>> {
-public:
+  public:
     // db null: the working database at construction. Not owned.
     explicit CAttBlockList(AcDbDatabase* db = nullptr);
     ~CAttBlockList() override;
@@ -55,7 +55,8 @@ public:
     // with attribute definitions whose names match patterns. True when the list is not empty
     // afterwards; false for a null or non-layout block and after a reported failure (ids
     // appended before it stay).
-    virtual bool collectFromLayout(const AcDbBlockTableRecord* layout, const CStringArray& patterns);
+    virtual bool collectFromLayout(const AcDbBlockTableRecord* layout,
+                                   const CStringArray& patterns);
     // layoutName null or empty: every layout in block-table order. Otherwise only the first
     // layout whose name matches the pattern. After a reported failure the list is emptied and
     // false returned.
@@ -66,7 +67,7 @@ public:
 
     AcDbDatabase* database() const { return m_db; }
 
-private:
+  private:
     AcDbDatabase* m_db;
 };
 

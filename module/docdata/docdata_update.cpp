@@ -81,7 +81,8 @@ int CDocData::updateAllLayouts(AcDbDatabase* db) {
 }
 
 int CDocData::updateLayoutTitleBlocks(const DocumentRecord& record, const wchar_t* layoutName,
-                                      CVoVurSettings& settings, AcDbDatabase* db, int page, int pages) {
+                                      CVoVurSettings& settings, AcDbDatabase* db, int page,
+                                      int pages) {
     db = databaseOrWorking(db);
     if (db == nullptr) return 0;
     int result = 0;

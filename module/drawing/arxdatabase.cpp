@@ -24,7 +24,9 @@ void copyPath(wchar_t (&buffer)[kPathBuffer], const wchar_t* text) {
     buffer[kPathBuffer - 1] = L'\0';
 }
 
-bool isModelSpaceName(const ACHAR* name) { return name != nullptr && _wcsicmp(name, L"*Model_Space") == 0; }
+bool isModelSpaceName(const ACHAR* name) {
+    return name != nullptr && _wcsicmp(name, L"*Model_Space") == 0;
+}
 
 // The record's name; a name that cannot be read ends the operation with a report.
 const ACHAR* recordName(const AcDbBlockTableRecord* record, int line) {
@@ -43,7 +45,8 @@ CArxDatabase::~CArxDatabase() = default;
 int CArxDatabase::getExternalReferences(CStringArray& paths) {
     const bool ok = reportingBoundary(kSource, __LINE__, [&] {
         const ACHAR* fileName = nullptr;
-        Acad::ErrorStatus es = m_db != nullptr ? m_db->getFilename(fileName) : Acad::eNullObjectPointer;
+        Acad::ErrorStatus es =
+            m_db != nullptr ? m_db->getFilename(fileName) : Acad::eNullObjectPointer;
         if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
         wchar_t folder[kPathBuffer];
         copyPath(folder, fileName);

@@ -7,7 +7,7 @@
 #include <dbsymtb.h>
 
 class CArxDatabase {
-public:
+  public:
     // db is not owned and must outlive this object; there is no default to the working
     // database.
     explicit CArxDatabase(AcDbDatabase* db);
@@ -29,7 +29,7 @@ public:
     // The active layout's layout object id; true only for a valid id.
     virtual bool getCurrentLayoutId(AcDbObjectId& id);
 
-private:
+  private:
     AcDbDatabase* m_db;
 };
 

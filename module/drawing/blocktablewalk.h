@@ -23,7 +23,8 @@ void walkBlockTable(AcDbDatabase* db, const wchar_t* source, int line, Visit&& v
     if (es != Acad::eOk) throwAcadError(es, source, line);
     AcDbBlockTableIterator* rawIterator = nullptr;
     es = table->newIterator(rawIterator, true, true);
-    if (es != Acad::eOk || rawIterator == nullptr) throwAcadError(es != Acad::eOk ? es : Acad::eNullObjectPointer, source, line);
+    if (es != Acad::eOk || rawIterator == nullptr)
+        throwAcadError(es != Acad::eOk ? es : Acad::eNullObjectPointer, source, line);
     std::unique_ptr<AcDbBlockTableIterator> iterator(rawIterator);
     for (; !iterator->done(); iterator->step(true, true)) {
         AcDbObjectId id;
@@ -38,10 +39,12 @@ void walkBlockTable(AcDbDatabase* db, const wchar_t* source, int line, Visit&& v
 // erased ones skipped; visit returns false to stop. An iterator that cannot be made is raised
 // as an error report naming source and line.
 template <class Visit>
-void walkBlockEntities(const AcDbBlockTableRecord* record, const wchar_t* source, int line, Visit&& visit) {
+void walkBlockEntities(const AcDbBlockTableRecord* record, const wchar_t* source, int line,
+                       Visit&& visit) {
     AcDbBlockTableRecordIterator* rawIterator = nullptr;
     Acad::ErrorStatus es = record->newIterator(rawIterator, true, true);
-    if (es != Acad::eOk || rawIterator == nullptr) throwAcadError(es != Acad::eOk ? es : Acad::eNullObjectPointer, source, line);
+    if (es != Acad::eOk || rawIterator == nullptr)
+        throwAcadError(es != Acad::eOk ? es : Acad::eNullObjectPointer, source, line);
     std::unique_ptr<AcDbBlockTableRecordIterator> iterator(rawIterator);
     for (; !iterator->done(); iterator->step(true, true)) {
         AcDbObjectId id;

@@ -13,14 +13,15 @@
 
 template <class T>
 class CObjectHolder {
-public:
+  public:
     CObjectHolder() = default;
     explicit CObjectHolder(T* object) : m_object(object) {}
     ~CObjectHolder() noexcept { reset(); }
 
     CObjectHolder(const CObjectHolder&) = delete;
     CObjectHolder& operator=(const CObjectHolder&) = delete;
-    CObjectHolder(CObjectHolder&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
+    CObjectHolder(CObjectHolder&& other) noexcept
+        : m_object(std::exchange(other.m_object, nullptr)) {}
     CObjectHolder& operator=(CObjectHolder&& other) noexcept {
         if (this != &other) {
             reset();
@@ -49,6 +50,6 @@ public:
         if (m_object != nullptr) static_cast<void>(close());
     }
 
-private:
+  private:
     T* m_object = nullptr;
 };

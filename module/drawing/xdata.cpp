@@ -36,7 +36,8 @@ AcDbSymbolTable* openTable(AcDbDatabase* db, AcDb::OpenMode mode,
 
 }  // namespace
 
-CResbuf::CResbuf(resbuf* chain, bool borrowed) : m_head(chain), m_current(chain), m_borrowed(borrowed ? 1 : 0) {}
+CResbuf::CResbuf(resbuf* chain, bool borrowed)
+    : m_head(chain), m_current(chain), m_borrowed(borrowed ? 1 : 0) {}
 
 CResbuf::~CResbuf() { release(); }
 
@@ -89,7 +90,8 @@ CAppXdata::~CAppXdata() {
 }
 
 const wchar_t* CAppXdata::appName() const {
-    return m_header != nullptr && m_header->resval.rstring != nullptr ? m_header->resval.rstring : L"";
+    return m_header != nullptr && m_header->resval.rstring != nullptr ? m_header->resval.rstring
+                                                                      : L"";
 }
 
 void CAppXdata::read(const AcDbObject* object) {

@@ -3,13 +3,13 @@
 // is registered. The module only reads extended data.
 #pragma once
 
-#include <afx.h>
 #include <adsdef.h>
+#include <afx.h>
 #include <dbmain.h>
 #include <dbsymtb.h>
 
 class CResbuf {
-public:
+  public:
     // Takes over chain (null: empty). A borrowed chain belongs to someone else and is never
     // released by this object.
     explicit CResbuf(resbuf* chain = nullptr, bool borrowed = false);
@@ -33,14 +33,14 @@ public:
     // Frees a chain whose strings were allocated with malloc and binary chunks with new[].
     static void freeChain(resbuf* chain);
 
-private:
+  private:
     resbuf* m_head;
     resbuf* m_current;
     int m_borrowed;
 };
 
 class CAppXdata {
-public:
+  public:
     // Registers appName in the working drawing when it is not registered there yet.
     explicit CAppXdata(const wchar_t* appName);
     virtual ~CAppXdata();
@@ -54,7 +54,7 @@ public:
     const CResbuf& data() const { return m_data; }
     const wchar_t* appName() const;
 
-private:
+  private:
     CResbuf m_data;
     resbuf* m_header;
 };
@@ -62,6 +62,7 @@ private:
 // Opens the symbol table that holds records of recordClass (exact class) in mode; db null
 // means the working database (none: null, nothing printed). An unsupported class and a table
 // that does not open are reported; the result is then null. The caller closes the table.
-AcDbSymbolTable* openSymbolTable(AcRxClass* recordClass, AcDb::OpenMode mode, AcDbDatabase* db = nullptr);
+AcDbSymbolTable* openSymbolTable(AcRxClass* recordClass, AcDb::OpenMode mode,
+                                 AcDbDatabase* db = nullptr);
 // True when the table for recordClass holds a record of that name (erased ones not counted).
 bool hasSymbolRecord(AcRxClass* recordClass, const wchar_t* name, AcDbDatabase* db = nullptr);

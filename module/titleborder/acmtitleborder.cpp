@@ -20,8 +20,8 @@ constexpr const wchar_t* kSource = L"acmtitlebordermgr.cpp";
 AcDb::Visibility toVisibility(bool visible) { return visible ? AcDb::kVisible : AcDb::kInvisible; }
 
 // getBlockInfo of both parts.
-bool blockInfo(AcDbObjectId id, CString* name, AcGePoint3d* position, AcGeScale3d* scale, double* rotation,
-               AcDbObjectId* layerId) {
+bool blockInfo(AcDbObjectId id, CString* name, AcGePoint3d* position, AcGeScale3d* scale,
+               double* rotation, AcDbObjectId* layerId) {
     bool result = false;
     reportingBoundary(kSource, __LINE__, [&] {
         CObjectHolder<AcDbBlockReference> reference;
@@ -31,7 +31,8 @@ bool blockInfo(AcDbObjectId id, CString* name, AcGePoint3d* position, AcGeScale3
         if (position != nullptr) *position = reference->position();
         if (rotation != nullptr) *rotation = reference->rotation();
         if (layerId != nullptr) *layerId = reference->layerId();
-        result = name == nullptr || getSymbolName(reference->blockTableRecord(), *name) == Acad::eOk;
+        result =
+            name == nullptr || getSymbolName(reference->blockTableRecord(), *name) == Acad::eOk;
     });
     return result;
 }
@@ -44,7 +45,8 @@ double scaleOf(bool valid, AcDbObjectId id) {
 
 // The text a border test looks at: an attribute definition's tag, another text's string.
 const ACHAR* borderText(const AcDbText* text) {
-    if (const AcDbAttributeDefinition* definition = AcDbAttributeDefinition::cast(text)) return definition->tagConst();
+    if (const AcDbAttributeDefinition* definition = AcDbAttributeDefinition::cast(text))
+        return definition->tagConst();
     return text->textStringConst();
 }
 
@@ -60,7 +62,8 @@ bool isBorderReference(AcDbObjectId id) {
         xdata.read(reference.get());
         if (xdata.data().head() == nullptr) return;
         CObjectHolder<AcDbBlockTableRecord> definition;
-        Acad::ErrorStatus es = acdbOpenObject(definition.out(), reference->blockTableRecord(), AcDb::kForRead);
+        Acad::ErrorStatus es =
+            acdbOpenObject(definition.out(), reference->blockTableRecord(), AcDb::kForRead);
         if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
         walkBlockEntities(definition.get(), kSource, __LINE__, [&](AcDbObjectId entityId) {
             CObjectHolder<AcDbText> text;
@@ -135,8 +138,8 @@ bool AcmBorder::setAttributeValues(const CMapStringToString& values) const {
     return isValid() && CAttBlock(m_id).setAttributeValues(values) == Acad::eOk;
 }
 
-bool AcmBorder::getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale, double* rotation,
-                             AcDbObjectId* layerId) const {
+bool AcmBorder::getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale,
+                             double* rotation, AcDbObjectId* layerId) const {
     return isValid() && blockInfo(m_id, name, position, scale, rotation, layerId);
 }
 
@@ -152,7 +155,9 @@ bool AcmBorder::containsPoint(const AcGePoint2d& point) const {
     return low.x <= point.x && point.x <= high.x && low.y <= point.y && point.y <= high.y;
 }
 
-bool AcmBorder::containsPoint(const AcGePoint3d& point) const { return containsPoint(AcGePoint2d(point.x, point.y)); }
+bool AcmBorder::containsPoint(const AcGePoint3d& point) const {
+    return containsPoint(AcGePoint2d(point.x, point.y));
+}
 
 Acad::ErrorStatus AcmBorder::getGeomExtents(AcDbExtents& extents) const {
     Acad::ErrorStatus result = Acad::eNotApplicable;
@@ -191,8 +196,8 @@ bool AcmTitle::setAttributeValues(const CMapStringToString& values) const {
     return isValid() && CAttBlock(m_id).setAttributeValues(values) == Acad::eOk;
 }
 
-bool AcmTitle::getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale, double* rotation,
-                            AcDbObjectId* layerId) const {
+bool AcmTitle::getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale,
+                            double* rotation, AcDbObjectId* layerId) const {
     return isValid() && blockInfo(m_id, name, position, scale, rotation, layerId);
 }
 
@@ -210,16 +215,21 @@ void AcmTitleBorder::assign(const AcmTitleBorder& other) {
 }
 
 bool AcmTitleBorder::isEqual(const AcmTitleBorder& other) const {
-    return m_border.objectId() == other.m_border.objectId() && m_title.objectId() == other.m_title.objectId();
+    return m_border.objectId() == other.m_border.objectId() &&
+           m_title.objectId() == other.m_title.objectId();
 }
 
 AcmBorder& AcmTitleBorder::border() { return m_border; }
 
 AcmTitle& AcmTitleBorder::title() { return m_title; }
 
-bool AcmTitleBorder::containsPoint(const AcGePoint2d& point) const { return m_border.containsPoint(point); }
+bool AcmTitleBorder::containsPoint(const AcGePoint2d& point) const {
+    return m_border.containsPoint(point);
+}
 
-bool AcmTitleBorder::containsPoint(const AcGePoint3d& point) const { return m_border.containsPoint(point); }
+bool AcmTitleBorder::containsPoint(const AcGePoint3d& point) const {
+    return m_border.containsPoint(point);
+}
 
 double AcmTitleBorder::getScale() const {
     if (m_border.isValid()) return m_border.getScale();

@@ -19,7 +19,7 @@
 inline constexpr const wchar_t* kTitleBorderLinkApp = L"GENIUS_GENOREF_13";
 
 class AcmBorder {
-public:
+  public:
     AcmBorder() = default;
     explicit AcmBorder(AcDbObjectId id, bool known = false) : m_id(id), m_known(known) {}
     AcmBorder(const AcmBorder&) = default;
@@ -36,8 +36,8 @@ public:
     virtual bool setAttributeValues(const CMapStringToString& values) const;
     // Fills each output given (null: not wanted). False when not valid, when the reference
     // does not open, or when a wanted name cannot be read.
-    virtual bool getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale, double* rotation,
-                              AcDbObjectId* layerId) const;
+    virtual bool getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale,
+                              double* rotation, AcDbObjectId* layerId) const;
     // The reference's x scale; 1.0 when it cannot be read.
     virtual double getScale() const;
     virtual bool isValid() const;
@@ -51,13 +51,13 @@ public:
     void setObjectId(AcDbObjectId id) { m_id = id; }
     bool isKnown() const { return m_known; }
 
-private:
+  private:
     AcDbObjectId m_id;
     bool m_known = false;
 };
 
 class AcmTitle {
-public:
+  public:
     AcmTitle() = default;
     explicit AcmTitle(AcDbObjectId id, bool known = false) : m_id(id), m_known(known) {}
     AcmTitle(const AcmTitle&) = default;
@@ -69,8 +69,8 @@ public:
     virtual bool setVisibility(bool visible) const;
     virtual bool getAttributeValues(CMapStringToString& values) const;
     virtual bool setAttributeValues(const CMapStringToString& values) const;
-    virtual bool getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale, double* rotation,
-                              AcDbObjectId* layerId) const;
+    virtual bool getBlockInfo(CString* name, AcGePoint3d* position, AcGeScale3d* scale,
+                              double* rotation, AcDbObjectId* layerId) const;
     virtual double getScale() const;
     virtual bool isValid() const;
 
@@ -78,15 +78,16 @@ public:
     void setObjectId(AcDbObjectId id) { m_id = id; }
     bool isKnown() const { return m_known; }
 
-private:
+  private:
     AcDbObjectId m_id;
     bool m_known = false;
 };
 
 class AcmTitleBorder {
-public:
+  public:
     AcmTitleBorder() = default;
-    AcmTitleBorder(const AcmBorder& border, const AcmTitle& title) : m_border(border), m_title(title) {}
+    AcmTitleBorder(const AcmBorder& border, const AcmTitle& title)
+        : m_border(border), m_title(title) {}
     AcmTitleBorder(const AcmTitleBorder&) = default;
     virtual ~AcmTitleBorder();
 
@@ -109,7 +110,7 @@ public:
     const AcmBorder& border() const { return m_border; }
     const AcmTitle& title() const { return m_title; }
 
-private:
+  private:
     AcmBorder m_border;
     AcmTitle m_title;
 };

@@ -30,7 +30,8 @@ AcmTitleBorderMgr::AcmTitleBorderMgr(int mode, AcDbDatabase* db)
 
 AcmTitleBorderMgr::~AcmTitleBorderMgr() = default;
 
-bool AcmTitleBorderMgr::collectFromLayout(const AcDbBlockTableRecord* layout, const CStringArray& patterns) {
+bool AcmTitleBorderMgr::collectFromLayout(const AcDbBlockTableRecord* layout,
+                                          const CStringArray& patterns) {
     if (layout == nullptr || !layout->isLayout()) return count() > 0;
     reportingBoundary(kSource, __LINE__, [&] {
         if (m_mode == 0)
@@ -43,7 +44,8 @@ bool AcmTitleBorderMgr::collectFromLayout(const AcDbBlockTableRecord* layout, co
 
 // Borders by their link data and definition text; title blocks by effective name, visible
 // ones only.
-void AcmTitleBorderMgr::scanEntities(const AcDbBlockTableRecord* layout, const CStringArray& patterns) {
+void AcmTitleBorderMgr::scanEntities(const AcDbBlockTableRecord* layout,
+                                     const CStringArray& patterns) {
     walkBlockEntities(layout, kSource, __LINE__, [&](AcDbObjectId id) {
         if (isBorderReference(id)) {
             append(AcmTitleBorder(AcmBorder(id), AcmTitle()));
@@ -55,7 +57,8 @@ void AcmTitleBorderMgr::scanEntities(const AcDbBlockTableRecord* layout, const C
         if (reference == nullptr || reference->visibility() != AcDb::kVisible) return true;
         ACHAR* name = nullptr;
         if (getBlockName(name, reference) != 0) {
-            if (matchesAnyName(patterns, name)) append(AcmTitleBorder(AcmBorder(), AcmTitle(id, true)));
+            if (matchesAnyName(patterns, name))
+                append(AcmTitleBorder(AcmBorder(), AcmTitle(id, true)));
             acutDelString(name);
         }
         return true;
@@ -64,10 +67,12 @@ void AcmTitleBorderMgr::scanEntities(const AcDbBlockTableRecord* layout, const C
 
 // Title blocks by their definitions' names: invisible references included, anonymous
 // representations of dynamic blocks not searched.
-void AcmTitleBorderMgr::scanDefinitions(const AcDbBlockTableRecord* layout, const CStringArray& patterns) {
+void AcmTitleBorderMgr::scanDefinitions(const AcDbBlockTableRecord* layout,
+                                        const CStringArray& patterns) {
     const AcDbObjectId layoutId = layout->objectId();
     walkBlockTable(m_db, kSource, __LINE__, [&](AcDbBlockTableRecord* record) {
-        if (record->isLayout() || record->isAnonymous() || !record->hasAttributeDefinitions()) return true;
+        if (record->isLayout() || record->isAnonymous() || !record->hasAttributeDefinitions())
+            return true;
         const ACHAR* name = nullptr;
         Acad::ErrorStatus es = record->getName(name);
         if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
@@ -78,7 +83,8 @@ void AcmTitleBorderMgr::scanDefinitions(const AcDbBlockTableRecord* layout, cons
         for (const AcDbObjectId& id : references) {
             CObjectHolder<AcDbBlockReference> reference;
             if (acdbOpenObject(reference.out(), id, AcDb::kForRead) != Acad::eOk) continue;
-            if (reference->ownerId() == layoutId) append(AcmTitleBorder(AcmBorder(), AcmTitle(id, true)));
+            if (reference->ownerId() == layoutId)
+                append(AcmTitleBorder(AcmBorder(), AcmTitle(id, true)));
         }
         return true;
     });
@@ -91,7 +97,8 @@ bool AcmTitleBorderMgr::collect(const wchar_t* layoutName, const CStringArray& p
             if (!record->isLayout()) return true;
             if (filtered) {
                 CString name;
-                if (!getLayoutNameOfBlock(name, record) || !matchesName(layoutName, name)) return true;
+                if (!getLayoutNameOfBlock(name, record) || !matchesName(layoutName, name))
+                    return true;
             }
             collectFromLayout(record, patterns);
             return true;

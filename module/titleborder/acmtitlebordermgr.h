@@ -11,7 +11,7 @@
 #include "titleborder/valvector.h"
 
 class AcmTitleBorderMgr : public TValOrderedVector<AcmTitleBorder> {
-public:
+  public:
     // mode 0: entity scan of each layout (borders and visible title blocks); any other value:
     // block definition scan (title blocks only, invisible ones included). db null: the
     // working database. Not owned.
@@ -20,7 +20,8 @@ public:
 
     // Appends the targets found on one layout block (open for read). True when the vector is
     // not empty afterwards.
-    virtual bool collectFromLayout(const AcDbBlockTableRecord* layout, const CStringArray& patterns);
+    virtual bool collectFromLayout(const AcDbBlockTableRecord* layout,
+                                   const CStringArray& patterns);
     // Collects from the layouts whose name matches layoutName (null or empty: all layouts,
     // model space included), then pairs borders with their titles and drops borders without
     // one. True when a target remains.
@@ -43,7 +44,7 @@ public:
     int mode() const { return m_mode; }
     AcDbDatabase* database() const { return m_db; }
 
-private:
+  private:
     void scanEntities(const AcDbBlockTableRecord* layout, const CStringArray& patterns);
     void scanDefinitions(const AcDbBlockTableRecord* layout, const CStringArray& patterns);
 

@@ -10,7 +10,7 @@
 
 template <class T>
 class TValVector {
-public:
+  public:
     static constexpr std::uint64_t kGrowBy = 64;
 
     TValVector() : m_capacity(kGrowBy), m_items(new T[kGrowBy]) {}
@@ -30,7 +30,7 @@ public:
     T& operator[](std::uint64_t index) { return at(index); }
     const T& operator[](std::uint64_t index) const { return at(index); }
 
-protected:
+  protected:
     // Reallocates to newCapacity slots, keeping the first min(old, new) ones.
     void reallocate(std::uint64_t newCapacity) {
         T* items = new T[newCapacity];
@@ -41,7 +41,7 @@ protected:
         m_capacity = newCapacity;
     }
 
-private:
+  private:
     std::uint64_t m_capacity;
     T* m_items;
 };
@@ -49,7 +49,7 @@ private:
 // T needs assign(const T&) and isEqual(const T&) const.
 template <class T>
 class TValOrderedVector : protected TValVector<T> {
-public:
+  public:
     static constexpr std::uint64_t kNotFound = ~std::uint64_t{0};
 
     // Index of the first equal element, kNotFound (all ones) when there is none.
@@ -110,6 +110,6 @@ public:
     using TValVector<T>::at;
     using TValVector<T>::operator[];
 
-private:
+  private:
     std::uint64_t m_count = 0;
 };

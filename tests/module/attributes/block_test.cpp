@@ -45,15 +45,24 @@ TEST(MatchesNameTest, PatternsWithAndWithoutStar) {
         bool matches;
     };
     const Case cases[] = {
-        {L"TB?", L"tb?", true},   {L"TB?", L"TB1", false},     {L"TB*", L"tb1", true},
-        {L"TB*", L"TB12", true},  {L"Schriftfeld", L"SCHRIFTFELD", true},
-        {L"TB#*", L"tb1x", true}, {L"TB#", L"TB1", false},     {L"*", L"", true},
-        {L"", L"", true},         {L"TB*", L"XTB1", false},    {nullptr, L"TB", false},
-        {L"TB", nullptr, false},  {L"ÄNDERUNG*", L"änderung_1", true},
+        {L"TB?", L"tb?", true},
+        {L"TB?", L"TB1", false},
+        {L"TB*", L"tb1", true},
+        {L"TB*", L"TB12", true},
+        {L"Schriftfeld", L"SCHRIFTFELD", true},
+        {L"TB#*", L"tb1x", true},
+        {L"TB#", L"TB1", false},
+        {L"*", L"", true},
+        {L"", L"", true},
+        {L"TB*", L"XTB1", false},
+        {nullptr, L"TB", false},
+        {L"TB", nullptr, false},
+        {L"ÄNDERUNG*", L"änderung_1", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(matchesName(c.pattern, c.name), c.matches)
-            << narrow(c.pattern ? c.pattern : L"(null)") << " / " << narrow(c.name ? c.name : L"(null)");
+            << narrow(c.pattern ? c.pattern : L"(null)") << " / "
+            << narrow(c.name ? c.name : L"(null)");
     }
     CStringArray patterns;
     EXPECT_FALSE(matchesAnyName(patterns, L"TB"));
@@ -69,9 +78,9 @@ TEST(CAttBlockListTest, CollectsEveryLayoutInBlockTableOrder) {
     const AcDbObjectId onModel = drawing.insert(L"Model", L"TB2");
     const AcDbObjectId onSheet1 = drawing.insert(L"Sheet1", L"SCHRIFTFELD");
     drawing.insert(L"Model", L"NOATT");
-    drawing.insert(L"Model", L"*U3");                                  // anonymous, no owner
-    drawing.insert(L"Model", L"*U1");                                  // dynamic representation
-    drawing.insertInto(drawing.block(L"NOATT"), L"TB2");               // nested in a block
+    drawing.insert(L"Model", L"*U3");                     // anonymous, no owner
+    drawing.insert(L"Model", L"*U1");                     // dynamic representation
+    drawing.insertInto(drawing.block(L"NOATT"), L"TB2");  // nested in a block
     CStringArray patterns;
     fill(patterns, {L"TB2", L"SCHRIFT*", L"NOATT", L"`*U*", L"*U*"});
 
@@ -121,9 +130,12 @@ TEST(CAttBlockListTest, CollectFromLayoutRefusesBlocksThatAreNoLayouts) {
 
 TEST(CAttBlockTest, WritesByTagThenLowerCaseThenPattern) {
     TestDrawing drawing("sheets.dxf");
-    const AcDbObjectId id = drawing.insert(
-        L"Model", L"SCHRIFTFELD",
-        {{L"DM_TITLE", L"old"}, {L"BENENNUNG1", L"old"}, {L"ZEICHNUNGSNR", L"old"}, {L"PAGE", L"old"}, {L"PAGES", L"old"}});
+    const AcDbObjectId id = drawing.insert(L"Model", L"SCHRIFTFELD",
+                                           {{L"DM_TITLE", L"old"},
+                                            {L"BENENNUNG1", L"old"},
+                                            {L"ZEICHNUNGSNR", L"old"},
+                                            {L"PAGE", L"old"},
+                                            {L"PAGES", L"old"}});
     CMapStringToString values;
     values.SetAt(L"DM_TITLE", L"exact");
     values.SetAt(L"dm_title", L"lower");
@@ -229,7 +241,8 @@ TEST(CAttBlockListTest, UnopenableBlockTableIsReportedAndEmptiesTheList) {
         failCall(call, Acad::eInvalidOpenState);
         EXPECT_FALSE(list.collectFromLayouts(nullptr, patterns));
         EXPECT_TRUE(list.isEmpty());
-        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block")) << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block"))
+            << narrow(session.commandLine());
         EXPECT_EQ(drawing.openObjects(), 0);
     }
 }
@@ -247,13 +260,15 @@ TEST(CAttBlockListTest, FailureInsideOneLayoutKeepsWhatWasFound) {
     CAttBlockList list(drawing.db());
     EXPECT_TRUE(list.collectFromLayouts(nullptr, patterns));
     EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onModel}));
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"))
+        << narrow(session.commandLine());
     EXPECT_EQ(drawing.openObjects(), 0);
 }
 
 TEST(CAttBlockTest, SingleObjectFailuresReturnTheStatusUnprinted) {
     TestDrawing drawing("sheets.dxf");
-    const AcDbObjectId id = drawing.insert(L"Model", L"TB2", {{L"DM_TITLE", L"old"}, {L"NOTE", L"old"}});
+    const AcDbObjectId id =
+        drawing.insert(L"Model", L"TB2", {{L"DM_TITLE", L"old"}, {L"NOTE", L"old"}});
     CMapStringToString values;
     values.SetAt(L"DM_TITLE", L"new");
     values.SetAt(L"NOTE", L"new");

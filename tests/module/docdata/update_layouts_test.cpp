@@ -27,8 +27,13 @@ struct Sheets {
     std::vector<AcDbObjectId> tables;
 };
 
-Values title(const wchar_t* dmTitle, const wchar_t* name, const wchar_t* page, const wchar_t* pages) {
-    return {{L"DM_TITLE", dmTitle}, {L"BENENNUNG1", name}, {L"ZEICHNUNGSNR", L"-"}, {L"PAGE", page}, {L"PAGES", pages}};
+Values title(const wchar_t* dmTitle, const wchar_t* name, const wchar_t* page,
+             const wchar_t* pages) {
+    return {{L"DM_TITLE", dmTitle},
+            {L"BENENNUNG1", name},
+            {L"ZEICHNUNGSNR", L"-"},
+            {L"PAGE", page},
+            {L"PAGES", pages}};
 }
 
 ManagedDocSpec multiLayoutSpec() {
@@ -55,7 +60,8 @@ TEST(UpdateAllLayoutsTest, MultiLayoutWayNumbersTheLayoutObjects) {
     EXPECT_EQ(drawing.attributes(sheets.titles[2]), title(L"-", L"-", L"-", L"-"));
     EXPECT_EQ(drawing.attributes(sheets.titles[3]), title(L"P-100/Sheet3", L"three", L"3", L"3"));
     const std::wstring rows[] = {L"R1", L"R1", L"-", L"R1"};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(drawing.attribute(sheets.tables[i], L"DM_REV_LABEL_0"), rows[i]) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(drawing.attribute(sheets.tables[i], L"DM_REV_LABEL_0"), rows[i]) << i;
     EXPECT_EQ(session.commandLine(), L"");
     EXPECT_EQ(drawing.openObjects(), 0);
 }

@@ -51,9 +51,24 @@ TEST(UpdateRevisionTableTest, RevisionWindows) {
         {"six, the last four", 6, "6", {}, 1, {L"R3", L"R4", L"R5", L"R6"}},
         {"two, rows after them blanked", 2, "2", {}, 1, {L"R1", L"R2", L"", L""}},
         {"newer than current stops the rows", 6, "4", {}, 1, {L"R3", L"R4", L"-", L"-"}},
-        {"first moves the window", 6, "6", {{"autocad.revision.first", "5"}}, 1, {L"R6", L"", L"", L""}},
-        {"negative first counts as 0", 2, "2", {{"autocad.revision.first", "-3"}}, 1, {L"R1", L"R2", L"", L""}},
-        {"count 0 writes nothing", 6, "6", {{"autocad.revision.count", "0"}}, 0, {L"-", L"-", L"-", L"-"}},
+        {"first moves the window",
+         6,
+         "6",
+         {{"autocad.revision.first", "5"}},
+         1,
+         {L"R6", L"", L"", L""}},
+        {"negative first counts as 0",
+         2,
+         "2",
+         {{"autocad.revision.first", "-3"}},
+         1,
+         {L"R1", L"R2", L"", L""}},
+        {"count 0 writes nothing",
+         6,
+         "6",
+         {{"autocad.revision.count", "0"}},
+         0,
+         {L"-", L"-", L"-", L"-"}},
         {"two rows", 6, "6", {{"autocad.revision.count", "2"}}, 1, {L"R5", L"R6", L"-", L"-"}},
         {"no current revision", 2, nullptr, {}, 0, {L"-", L"-", L"-", L"-"}},
         {"no revisions at all", 0, "0", {}, 1, {L"", L"", L"", L""}},
@@ -67,7 +82,8 @@ TEST(UpdateRevisionTableTest, RevisionWindows) {
         if (c.current != nullptr) spec.document.emplace_back("dm_revisionno", c.current);
         spec.revisions = revisions(c.revisions);
         ManagedDoc doc(spec);
-        EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model", doc.data().getSettings(), drawing.db()),
+        EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model",
+                                                 doc.data().getSettings(), drawing.db()),
                   c.result);
         EXPECT_EQ(labels(drawing, table), c.rows);
     }
@@ -80,7 +96,9 @@ TEST(UpdateRevisionTableTest, RowsCarryCommentDateAndUser) {
     spec.document.emplace_back("dm_revisionno", "2");
     spec.revisions = {revision(1, "first"), revision(2)};  // the second lacks dm_comment
     ManagedDoc doc(spec);
-    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), nullptr, doc.data().getSettings(), nullptr), 1);
+    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), nullptr,
+                                             doc.data().getSettings(), nullptr),
+              1);
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_COMMENT_0"), L"first");
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_DATE_0"), L"2024-01");
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_USER_0"), L"u1");
@@ -94,7 +112,9 @@ TEST(UpdateRevisionTableTest, ShownRevisionWithoutNumberLeavesTheTableAlone) {
     spec.document.emplace_back("dm_revisionno", "3");
     spec.revisions = {revision(1), {{"dm_revlabel", "no number"}}, revision(3)};
     ManagedDoc doc(spec);
-    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model", doc.data().getSettings(), drawing.db()), 0);
+    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model",
+                                             doc.data().getSettings(), drawing.db()),
+              0);
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"-");
 }
 
@@ -106,7 +126,9 @@ TEST(UpdateRevisionTableTest, NoTableOnTheLayoutWritesNothingSilently) {
     spec.revisions = revisions(1);
     ManagedDoc doc(spec);
     InputSession session;
-    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Sheet1", doc.data().getSettings(), drawing.db()), 0);
+    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Sheet1",
+                                             doc.data().getSettings(), drawing.db()),
+              0);
     EXPECT_EQ(drawing.attribute(elsewhere, L"DM_REV_LABEL_0"), L"-");
     EXPECT_EQ(session.commandLine(), L"");
 }
@@ -121,8 +143,11 @@ TEST(UpdateRevisionTableTest, FailingCollectIsReportedAndGivesZero) {
     DbFaultScope faults;
     InputSession session;
     failCall(DbCall::kNewIterator, Acad::eOutOfMemory);
-    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model", doc.data().getSettings(), drawing.db()), 0);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block")) << narrow(session.commandLine());
+    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model",
+                                             doc.data().getSettings(), drawing.db()),
+              0);
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"))
+        << narrow(session.commandLine());
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"-");
     EXPECT_EQ(drawing.openObjects(), 0);
 }

@@ -5,6 +5,9 @@
 #include <testing_input.h>
 #include <testing_mfc.h>
 
+#include <new>
+#include <regex>
+
 #include "docdata/docdata.h"
 #include "module/drawing/drawing_test_support.h"
 #include "module/drawing/update_test_support.h"
@@ -23,14 +26,19 @@ using updatetest::Values;
 
 namespace {
 
-const Values kOld{{L"DM_TITLE", L"-"}, {L"BENENNUNG1", L"-"}, {L"ZEICHNUNGSNR", L"-"}, {L"PAGE", L"-"}, {L"PAGES", L"-"}};
+const Values kOld{{L"DM_TITLE", L"-"},
+                  {L"BENENNUNG1", L"-"},
+                  {L"ZEICHNUNGSNR", L"-"},
+                  {L"PAGE", L"-"},
+                  {L"PAGES", L"-"}};
 
 ManagedDocSpec layoutObjectSpec() {
     ManagedDocSpec spec;
     spec.document = {{"dm_title", "P-100"}, {"dm_revisionno", "2"}, {"BENENNUNG1", "document"}};
     spec.revisions = {revision(1, "first"), revision(2, "second")};
-    spec.relations = {{{{"dm_title", "p-100/SHEET2"}, {"BENENNUNG1", "layout object"}}, {revision(9)}},
-                      {{{"dm_title", "P-100/Sheet3"}, {"BENENNUNG1", "other"}}, {}}};
+    spec.relations = {
+        {{{"dm_title", "p-100/SHEET2"}, {"BENENNUNG1", "layout object"}}, {revision(9)}},
+        {{{"dm_title", "P-100/Sheet3"}, {"BENENNUNG1", "other"}}, {}}};
     return spec;
 }
 
@@ -99,19 +107,25 @@ TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
     DocumentRecord record;
     record.properties = {{L"dm_title", L"T"}, {L"dm_number", L"4711"}, {L"PAGE", L"99"}};
 
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, L"sheet3", doc.data().getSettings(), drawing.db(), -1, -1), 1);
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, L"sheet3", doc.data().getSettings(),
+                                                 drawing.db(), -1, -1),
+              1);
     EXPECT_EQ(drawing.attributes(onSheet3), (Values{{L"DM_TITLE", L"T"},
                                                     {L"BENENNUNG1", L"-"},
                                                     {L"ZEICHNUNGSNR", L"4711"},
                                                     {L"PAGE", L"3"},
                                                     {L"PAGES", L"3"}}));
     // Without a layout name nothing is numbered: the record's own PAGE stays.
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, nullptr, doc.data().getSettings(), nullptr, -1, -1), 1);
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, nullptr, doc.data().getSettings(), nullptr,
+                                                 -1, -1),
+              1);
     EXPECT_EQ(drawing.attribute(onSheet3, L"PAGE"), L"99");
     EXPECT_EQ(drawing.attribute(onSheet3, L"PAGES"), L"3");
 
     // A record without properties writes nothing, not even page numbers.
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(DocumentRecord(), L"Sheet3", doc.data().getSettings(), drawing.db(), 0, 1), 0);
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(DocumentRecord(), L"Sheet3",
+                                                 doc.data().getSettings(), drawing.db(), 0, 1),
+              0);
     EXPECT_EQ(drawing.attribute(onSheet3, L"PAGES"), L"3");
 }
 
@@ -137,10 +151,11 @@ TEST(UpdateTitleBlocksTest, FailedLayoutListLeavesThePageOut) {
     DbFaultScope faults;
     InputSession session;
     failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(doc.data().document(), L"Sheet2", doc.data().getSettings(),
-                                                 drawing.db(), -1, -1),
+    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(doc.data().document(), L"Sheet2",
+                                                 doc.data().getSettings(), drawing.db(), -1, -1),
               1);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"arxdatabase"))
+        << narrow(session.commandLine());
     EXPECT_EQ(drawing.attribute(onSheet2, L"DM_TITLE"), L"P-100");
     EXPECT_EQ(drawing.attribute(onSheet2, L"PAGE"), L"-");
     EXPECT_EQ(drawing.attribute(onSheet2, L"PAGES"), L"-");
@@ -158,7 +173,8 @@ TEST(UpdateTitleBlocksTest, FailedTitleSearchStillUpdatesTheRevisionTable) {
     // The first reference list is the title border manager's.
     failCall(DbCall::kGetBlockReferenceIds, Acad::eOutOfMemory);
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"acmtitlebordermgr")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"acmtitlebordermgr"))
+        << narrow(session.commandLine());
     EXPECT_EQ(drawing.attribute(onModel, L"DM_TITLE"), L"-");
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_1"), L"R2");
     EXPECT_EQ(drawing.openObjects(), 0);
@@ -172,7 +188,34 @@ TEST(UpdateTitleBlocksTest, DrawingWithoutActiveLayoutIsNotTouched) {
     InputSession session;
     cadhost::testing::failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase"))
+        << narrow(session.commandLine());
     cadhost::testing::clearDbFaults();
     EXPECT_EQ(drawing.attribute(onSheet2, L"DM_TITLE"), L"-");
+}
+
+TEST(UpdateTitleBlocksTest, UnexpectedFailureGivesTheUndefinedErrorLineAndZero) {
+    class FailingDocData : public CDocData {
+      public:
+        int buildTitleBlockValues(const PropertyMap&, CMapStringToString&,
+                                  CVoVurSettings&) override {
+            throw std::bad_alloc();
+        }
+    };
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
+    FailingDocData data;
+    updatetest::ManagedDocSpec spec;
+    spec.document.emplace_back("dm_revisionno", "1");
+    spec.revisions = {revision(1)};
+    pdmtest::TempDir dir;
+    updatetest::writeCompanionFiles(dir, spec);
+    data.load(drawing.db(), dir.path("plan.dxf").wstring().c_str(), 1, 1);
+    InputSession session;
+    EXPECT_EQ(data.updateAllTitleBlocks(drawing.db()), 0);
+    EXPECT_TRUE(std::regex_match(session.commandLine(),
+                                 std::wregex(L"undefined error\\. \\(docdata@[0-9]+\\)")))
+        << narrow(session.commandLine());
+    // The revision table is updated all the same.
+    EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"R1");
 }

@@ -79,8 +79,9 @@ TEST(CArxDatabaseTest, ExternalReferencesResolveAgainstTheDrawingsFolder) {
     const std::wstring parent = updatetest::fixture("").parent_path().parent_path().wstring();
     CStringArray paths;
     EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 3);
-    EXPECT_EQ(strings(paths), (std::vector<std::wstring>{parent + L"/Parts/B.dwg", L"/srv/abs/C.dxf",
-                                                         folder + L"/sub/D.dxf"}));
+    EXPECT_EQ(strings(paths),
+              (std::vector<std::wstring>{parent + L"/Parts/B.dwg", L"/srv/abs/C.dxf",
+                                         folder + L"/sub/D.dxf"}));
 }
 
 TEST(CArxDatabaseTest, DrawingWithoutReferencesOrPaperLayoutsListsNothing) {
@@ -116,7 +117,8 @@ TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
         failCall(c.call, c.status);
         EXPECT_EQ(database.getLayoutNames(names), 0);
         EXPECT_EQ(names.GetSize(), 0);
-        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase")) << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"))
+            << narrow(session.commandLine());
 
         session.clearCommandLine();
         AcDbObjectIdArray ids;
@@ -124,12 +126,14 @@ TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
         failCall(c.call, c.status);
         EXPECT_EQ(database.getLayoutIds(ids), 0);
         EXPECT_EQ(ids.length(), 0);
-        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase")) << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"))
+            << narrow(session.commandLine());
 
         session.clearCommandLine();
         failCall(c.call, c.status);
         EXPECT_STREQ(database.getModelLayoutName(), L"");
-        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase")) << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"))
+            << narrow(session.commandLine());
         EXPECT_EQ(drawing.openObjects(), 0);
     }
 }
@@ -143,7 +147,8 @@ TEST(CArxDatabaseTest, UnreadableReferencePathIsReportedAndEmptiesTheList) {
     failCall(DbCall::kPathName, Acad::eInvalidInput, 1);
     EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 0);
     EXPECT_EQ(paths.GetSize(), 0);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"arxdatabase"))
+        << narrow(session.commandLine());
     EXPECT_EQ(drawing.openObjects(), 0);
 }
 
@@ -168,13 +173,15 @@ TEST(CArxDatabaseTest, ActiveLayoutFailuresAreReported) {
     failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
     AcDbObjectId layoutId;
     EXPECT_FALSE(database.getCurrentLayoutId(layoutId));
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase"))
+        << narrow(session.commandLine());
     cadhost::testing::clearDbFaults();
 
     session.clearCommandLine();
     failCall(DbCall::kGetLayoutName, Acad::eNotOpenForRead);
     EXPECT_FALSE(database.getCurrentLayoutName(name));
     EXPECT_STREQ(name, L"unchanged");
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eNotOpenForRead", L"arxdatabase")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eNotOpenForRead", L"arxdatabase"))
+        << narrow(session.commandLine());
     EXPECT_EQ(drawing.openObjects(), 0);
 }

@@ -27,39 +27,44 @@ namespace updatetest {
 using Values = std::map<std::wstring, std::wstring>;
 
 inline std::filesystem::path fixture(const std::string& name) {
-    return std::filesystem::path(BRAKON_SOURCE_DIR) / "tests" / "module" / "drawing" / "fixtures" / name;
+    return std::filesystem::path(BRAKON_SOURCE_DIR) / "tests" / "module" / "drawing" / "fixtures" /
+           name;
 }
 
 // Reads a fixture into a new database and makes it the working database while it lives.
 class TestDrawing {
-public:
+  public:
     explicit TestDrawing(const std::string& name, const std::filesystem::path& path = {})
-        : m_db(new AcDbDatabase(false, true)) {
+        : m_db(new AcDbDatabase(false, true)), m_raw(m_db.get()) {
         const std::filesystem::path file = path.empty() ? fixture(name) : path;
-        const Acad::ErrorStatus es = m_db->readDwgFile(file.wstring().c_str());
+        const Acad::ErrorStatus es = m_raw->readDwgFile(file.wstring().c_str());
         EXPECT_EQ(es, Acad::eOk) << file;
         m_previous = acdbHostApplicationServices()->workingDatabase();
-        acdbHostApplicationServices()->setWorkingDatabase(m_db.get());
+        acdbHostApplicationServices()->setWorkingDatabase(m_raw);
     }
     ~TestDrawing() { acdbHostApplicationServices()->setWorkingDatabase(m_previous); }
     TestDrawing(const TestDrawing&) = delete;
     TestDrawing& operator=(const TestDrawing&) = delete;
 
-    AcDbDatabase* db() const { return m_db.get(); }
-    int openObjects() const { return cadhost::testing::openObjectCount(m_db.get()); }
+    AcDbDatabase* db() const { return m_raw; }
+    int openObjects() const { return cadhost::testing::openObjectCount(m_raw); }
+    // Hands the database to a new owner (a document); the helpers keep working on it while
+    // that owner keeps it alive.
+    AcDbDatabase* release() { return m_db.release(); }
 
     // The block table record of a block ("*Model_Space", "TB2"...), or of a layout by name.
     AcDbObjectId block(const wchar_t* name) const {
         AcDbBlockTable* table = nullptr;
         AcDbObjectId id;
-        if (m_db->getBlockTable(table, AcDb::kForRead) != Acad::eOk) return id;
+        if (m_raw->getBlockTable(table, AcDb::kForRead) != Acad::eOk) return id;
         table->getIdAt(name, id);
         table->close();
         return id;
     }
     AcDbObjectId layoutBlock(const wchar_t* layoutName) const {
         if (std::wstring(layoutName) == L"Model") return block(L"*Model_Space");
-        AcDbObjectId layoutId = acdbHostApplicationServices()->layoutManager()->findLayoutNamed(layoutName, m_db.get());
+        AcDbObjectId layoutId =
+            acdbHostApplicationServices()->layoutManager()->findLayoutNamed(layoutName, m_raw);
         AcDbLayout* layout = nullptr;
         AcDbObjectId record;
         if (acdbOpenObject(layout, layoutId, AcDb::kForRead) != Acad::eOk) return record;
@@ -86,7 +91,8 @@ public:
                 if (acdbOpenObject(def, id, AcDb::kForRead) != Acad::eOk) continue;
                 const std::wstring tag = def->tagConst();
                 auto v = values.find(tag);
-                attributes.emplace_back(tag, v != values.end() ? v->second : std::wstring(def->textStringConst()));
+                attributes.emplace_back(
+                    tag, v != values.end() ? v->second : std::wstring(def->textStringConst()));
                 def->close();
             }
             delete it;
@@ -109,15 +115,16 @@ public:
         target->close();
         return id;
     }
-    AcDbObjectId insert(const wchar_t* layoutName, const wchar_t* blockName, const Values& values = {},
-                        bool visible = true) const {
+    AcDbObjectId insert(const wchar_t* layoutName, const wchar_t* blockName,
+                        const Values& values = {}, bool visible = true) const {
         return insertInto(layoutBlock(layoutName), blockName, values, visible);
     }
     // A single-line text in a layout.
     AcDbObjectId addText(const wchar_t* layoutName, const wchar_t* text) const {
         AcDbBlockTableRecord* target = nullptr;
         AcDbObjectId id;
-        if (acdbOpenObject(target, layoutBlock(layoutName), AcDb::kForWrite) != Acad::eOk) return id;
+        if (acdbOpenObject(target, layoutBlock(layoutName), AcDb::kForWrite) != Acad::eOk)
+            return id;
         auto* entity = new AcDbText();
         entity->setTextString(text);
         target->appendAcDbEntity(id, entity);
@@ -173,14 +180,17 @@ public:
         return v;
     }
 
-private:
+  private:
     std::unique_ptr<AcDbDatabase> m_db;
+    AcDbDatabase* m_raw;
     AcDbDatabase* m_previous = nullptr;
 };
 
 // True when text is exactly one error report of status statusName from the source stem.
-inline bool isErrorReport(const std::wstring& text, const std::wstring& statusName, const std::wstring& stem) {
-    const std::wregex report(L"\\*ERROR\\*: \\[Acad::" + statusName + L"\\]\\.\n\\[" + stem + L"\\]\\.\\[[0-9]+\\]");
+inline bool isErrorReport(const std::wstring& text, const std::wstring& statusName,
+                          const std::wstring& stem) {
+    const std::wregex report(L"\\*ERROR\\*: \\[Acad::" + statusName + L"\\]\\.\n\\[" + stem +
+                             L"\\]\\.\\[[0-9]+\\]");
     return std::regex_match(text, report);
 }
 

@@ -38,7 +38,10 @@ inline std::string xmlRevisions(const std::vector<Props>& revisions) {
 // One revision as the PDM writes it.
 inline Props revision(int number, const std::string& comment = "") {
     const std::string n = std::to_string(number);
-    Props r{{"dm_revisionno", n}, {"dm_revlabel", "R" + n}, {"dm_statusat", "2024-0" + n}, {"dm_statusby", "u" + n}};
+    Props r{{"dm_revisionno", n},
+            {"dm_revlabel", "R" + n},
+            {"dm_statusat", "2024-0" + n},
+            {"dm_statusby", "u" + n}};
     if (!comment.empty()) r.emplace_back("dm_comment", comment);
     return r;
 }
@@ -54,20 +57,28 @@ struct ManagedDocSpec {
     std::string revisionBlocks = "1=REVTABLE\n";
 };
 
-// Writes plan.qdx and plan.ini into a fresh folder and loads them into data.
+// Writes <stem>.ini and the companion file <stem>.qdx (naming the settings file) into dir.
+inline void writeCompanionFiles(const pdmtest::TempDir& dir, const ManagedDocSpec& spec,
+                                const std::string& stem = "plan") {
+    std::string ini = "[TITLE_BLOCK]\n" + spec.titleBlocks + "[ATTRIBUTE_MAP]\n" +
+                      spec.attributeMap + "[REVISION_BLOCK]\n" + spec.revisionBlocks;
+    const std::filesystem::path iniPath = dir.write(stem + ".ini", ini);
+    std::string qdx = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<pdm>\n<config>" +
+                      iniPath.string() + "</config>\n<settings" + xmlAttributes(spec.settings) +
+                      "/>\n<document" + xmlAttributes(spec.document) + ">" +
+                      xmlRevisions(spec.revisions) + "</document>\n<relations>";
+    for (const Relation& r : spec.relations)
+        qdx += "<relation" + xmlAttributes(r.properties) + ">" + xmlRevisions(r.revisions) +
+               "</relation>";
+    qdx += "</relations>\n</pdm>\n";
+    dir.write(stem + ".qdx", qdx);
+}
+
+// Writes plan.qdx and plan.ini into a fresh folder and loads them into a CDocData.
 class ManagedDoc {
-public:
+  public:
     explicit ManagedDoc(const ManagedDocSpec& spec) {
-        std::string ini = "[TITLE_BLOCK]\n" + spec.titleBlocks + "[ATTRIBUTE_MAP]\n" + spec.attributeMap +
-                          "[REVISION_BLOCK]\n" + spec.revisionBlocks;
-        const std::filesystem::path iniPath = m_dir.write("plan.ini", ini);
-        std::string qdx = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<pdm>\n<config>" + iniPath.string() +
-                          "</config>\n<settings" + xmlAttributes(spec.settings) + "/>\n<document" +
-                          xmlAttributes(spec.document) + ">" + xmlRevisions(spec.revisions) + "</document>\n<relations>";
-        for (const Relation& r : spec.relations)
-            qdx += "<relation" + xmlAttributes(r.properties) + ">" + xmlRevisions(r.revisions) + "</relation>";
-        qdx += "</relations>\n</pdm>\n";
-        m_dir.write("plan.qdx", qdx);
+        writeCompanionFiles(m_dir, spec);
         const std::wstring drawing = m_dir.path("plan.dxf").wstring();
         // Needs a database to load against: construct it after the TestDrawing.
         m_data.load(acdbHostApplicationServices()->workingDatabase(), drawing.c_str(), 1, 1);
@@ -76,7 +87,7 @@ public:
 
     CDocData& data() { return m_data; }
 
-private:
+  private:
     pdmtest::TempDir m_dir;
     CDocData m_data;
 };

@@ -66,7 +66,8 @@ TEST(CResbufTest, OwnedChainIsReleasedAndAttachReplacesIt) {
     EXPECT_EQ(data.head(), nullptr);
     // Strings of every kind and binary chunks go with the chain (the sanitizer build checks).
     ads_binary chunk{3, new char[3]{1, 2, 3}};
-    CResbuf::freeChain(acutBuildList(1000, L"a", 1003, L"0", 1004, &chunk, 1005, L"2", 1040, 1.5, 1071, 9, 0));
+    CResbuf::freeChain(
+        acutBuildList(1000, L"a", 1003, L"0", 1004, &chunk, 1005, L"2", 1040, 1.5, 1071, 9, 0));
     delete[] chunk.buf;
     CResbuf::freeChain(nullptr);
 }
@@ -139,10 +140,10 @@ TEST(CAppXdataTest, ReadTakesOnlyTheApplicationsData) {
 
 TEST(OpenSymbolTableTest, OpensTheTableOfEachRecordClass) {
     TestDrawing drawing("sheets.dxf");
-    AcRxClass* classes[] = {AcDbBlockTableRecord::desc(),    AcDbDimStyleTableRecord::desc(),
-                            AcDbLayerTableRecord::desc(),    AcDbLinetypeTableRecord::desc(),
+    AcRxClass* classes[] = {AcDbBlockTableRecord::desc(),     AcDbDimStyleTableRecord::desc(),
+                            AcDbLayerTableRecord::desc(),     AcDbLinetypeTableRecord::desc(),
                             AcDbTextStyleTableRecord::desc(), AcDbRegAppTableRecord::desc(),
-                            AcDbUCSTableRecord::desc(),      AcDbViewTableRecord::desc(),
+                            AcDbUCSTableRecord::desc(),       AcDbViewTableRecord::desc(),
                             AcDbViewportTableRecord::desc()};
     for (AcRxClass* recordClass : classes) {
         AcDbSymbolTable* table = openSymbolTable(recordClass, AcDb::kForRead);
@@ -160,12 +161,14 @@ TEST(OpenSymbolTableTest, ReportsAnUnsupportedClassAndATableThatDoesNotOpen) {
     DbFaultScope faults;
     InputSession session;
     EXPECT_EQ(openSymbolTable(AcDbBlockReference::desc(), AcDb::kForRead), nullptr);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"xdata")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"xdata"))
+        << narrow(session.commandLine());
 
     session.clearCommandLine();
     failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
     EXPECT_FALSE(hasSymbolRecord(AcDbBlockTableRecord::desc(), L"TB2"));
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"xdata")) << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"xdata"))
+        << narrow(session.commandLine());
     EXPECT_EQ(drawing.openObjects(), 0);
 }
 

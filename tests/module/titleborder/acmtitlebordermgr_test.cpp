@@ -1,5 +1,7 @@
 // AcmTitleBorderMgr and its parts: both scan modes, pairing through the link data, writing,
 // and the reported failures.
+#include <regex>
+
 #include "titleborder/acmtitlebordermgr.h"
 
 #include <gtest/gtest.h>
@@ -207,7 +209,8 @@ TEST(AcmTitleBorderMgrTest, FailuresAreReportedAndAnswerFalse) {
         failCall(call, Acad::eInvalidOpenState);
         AcmTitleBorderMgr manager(0, drawing.db());
         EXPECT_FALSE(manager.collect(nullptr, titleNames()));
-        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"acmtitlebordermgr"))
+        EXPECT_TRUE(
+            isErrorReport(session.commandLine(), L"eInvalidOpenState", L"acmtitlebordermgr"))
             << narrow(session.commandLine());
         EXPECT_EQ(drawing.openObjects(), 0);
     }
@@ -218,6 +221,27 @@ TEST(AcmTitleBorderMgrTest, FailuresAreReportedAndAnswerFalse) {
     AcmTitleBorderMgr manager(1, drawing.db());
     EXPECT_FALSE(manager.collect(L"Model", titleNames()));
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"acmtitlebordermgr"))
+        << narrow(session.commandLine());
+    EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(AcmTitleBorderMgrTest, BoundsErrorEndsTheWalkWithTheUndefinedErrorLine) {
+    // A slip in an element walk reaches collect's boundary as the container's narrow text.
+    class SlippingManager : public AcmTitleBorderMgr {
+      public:
+        using AcmTitleBorderMgr::AcmTitleBorderMgr;
+        bool resolveTitles() override {
+            at(capacity());
+            return true;
+        }
+    };
+    TestDrawing drawing("sheets.dxf");
+    drawing.insert(L"Model", L"SCHRIFTFELD");
+    InputSession session;
+    SlippingManager manager(0, drawing.db());
+    EXPECT_FALSE(manager.collect(nullptr, titleNames()));
+    EXPECT_TRUE(std::regex_match(session.commandLine(),
+                                 std::wregex(L"undefined error\\. \\(acmtitlebordermgr@[0-9]+\\)")))
         << narrow(session.commandLine());
     EXPECT_EQ(drawing.openObjects(), 0);
 }

@@ -16,7 +16,7 @@ struct Item {
 };
 
 class Items : public TValOrderedVector<Item> {
-public:
+  public:
     void add(std::initializer_list<int> values) {
         for (int v : values) append(Item{v});
     }
