@@ -34,7 +34,14 @@ const char* messageName(AcRx::AppMsgCode msg) {
 
 std::unique_ptr<LoadedModule> LoadedModule::load(const std::string& path, std::string& error) {
     dlerror();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = nullptr;
+    // The module's static constructors run inside dlopen; an exception out of them is the
+    // module's failure, not the host's.
+    if (!guardedCall(path + ": loading",
+                     [&] { handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); })) {
+        error = path + ": cannot load module: its initialisation threw";
+        return nullptr;
+    }
     if (handle == nullptr) {
         error = path + ": cannot load module: " + lastDlError();
         return nullptr;
