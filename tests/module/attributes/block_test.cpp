@@ -309,3 +309,37 @@ TEST(CAttBlockListTest, WritesEveryCollectedReference) {
     EXPECT_EQ(drawing.attribute(first, L"NOTE"), L"written");
     EXPECT_EQ(drawing.attribute(second, L"NOTE"), L"written");
 }
+
+TEST(BlockNameTest, UnopenableDefinitionOrTableIsReported) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId plain = drawing.insert(L"Model", L"TB2");
+    const AcDbObjectId dynamic = drawing.insert(L"Model", L"TB_DYN");
+    struct Case {
+        const char* what;
+        AcDbObjectId reference;
+        AcDbObjectId failing;
+    };
+    const Case cases[] = {{"plain", plain, drawing.block(L"TB2")},
+                          {"dynamic", dynamic, drawing.block(L"TB_DYN")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DbFaultScope faults;
+        InputSession session;
+        failOpen(c.failing, Acad::eWasErased);
+        int result = -1;
+        EXPECT_EQ(blockNameOf(c.reference, &result), L"<null>");
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"block"))
+            << narrow(session.commandLine());
+        EXPECT_EQ(drawing.openObjects(), 0);
+    }
+    const AcDbObjectId representation = drawing.block(L"*U1");
+    DbFaultScope faults;
+    InputSession session;
+    failCall(DbCall::kGetSymbolTable, Acad::eInvalidOpenState);
+    ACHAR* name = nullptr;
+    EXPECT_FALSE(findDynamicBlockName(name, representation));
+    EXPECT_EQ(name, nullptr);
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block"))
+        << narrow(session.commandLine());
+}

@@ -1,6 +1,8 @@
 // AcmTitleBorderMgr and its parts: both scan modes, pairing through the link data, writing,
 // and the reported failures.
+#include <functional>
 #include <regex>
+#include <string>
 
 #include "titleborder/acmtitlebordermgr.h"
 
@@ -244,4 +246,61 @@ TEST(AcmTitleBorderMgrTest, BoundsErrorEndsTheWalkWithTheUndefinedErrorLine) {
                                  std::wregex(L"undefined error\\. \\(acmtitlebordermgr@[0-9]+\\)")))
         << narrow(session.commandLine());
     EXPECT_EQ(drawing.openObjects(), 0);
+}
+
+TEST(AcmTitleBorderMgrTest, EachReportingOperationReportsAFailingOpen) {
+    TestDrawing drawing("sheets.dxf");
+    const AcDbObjectId border = drawing.insert(L"Model", L"AM_BORDER");
+    const AcDbObjectId title = drawing.insert(L"Model", L"AM_TITLE");
+    drawing.link(border, title);
+    AcmTitleBorderMgr manager(0, drawing.db());
+    struct Case {
+        const char* what;
+        AcDbObjectId failing;
+        std::function<bool()> run;  // the operation's answer
+    };
+    const Case cases[] = {
+        {"getLinkHandle", title,
+         [&] {
+             CString handle;
+             return manager.getLinkHandle(handle, title);
+         }},
+        {"title test", title, [&] { return isTitleReference(title); }},
+        {"border test, its definition", drawing.block(L"AM_BORDER"),
+         [&] { return isBorderReference(border); }},
+        {"getBlockInfo", title,
+         [&] {
+             CString name;
+             return AcmTitle(title, true).getBlockInfo(&name, nullptr, nullptr, nullptr, nullptr);
+         }},
+        {"getGeomExtents", border,
+         [&] {
+             AcDbExtents extents;
+             return AcmBorder(border).getGeomExtents(extents) == Acad::eOk;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DbFaultScope faults;
+        InputSession session;
+        cadhost::testing::failOpen(c.failing, Acad::eWasErased);
+        EXPECT_FALSE(c.run());
+        if (std::string(c.what) == "getGeomExtents") {
+            // A border that does not open is no border: answered without a report.
+            EXPECT_EQ(session.commandLine(), L"");
+        } else {
+            EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"acmtitlebordermgr"))
+                << narrow(session.commandLine());
+        }
+        EXPECT_EQ(drawing.openObjects(), 0);
+    }
+
+    DbFaultScope faults;
+    InputSession session;
+    failCall(DbCall::kGetSymbolTable, Acad::eInvalidOpenState);
+    AcDbObjectId partner;
+    EXPECT_FALSE(manager.findPartner(partner, border));
+    EXPECT_TRUE(partner.isNull());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"acmtitlebordermgr"))
+        << narrow(session.commandLine());
 }
