@@ -213,6 +213,28 @@ TEST_F(ScriptTest, AScriptFileRunsWithItsNameInMessages) {
         m_messages);
 }
 
+TEST_F(ScriptTest, GarbageEndsInMessagesNeverInACrashOrAHang) {
+    const std::wstring longLine(100000, L'x');
+    const std::wstring scripts[] = {
+        std::wstring(L"\0\0\0\n\0probe_where\n", 17),
+        L"\"\"\"\n\"",
+        L"\r\r\r\n\r",
+        L"OPEN\n" + longLine,
+        L"SAVEAS",
+        L"OPEN \"\"\nFILEDIA\n" + longLine + L"\n",
+        L"probe_frage " + longLine + L" " + longLine,
+        L"\uFFFD\U0001F600 \u00DF\n;\n;;\n",
+        L"OPEN\n^C\nSAVEAS\n^C\n^C\n",
+    };
+    for (const std::wstring& script : scripts) {
+        const int status = run(script);
+        EXPECT_TRUE(status == cadhost::kExitOk || status == cadhost::kExitFailed);
+        EXPECT_EQ(0u, cadhost::Answers::pending());
+        EXPECT_EQ(nullptr, m_session->currentDocument());
+    }
+    EXPECT_EQ(L"1", cadhost::SystemVariables::valueText(L"FILEDIA"));
+}
+
 // ---- Reading script files ----
 
 TEST(ScriptRunnerTest, SplitsCommandLinesIntoWords) {
