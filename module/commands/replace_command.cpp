@@ -58,9 +58,10 @@ int redirectReferences(AcDbDatabase* db, const CString& drawingPath, const wchar
         if (record->upgradeOpen() != Acad::eOk) return true;
         // An empty or made-up path must never be stored: without a relative path (another
         // root, a value that is not a full path, a result beyond the buffer) the reference
-        // keeps what it has.
+        // keeps what it has. A value holding a NUL character is no path either; only the text
+        // in front of the NUL would reach the path functions.
         wchar_t relativePath[MAX_PATH];
-        if (!pathFitsBuffer(newPath.c_str()) ||
+        if (newPath.find(L'\0') != std::wstring::npos || !pathFitsBuffer(newPath.c_str()) ||
             !PathRelativePathToW(relativePath, folder, FILE_ATTRIBUTE_DIRECTORY, newPath.c_str(),
                                  FILE_ATTRIBUTE_NORMAL)) {
             acutPrintf(L"\nNo relative path from %ls to %ls; reference %ls left unchanged.", folder,

@@ -138,6 +138,13 @@ TEST_F(ReplaceReferencedDocumentTest, NoRelativePathKeepsTheReferenceAndSaysSo) 
               (Paths{L"..\\..\\old\\a.dwg", L"../../new/b.dwg", L"c.dwg"}));
 }
 
+TEST_F(ReplaceReferencedDocumentTest, ValueWithANulCharacterIsNoPath) {
+    const std::wstring commandLine =
+        run({"c.dwg=" + narrow(path("new/c.dwg")) + std::string("\0tail", 5)}, L"No");
+    EXPECT_NE(commandLine.find(L"\nNo relative path from "), std::wstring::npos) << commandLine;
+    EXPECT_TRUE(unchanged());
+}
+
 TEST_F(ReplaceReferencedDocumentTest, OverlongPathsAreRefusedWithAMessage) {
     const std::string longValue = "/new/" + std::string(300, 'v') + ".dwg";
     std::wstring commandLine = run({"c.dwg=" + longValue}, L"No");
