@@ -122,6 +122,23 @@ class ListingTest(unittest.TestCase):
         self.assertFalse(os.path.exists(self.out))
         self.assertEqual(sorted(os.listdir(self.dir)), ["asm", "parts"], "no temporary file left")
 
+    def test_path_in_another_code_page_is_written_in_it(self):
+        b.write_reference_set(self.dir, {"asm/top.dwg": ["left.dwg", "\u0416.dwg"]})
+        result = cadhost("--codepage", "1251", "run", "vallo_get_dependencies", self.top,
+                         self.out, "No", "No")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(self.out, "rb") as f:
+            self.assertEqual(f.read(), "left.dwg\r\n\u0416.dwg\r\n".encode("cp1251"))
+
+    def test_script_runs_the_listing_as_a_batch_job(self):
+        script = self.p("job.scr")
+        with open(script, "w", encoding="utf-8") as f:
+            f.write("FILEDIA\n0\n_vallo_get_dependencies\n%s\n%s\nNo\nYes\n"
+                    % (self.top, self.out))
+        result = cadhost("script", script)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(self.lines(), ["left.dwg", "right.dwg", "missing.dwg", "base.dwg", "base.dwg"])
+
     def test_unreadable_or_missing_drawing_writes_nothing_and_says_nothing(self):
         broken = self.p("broken.dwg")
         with open(broken, "wb") as f:
