@@ -19,5 +19,15 @@ void replaceReferencedDocumentCommand();
 // depth first in reference order; a drawing already on the current chain of references is not
 // descended into again (a line on the command line names it). A drawing that cannot be read adds
 // nothing. Duplicates are kept. Returns the list's size afterwards, earlier entries included.
+// A walk that would add more than kMaxDependencies entries (drawings that share references level
+// after level multiply the list) is abandoned: its entries are removed and a line on the
+// command line says so.
 std::int64_t collectDependencies(CStringArray& list, const wchar_t* drawingPath, bool fullPaths,
                                  bool traverse);
+
+// The limit of entries one walk may add.
+constexpr std::int64_t kMaxDependencies = 1000000;
+
+// As above, with another limit.
+std::int64_t collectDependencies(CStringArray& list, const wchar_t* drawingPath, bool fullPaths,
+                                 bool traverse, std::int64_t maxEntries);

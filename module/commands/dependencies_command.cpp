@@ -39,6 +39,9 @@ struct Walk {
     CStringArray& list;
     bool fullPaths;
     bool traverse;
+    INT_PTR start;  // entries the list held before the walk
+    std::int64_t maxEntries;
+    bool abandoned = false;
     // The drawings from the top one down to the one being read.
     std::vector<std::wstring> chain;
 };
@@ -57,8 +60,14 @@ void collect(Walk& walk, const wchar_t* drawingPath) {
         const CString& reference = references[i];
         walk.list.Add(walk.fullPaths ? reference : CString(PathFindFileNameW(reference)));
     }
+    // Duplicates are kept, so drawings that share references level after level multiply the
+    // list without any cycle; past the limit the walk stops rather than run for hours.
+    if (walk.list.GetSize() - walk.start > walk.maxEntries) {
+        walk.abandoned = true;
+        return;
+    }
     if (!walk.traverse) return;
-    for (INT_PTR i = 0; i < references.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < references.GetSize() && !walk.abandoned; ++i) {
         const CString& reference = references[i];
         std::wstring key = drawingKey(reference);
         if (std::find(walk.chain.begin(), walk.chain.end(), key) != walk.chain.end()) {
@@ -147,9 +156,20 @@ void runGetDependencies() {
 
 std::int64_t collectDependencies(CStringArray& list, const wchar_t* drawingPath, bool fullPaths,
                                  bool traverse) {
+    return collectDependencies(list, drawingPath, fullPaths, traverse, kMaxDependencies);
+}
+
+std::int64_t collectDependencies(CStringArray& list, const wchar_t* drawingPath, bool fullPaths,
+                                 bool traverse, std::int64_t maxEntries) {
     if (drawingPath == nullptr) return list.GetSize();
-    Walk walk{list, fullPaths, traverse, {drawingKey(drawingPath)}};
+    Walk walk{
+        list, fullPaths, traverse, list.GetSize(), maxEntries, false, {drawingKey(drawingPath)}};
     collect(walk, drawingPath);
+    if (walk.abandoned) {
+        list.SetSize(walk.start);
+        acutPrintf(L"\nMore than %lld dependencies: nothing listed.",
+                   static_cast<long long>(maxEntries));
+    }
     return list.GetSize();
 }
 

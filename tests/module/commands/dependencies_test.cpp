@@ -167,6 +167,31 @@ TEST(CollectDependenciesTest, WithoutTraversalACycleIsNeitherWalkedNorReported) 
     EXPECT_EQ(got.commandLine, L"");
 }
 
+TEST(CollectDependenciesTest, WalkBeyondTheLimitIsAbandonedAndItsEntriesRemoved) {
+    ScratchFolder dir;
+    // Each level references the next one twice: 2 + 4 + 8 + 16 entries, no cycle.
+    writeDrawing(dir.path("l0.dwg"), {L"l1.dwg", L"l1.dwg"});
+    writeDrawing(dir.path("l1.dwg"), {L"l2.dwg", L"l2.dwg"});
+    writeDrawing(dir.path("l2.dwg"), {L"l3.dwg", L"l3.dwg"});
+    writeDrawing(dir.path("l3.dwg"), {L"l4.dwg", L"l4.dwg"});
+    struct Case {
+        std::int64_t limit;
+        std::int64_t count;
+        const wchar_t* message;
+    };
+    for (const Case c :
+         {Case{30, 31, L""}, Case{29, 1, L"\nMore than 29 dependencies: nothing listed."},
+          Case{1, 1, L"\nMore than 1 dependencies: nothing listed."}}) {
+        SCOPED_TRACE(c.limit);
+        InputSession session;
+        CStringArray list;
+        list.Add(L"earlier");
+        EXPECT_EQ(collectDependencies(list, dir.path("l0.dwg").c_str(), false, true, c.limit),
+                  c.count);
+        EXPECT_EQ(session.commandLine(), c.message);
+    }
+}
+
 // Host failures ---------------------------------------------------------------------------------
 
 TEST(CollectDependenciesTest, HostFailureInANestedDrawingDropsOnlyItsReferences) {
