@@ -73,26 +73,20 @@ bool parseSet(std::wstring_view pattern, std::size_t& pos, Token& out) {
         token.negated = true;
         ++i;
     }
-    std::vector<wchar_t> members;  // with escapes resolved; ranges marked below
-    std::vector<bool> isDash;      // an unescaped '-' that may join a range
+    // Inside brackets every character stands for itself (no escapes); a ']' right after the
+    // opening bracket is a member, the next one closes the set.
+    std::vector<wchar_t> members;
     bool first = true;
     while (i < pattern.size()) {
-        wchar_t c = pattern[i];
+        const wchar_t c = pattern[i];
         if (c == L']' && !first) break;
         first = false;
-        if (c == L'`' && i + 1 < pattern.size()) {
-            members.push_back(pattern[i + 1]);
-            isDash.push_back(false);
-            i += 2;
-            continue;
-        }
         members.push_back(c);
-        isDash.push_back(c == L'-');
         ++i;
     }
     if (i >= pattern.size()) return false;
     for (std::size_t m = 0; m < members.size(); ++m) {
-        if (m + 2 < members.size() && isDash[m + 1]) {
+        if (m + 2 < members.size() && members[m + 1] == L'-') {
             wchar_t lo = members[m], hi = members[m + 2];
             if (lo > hi) std::swap(lo, hi);
             token.ranges.emplace_back(lo, hi);

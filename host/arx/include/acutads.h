@@ -14,6 +14,7 @@ int acutPrintf(const ACHAR* format, ...);
 //   *  any run of characters, also none    ?  any one character
 //   ~  first in an alternative: matches what the rest does not match
 //   [abc] [a-z]  one of the set     [~abc]  one character not in the set
+//                (inside brackets every character is literal; ']' first is a member)
 //   `  takes the next character literally    ,  separates alternatives
 // RTNORM on a match, RTERROR otherwise (also for a null string or pattern). With ignoreCase
 // letters compare without regard to case, also beyond ASCII. Time is bounded by the product

@@ -81,7 +81,8 @@ TEST(AcutWcMatchExTest, FollowsTheHostsWildcardLanguage) {
         {L"A1", L"A`#", false, false},
         {L"A,B", L"A`,B", false, true},
         {L"~A", L"`~A", false, true},
-        {L"]", L"[`]]", false, true},
+        {L"`", L"[`]", false, true},  // no escapes inside a set
+        {L"A", L"[~`]", false, true},
         {L"A`", L"A`", false, true},  // a trailing backquote stands for itself
         // , separates alternatives; each may be negated on its own
         {L"REV", L"TITLE,REV*", false, true},
