@@ -120,6 +120,10 @@ void writeList(const CString& outputPath, const CStringArray& list) {
         printNotWritten(*error, i < list.GetSize() ? list[i].GetString() : nullptr);
         error->Delete();
         file.Abort();
+    } catch (...) {
+        // Anything else (out of memory) must not let the file's destructor commit a partial list.
+        file.Abort();
+        throw;
     }
 }
 
