@@ -134,9 +134,19 @@ bool AcDbDatabase::Impl::bind(std::string& why) {
         lastOwnerHandle = r.owner;
         lastInfo->entities.push_back(&r);
     };
+    const std::uint16_t tInsert = type("INSERT");
+    const DbStub* attributeOwner = nullptr;  // the INSERT whose attributes follow
     for (std::uint32_t i = f.firstRecord(); i != DbStub::kNone; i = f.record(i).next) {
         DbStub& r = f.record(i);
         r.database = self;
+        if (r.type == tInsert) {
+            attributeOwner = &r;
+        } else if (attributeOwner && (r.type == tAttrib || r.type == tSeqend)) {
+            r.owner = attributeOwner->handle;  // in memory only: the file keeps its own 330
+            if (r.type == tSeqend) attributeOwner = nullptr;
+        } else {
+            attributeOwner = nullptr;
+        }
         switch (static_cast<dxf::Section>(r.section)) {
         case dxf::Section::kTables:
             if (r.type == tTable) {
@@ -319,6 +329,59 @@ Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& name) const {
 
 const ACHAR* AcDbDatabase::lastErrorText() const { return m_impl->lastError.c_str(); }
 
+namespace {
+
+Acad::ErrorStatus statusOf(dxf::LoadError error) {
+    switch (error) {
+    case dxf::LoadError::kNotFound: return Acad::eFileNotFound;
+    case dxf::LoadError::kAccess: return Acad::eFileAccessErr;
+    case dxf::LoadError::kDwg:
+    case dxf::LoadError::kBinaryDxf:
+    case dxf::LoadError::kUnsupported: return Acad::eUnsupportedFileFormat;
+    case dxf::LoadError::kObsolete: return Acad::eObsoleteFileFormat;
+    case dxf::LoadError::kTooLarge: return Acad::eOutOfMemory;
+    default: return Acad::eBadDxfFile;
+    }
+}
+
+// Takes over a scanned file; on failure the database stays empty.
+Acad::ErrorStatus adopt(AcDbDatabase::Impl& d, std::unique_ptr<dxf::DxfFile> file, const std::string& name) {
+    d.reset();
+    d.file = std::move(file);
+    std::string why;
+    if (!d.bind(why)) {
+        d.reset();
+        d.lastError = wideOf(name + ": " + why);
+        return Acad::eBadDxfFile;
+    }
+    return Acad::eOk;
+}
+
+}  // namespace
+
+namespace cadhost::db {
+
+Acad::ErrorStatus readFromText(AcDbDatabase& db, std::string text, const std::string& name) {
+    AcDbDatabase::Impl& d = *db.impl();
+    if (d.openCount > 0) return Acad::eDatabaseObjectsOpen;
+    dxf::LoadError error;
+    std::string message;
+    auto file = dxf::DxfFile::parse(std::move(text), name, error, message);
+    if (!file) {
+        d.lastError = wideOf(message);
+        return statusOf(error);
+    }
+    return adopt(d, std::move(file), name);
+}
+
+std::string savedText(AcDbDatabase& db) {
+    std::string out;
+    if (db.impl()->file) db.impl()->file->write([&](std::string_view s) { out.append(s); });
+    return out;
+}
+
+}  // namespace cadhost::db
+
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode, bool, const wchar_t*) {
     Acad::ErrorStatus es;
     m_impl->lastError.clear();
@@ -331,25 +394,10 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode, boo
     auto file = dxf::DxfFile::load(path, error, message);
     if (!file) {
         m_impl->lastError = wideOf(message);
-        switch (error) {
-        case dxf::LoadError::kNotFound: return Acad::eFileNotFound;
-        case dxf::LoadError::kAccess: return Acad::eFileAccessErr;
-        case dxf::LoadError::kDwg:
-        case dxf::LoadError::kBinaryDxf:
-        case dxf::LoadError::kUnsupported: return Acad::eUnsupportedFileFormat;
-        case dxf::LoadError::kObsolete: return Acad::eObsoleteFileFormat;
-        case dxf::LoadError::kTooLarge: return Acad::eOutOfMemory;
-        default: return Acad::eBadDxfFile;
-        }
+        return statusOf(error);
     }
-    m_impl->reset();
-    m_impl->file = std::move(file);
-    std::string why;
-    if (!m_impl->bind(why)) {
-        m_impl->reset();
-        m_impl->lastError = wideOf(path + ": " + why);
-        return Acad::eBadDxfFile;
-    }
+    es = adopt(*m_impl, std::move(file), path);
+    if (es != Acad::eOk) return es;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         m_impl->loadedSize = static_cast<long long>(st.st_size);

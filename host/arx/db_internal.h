@@ -187,6 +187,10 @@ void editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int c
 inline AcDbDatabase::Impl* dbOf(const DbStub* s) {
     return s && s->database ? static_cast<AcDbDatabase*>(s->database)->impl() : nullptr;
 }
+// Reads a drawing from text in memory (name is used in messages); as readDwgFile.
+Acad::ErrorStatus readFromText(AcDbDatabase& db, std::string text, const std::string& name);
+// The bytes a save would write.
+std::string savedText(AcDbDatabase& db);
 // The file path of a wide host path (UTF-8, backslashes as slashes).
 std::string filePath(const ACHAR* path);
 }  // namespace cadhost::db

@@ -309,3 +309,35 @@ TEST(BlockReferenceTest, GeometryOfAReference) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BlockReferenceTest, AttributesBelongToTheReferenceTheyFollowWhateverTheirOwnerSays) {
+    auto db = read(fs::path(BRAKON_FIXTURES_DIR) / "dxf" / "ezdxf_attrib_owner_block_record.dxf");
+    ASSERT_TRUE(db);
+    AcDbBlockTableRecord* ms = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(ms, blockId(db.get(), L"*Model_Space"), AcDb::kForRead));
+    AcDbBlockTableRecordIterator* it = nullptr;
+    ms->newIterator(it);
+    std::vector<AcDbObjectId> entities;
+    for (; !it->done(); it->step()) {
+        AcDbObjectId id;
+        it->getEntityId(id);
+        entities.push_back(id);
+    }
+    delete it;
+    ms->close();
+    ASSERT_EQ(entities.size(), 1u) << "the attribute is not a model space entity";
+    EXPECT_EQ(attributeTexts(entities[0]), (std::vector<std::wstring>{L"TITLE=hello"}));
+    AcDbBlockReference* br = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(br, entities[0], AcDb::kForRead));
+    AcDbObjectIterator* ait = br->attributeIterator();
+    AcDbAttribute* a = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(a, ait->objectId(), AcDb::kForRead));
+    EXPECT_EQ(a->ownerId(), entities[0]);
+    a->close();
+    delete ait;
+    br->close();
+}
+
+}  // namespace
