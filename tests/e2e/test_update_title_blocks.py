@@ -200,6 +200,18 @@ class ActiveLayoutTest(UpdateCase):
         self.assertEqual(self.read_bytes(os.path.join(self.tmp, "plan.bak")), backup)
         self.assertNotIn("saved", err)
 
+    def test_drawing_built_with_the_values_is_left_byte_for_byte(self):
+        doc = self.drawing(("Sheet1",))
+        b.insert_block(doc, b.MODEL, "TB", {"DM_TITLE": "P-100", "BENENNUNG1": "Welle",
+                                            "PAGES": "1"})
+        b._regapp(doc, b.GENOREF_APP)  # what the border search registers
+        path = self.save(doc, document={"dm_title": "P-100", "BENENNUNG1": "Welle"})
+        before = self.read_bytes(path)
+        out, err = self.open(path)
+        self.assertEqual(out, "")
+        self.assertEqual(self.read_bytes(path), before)
+        self.assertFalse(os.path.exists(os.path.join(self.tmp, "plan.bak")), err)
+
 
 if __name__ == "__main__":
     unittest.main()
