@@ -119,21 +119,17 @@ class AttributeBlockTest(Scratch):
         self.assertFalse(tagged["BENENNUNG1"].is_invisible)
 
     def test_attributes_and_seqend_are_owned_by_their_insert(self):
-        path = self.save_clean(self.build())
-        tags = b.raw_tags(path)
-        owners = []
+        tags = b.raw_tags(self.save_clean(self.build()))
+        insert, inserts = None, 0
         for k, (code, value) in enumerate(tags):
             if code == 0 and value in ("INSERT", "ATTRIB", "SEQEND"):
                 handle = next(v for c, v in tags[k + 1:] if c == 5)
-                owner = next(v for c, v in tags[k + 1:] if c == 330)
-                owners.append((value, handle, owner))
-        self.assertEqual(sum(1 for o in owners if o[0] == "INSERT"), 4)
-        insert = None
-        for kind, handle, owner in owners:
-            if kind == "INSERT":
-                insert = handle
-            else:
-                self.assertEqual(owner, insert, (kind, handle))
+                if value == "INSERT":
+                    insert, inserts = handle, inserts + 1
+                else:
+                    self.assertEqual(next(v for c, v in tags[k + 1:] if c == 330), insert,
+                                     (value, handle))
+        self.assertEqual(inserts, 4)
 
     def test_unknown_tag_is_refused(self):
         doc = b.new_drawing()
@@ -141,35 +137,26 @@ class AttributeBlockTest(Scratch):
         with self.assertRaises(KeyError):
             b.insert_block(doc, b.MODEL, "TB", {"NO_SUCH_TAG": "x"})
 
-    def test_revision_tags_follow_rows_and_case(self):
-        self.assertEqual(b.revision_tags(1, upper=False),
-                         ["dm_rev_label_0", "dm_rev_comment_0", "dm_rev_date_0", "dm_rev_user_0"])
-        self.assertEqual(len(b.revision_tags(4)), 16)
-        self.assertEqual(b.revision_tags(4)[-1], "DM_REV_USER_3")
-
-    def test_older_version_escapes_what_its_code_page_lacks(self):
-        doc = b.new_drawing("R2004")
-        b.define_title_block(doc, "TB")
-        b.insert_block(doc, b.MODEL, "TB", {"DM_TITLE": "Welle Ω ä"})
-        path = self.save_clean(doc)
-        with open(path, "rb") as f:
-            self.assertIn(b"Welle \\U+03A9 \xe4", f.read())
-        self.assertEqual(b.attribs(path, b.MODEL, "TB")["DM_TITLE"], "Welle Ω ä")
+    def test_older_versions_keep_or_escape_text_by_their_code_page(self):
+        for version, dxfversion, text, raw in [
+                ("R2004", "AC1018", "Welle Ω ä", b"Welle \\U+03A9 \xe4"),
+                ("R2000", "AC1015", "Lagerdeckel Ø 80 für Größe ß",
+                 "Lagerdeckel Ø 80 für Größe ß".encode("cp1252"))]:
+            with self.subTest(version=version):
+                doc = b.new_drawing(version)
+                b.define_title_block(doc, "TB")
+                b.insert_block(doc, b.MODEL, "TB", {"DM_TITLE": text})
+                path = self.save_clean(doc, version + ".dxf")
+                self.assertEqual(b.read(path).dxfversion, dxfversion)
+                with open(path, "rb") as f:
+                    data = f.read()
+                self.assertIn(raw, data)
+                self.assertEqual(b.attribs(path, b.MODEL, "TB")["DM_TITLE"], text)
         # Other writers escape in lower case; readers decode both.
-        with open(path, "rb") as f:
-            data = f.read().replace(b"\\U+03A9", b"\\U+03a9")
         lower = self.path("lower.dxf")
-        with open(lower, "wb") as f:
-            f.write(data)
+        with open(self.path("R2004.dxf"), "rb") as f, open(lower, "wb") as out:
+            out.write(f.read().replace(b"\\U+03A9", b"\\U+03a9"))
         self.assertEqual(b.attribs(lower, b.MODEL, "TB")["DM_TITLE"], "Welle Ω ä")
-
-    def test_older_version_keeps_umlauts(self):
-        doc = b.new_drawing("R2000")
-        b.define_title_block(doc, "TB")
-        b.insert_block(doc, b.MODEL, "TB", {"DM_TITLE": "Lagerdeckel Ø 80 für Größe ß"})
-        path = self.save_clean(doc)
-        self.assertEqual(b.read(path).dxfversion, "AC1015")
-        self.assertEqual(b.attribs(path, b.MODEL, "TB")["DM_TITLE"], "Lagerdeckel Ø 80 für Größe ß")
 
 
 class BorderTest(Scratch):
@@ -276,8 +263,6 @@ class XrefTest(Scratch):
         names = [i.dxf.name for i in b.read(path).modelspace().query("INSERT")]
         self.assertEqual(names, ["XR_B", "XR_C", "XR_ABS", "XR_B|NESTED"])
 
-
-class ReferenceSetTest(Scratch):
     def test_drawings_reference_each_other_by_stored_paths(self):
         written = b.write_reference_set(self.dir, {
             "asm/top.dwg": ["left.dwg", "..\\parts\\right.dxf", "missing.dwg"],
@@ -329,24 +314,19 @@ class TagChangesTest(Scratch):
                                  [([(1, "alt")], [(1, "Größe")])])
 
     def test_inserted_tags_are_reported_as_one_run(self):
-        one = self.build("one.dxf", "x")
-        two = self.build("two.dxf", "x", extra_block=True)
-        changes = b.tag_changes(one, two)
-        self.assertTrue(changes)
+        changes = b.tag_changes(self.build("one.dxf", "x"),
+                                self.build("two.dxf", "x", extra_block=True))
         self.assertTrue(any((2, "EXTRA") in new for _, old, new in changes))
 
     def test_line_ends_do_not_count_but_bytes_do(self):
         one = self.build("one.dxf", "x")
         with open(one, "rb") as f:
             data = f.read()
-        crlf = self.path("crlf.dxf")
-        with open(crlf, "wb") as f:
+        crlf, odd = self.path("crlf.dxf"), self.path("odd.dxf")
+        with open(crlf, "wb") as f, open(odd, "wb") as g:
             f.write(data.replace(b"\n", b"\r\n"))
+            g.write(b"  0\nSECTION\n  2\n")
         self.assertEqual(b.tag_changes(one, crlf), [])
-        self.assertEqual(b.raw_tags(one)[0], (0, "SECTION"))
-        odd = self.path("odd.dxf")
-        with open(odd, "wb") as f:
-            f.write(b"  0\nSECTION\n  2\n")
         with self.assertRaises(ValueError):
             b.raw_tags(odd)
 
@@ -461,26 +441,16 @@ class CompanionFileTest(Scratch):
         self.assertEqual([p.get("pos") for p in root.find("bomtable/positions")], ["1", "2"])
         self.assertEqual(root.find("bomtable/bomhead").get("dm_title"), "Getriebe")
 
-    def test_config_on_its_own_line(self):
+    def test_layout_options_and_refusals(self):
         data = self.write(config="/a b/s.ini", config_own_line=True)
         self.assertIn(b"<pdm>\r\n  <config>\r\n    /a b/s.ini\r\n  </config>\r\n", data)
-
-    def test_absent_parts_leave_their_elements_out(self):
-        data = self.write(document={"dm_title": "X"}, root="x", declaration=None)
-        root = ET.fromstring(data)
-        self.assertEqual(root.tag, "x")
-        self.assertEqual([c.tag for c in root], ["document"])
+        root = ET.fromstring(self.write(document={"dm_title": "X"}, root="x", declaration=None))
+        self.assertEqual((root.tag, [c.tag for c in root]), ("x", ["document"]))
         self.assertEqual(list(root.find("document")), [])
-
-    def test_text_outside_the_code_page_is_refused(self):
+        os.remove(self.path("d.qdx"))
         with self.assertRaises(UnicodeEncodeError):
             self.write(document={"dm_title": "Ω-Welle"})
         self.assertFalse(os.path.exists(self.path("d.qdx")))
-
-    def test_raw_text_is_written_as_given(self):
-        self.assertEqual(self.write(text="<pdm><config>a</conf"), b"<pdm><config>a</conf")
-
-    def test_companion_path_replaces_the_extension(self):
         self.assertEqual(b.companion_path("/w/bracket.old.dxf"), "/w/bracket.old.qdx")
         self.assertEqual(b.companion_path("/w/part"), "/w/part.qdx")
 
@@ -499,8 +469,6 @@ class SettingsFileTest(Scratch):
             "[TITLE_BLOCK]\r\n1=SCHRIFTFELD*\r\n; comment\r\n2=AMTITLE\r\n\r\n"
             "[ATTRIBUTE_MAP]\r\ndm_title=BENENNUNG*, TITEL\r\n\r\n"
             "[EMPTY]\r\n").encode("cp1252"))
-
-    def test_first_line_may_be_a_section_header(self):
         self.assertTrue(b.ini_text([("A", {"k": "v"})]).startswith("[A]\nk=v\n"))
 
 
