@@ -176,6 +176,8 @@ namespace cadhost::db {
 // open for write by its creator. paper: the entity lies in a paper space layout (67 1).
 Acad::ErrorStatus addEntity(AcDbDatabase::Impl& d, AcDbEntity* entity, DbStub& before, std::uint64_t ownerHandle,
                             bool paper, dxf::Section section, DbStub*& added);
+// Writes an open object's edits into its record (it stays open).
+void flushObject(AcDbObject* obj);
 // Marks a freshly added object as open for write by its creator.
 void bindNew(AcDbObject* obj, AcDbDatabase::Impl& d, DbStub& r);
 // Adds the BLOCK and ENDBLK of a new block record.

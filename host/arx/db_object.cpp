@@ -344,6 +344,8 @@ void flush(DbObjectState* st) {
 
 }  // namespace
 
+void cadhost::db::flushObject(AcDbObject* obj) { flush(DbAccess::state(obj)); }
+
 Acad::ErrorStatus AcDbObject::close() {
     DbObjectState* st = m_state;
     if (!st->stub) return Acad::eNotInDatabase;

@@ -46,6 +46,11 @@ bool sameContent(const std::string& path, const dxf::DxfFile& file) {
 }  // namespace
 
 Acad::ErrorStatus AcDbDatabase::Impl::save(const std::string& path, bool backup) {
+    // Objects still open for write are saved as they stand.
+    if (openCount > 0)
+        for (DbStub& r : file->records())
+            if (r.openObject && r.writer) db::flushObject(static_cast<AcDbObject*>(r.openObject));
+
     // New objects took handles from the seed: the saved seed must stay above them.
     if (nextHandle != savedHandseed) {
         DbStub* header = file->headerRecord();
@@ -75,6 +80,14 @@ Acad::ErrorStatus AcDbDatabase::Impl::save(const std::string& path, bool backup)
         if (unchangedOnDisk || sameContent(path, *file)) return Acad::eOk;
     } else if (sameContent(path, *file)) {
         return Acad::eOk;
+    }
+
+    // A read-only drawing is not replaced, as the platform refuses to write over it, whatever
+    // rights the process has.
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode) && (target.st_mode & S_IWUSR) == 0) {
+        lastError = wide(path + ": the file is read-only");
+        return Acad::eFileAccessErr;
     }
 
     dxf::AtomicFile out;

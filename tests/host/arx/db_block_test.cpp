@@ -170,7 +170,7 @@ TEST(BlockTableRecordTest, XrefPathsAreReadAndRewrittenInPlace) {
     if (!haveCorpus()) GTEST_SKIP();
     ScratchDir dir;
     fs::path p = dir / "host.dxf";
-    fs::copy_file(corpus("ezdxfgen_xref_attach_host.dxf"), p);
+    copyWritable(corpus("ezdxfgen_xref_attach_host.dxf"), p);
     auto db = read(p);
     ASSERT_TRUE(db);
     auto facts = blockFacts(db.get());

@@ -134,7 +134,7 @@ TEST(AcDbDatabaseTest, SavingAnUnchangedDrawingLeavesTheFileAlone) {
     if (!haveCorpus()) GTEST_SKIP();
     ScratchDir dir;
     fs::path p = dir / "a.dxf";
-    fs::copy_file(corpus("libredwg_example_2018.dxf"), p);
+    copyWritable(corpus("libredwg_example_2018.dxf"), p);
     auto db = read(p);
     ASSERT_TRUE(db);
     long long before = mtimeNs(p);
@@ -190,6 +190,32 @@ TEST(AcDbDatabaseTest, FailedSavesLeaveTheOldFileAsItWas) {
     EXPECT_EQ(files, 1) << "no temporary or backup file left";
 }
 
+TEST(AcDbDatabaseTest, ReadOnlyDrawingsAreNotReplaced) {
+    ScratchDir dir;
+    fs::path p = dir / "ro.dxf";
+    writeFile(p, "old content");
+    fs::permissions(p, fs::perms::owner_read | fs::perms::group_read);
+    AcDbDatabase db;
+    EXPECT_ES(Acad::eFileAccessErr, db.saveAs(p.wstring().c_str(), true));
+    EXPECT_NE(narrow(db.lastErrorText()).find("ro.dxf: the file is read-only"), std::string::npos);
+    EXPECT_EQ(readFile(p), "old content");
+    EXPECT_FALSE(fs::exists(dir / "ro.bak"));
+}
+
+TEST(AcDbDatabaseTest, ObjectsOpenForWriteAreSavedAsTheyStand) {
+    ScratchDir dir;
+    AcDbDatabase db;
+    AcDbObjectId tb = addBlock(&db, L"TB", {L"T"});
+    AcDbObjectId ref = insert(blockId(&db, L"*Model_Space"), tb, {{L"T", L"before"}});
+    AcDbBlockReference* br = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(br, ref, AcDb::kForWrite));
+    br->setVisibility(AcDb::kInvisible);
+    fs::path p = dir / "open.dxf";
+    ASSERT_ES(Acad::eOk, db.saveAs(p.wstring().c_str(), false));
+    br->close();
+    EXPECT_NE(readFile(p).find(" 60\r\n     1\r\n"), std::string::npos);
+}
+
 TEST(AcDbDatabaseTest, ReadingFaultsAreReported) {
     cadhost::testing::DbFaultScope faults;
     cadhost::testing::failCall(DbCall::kReadDwgFile, Acad::eFileSharingViolation);
@@ -201,7 +227,7 @@ TEST(AcDbDatabaseTest, HandlesComeFromTheSeedAndTheSeedMovesOn) {
     if (!haveCorpus()) GTEST_SKIP();
     ScratchDir dir;
     fs::path p = dir / "a.dxf";
-    fs::copy_file(corpus("libredwg_example_2000.dxf"), p);
+    copyWritable(corpus("libredwg_example_2000.dxf"), p);
     auto db = read(p);
     ASSERT_TRUE(db);
     EXPECT_EQ(db->handseed().value(), 0xCECu);

@@ -104,7 +104,7 @@ TEST(EzdxfInteropTest, EditedRealDrawingsLoadWithTheEdits) {
     if (!haveEzdxf() || !haveCorpus()) GTEST_SKIP();
     ScratchDir dir;
     fs::path p = dir / "edited.dxf";
-    fs::copy_file(corpus("libredwg_example_2007.dxf"), p);
+    copyWritable(corpus("libredwg_example_2007.dxf"), p);
     auto db = read(p);
     ASSERT_TRUE(db);
     // Every attribute of every reference gets a new value.

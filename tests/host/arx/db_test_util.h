@@ -58,6 +58,12 @@ inline std::string firstDifference(const std::string& a, const std::string& b) {
 inline std::filesystem::path corpus(const std::string& name) { return std::filesystem::path(BRAKON_CORPUS_DIR) / name; }
 inline bool haveCorpus() { return std::filesystem::is_directory(BRAKON_CORPUS_DIR); }
 
+// Copies a drawing (the corpus is read-only) into a writable file.
+inline void copyWritable(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(to, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+}
+
 // A fresh scratch folder per test, removed afterwards.
 class ScratchDir {
 public:

@@ -54,7 +54,7 @@ TEST(AttributeTextTest, MultiLineAttributesKeepTheirTextInTheEmbeddedObject) {
     if (!haveCorpus()) GTEST_SKIP();
     ScratchDir dir;
     fs::path p = dir / "m.dxf";
-    fs::copy_file(corpus("acadsharp_sample_AC1032_ascii.dxf"), p);
+    copyWritable(corpus("acadsharp_sample_AC1032_ascii.dxf"), p);
     auto db = read(p);
     ASSERT_TRUE(db);
     AcDbObjectId id = findAttribute(db.get(), L"MULTI_LINE_ATT");
@@ -76,7 +76,7 @@ TEST(AttributeTextTest, R2000ValuesUseTheCodePageAndEscapes) {
     if (!haveCorpus()) GTEST_SKIP();
     ScratchDir dir;
     fs::path p = dir / "r2000.dxf";
-    fs::copy_file(corpus("libredwg_TS1_2000.dxf"), p);
+    copyWritable(corpus("libredwg_TS1_2000.dxf"), p);
     auto db = read(p);
     ASSERT_TRUE(db);
     AcDbBlockTable* bt = nullptr;
