@@ -1,16 +1,12 @@
 // The dependency listing command driven with scripted answers: the file it writes, when it
 // writes none, and what it says when the file cannot be written.
 #include <gtest/gtest.h>
-#include <testing_app.h>
 #include <testing_input.h>
-
-#include <rxdefs.h>
 
 #include <filesystem>
 #include <string>
 
 #include "commands/commands.h"
-#include "frame/brakon_app.h"
 #include "module/commands/command_test_support.h"
 
 namespace {
@@ -49,28 +45,28 @@ class GetDependenciesTest : public ::testing::Test {
     ScratchFolder m_dir;
 };
 
-TEST_F(GetDependenciesTest, FullPathsFirstLevelWithCrLfLineEnds) {
-    const std::wstring commandLine = run({top(), out(), L"Yes", L""});
-    EXPECT_EQ(outBytes(), narrow(m_dir.path("asm/left.dwg")) + "\r\n" +
-                              narrow(m_dir.path("parts/right.dwg")) + "\r\n");
-    EXPECT_NE(commandLine.find(L"Traverse (Yes/No)<No>: "), std::wstring::npos) << commandLine;
-}
-
-TEST_F(GetDependenciesTest, NamesWithTraversal) {
-    run({top(), out(), L"No", L"Yes"});
-    EXPECT_EQ(outBytes(), "left.dwg\r\nright.dwg\r\nbase.dwg\r\nbase.dwg\r\n");
-}
-
-TEST_F(GetDependenciesTest, EnterTakesTheDefaultsFullPathsWithoutTraversal) {
-    run({top(), out(), L"", L""});
-    EXPECT_EQ(outBytes(), narrow(m_dir.path("asm/left.dwg")) + "\r\n" +
-                              narrow(m_dir.path("parts/right.dwg")) + "\r\n");
-}
-
-TEST_F(GetDependenciesTest, AnExistingFileIsReplaced) {
-    writeBytes(m_dir.root() / "out.txt", "old content that is longer than the new one\r\n");
-    run({top(), out(), L"No", L"No"});
-    EXPECT_EQ(outBytes(), "left.dwg\r\nright.dwg\r\n");
+TEST_F(GetDependenciesTest, AnswersChooseFullPathsAndTraversal) {
+    const std::string fullFirstLevel = narrow(m_dir.path("asm/left.dwg")) + "\r\n" +
+                                       narrow(m_dir.path("parts/right.dwg")) + "\r\n";
+    struct Case {
+        const wchar_t* fullPath;
+        const wchar_t* traverse;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {L"Yes", L"", fullFirstLevel},
+        {L"", L"", fullFirstLevel},  // Enter: full paths, no traversal
+        {L"No", L"Yes", "left.dwg\r\nright.dwg\r\nbase.dwg\r\nbase.dwg\r\n"},
+        {L"No", L"No", "left.dwg\r\nright.dwg\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fullPath << "/" << c.traverse);
+        // An existing, longer file is replaced.
+        writeBytes(m_dir.root() / "out.txt", "old content that is longer than the new one\r\n");
+        const std::wstring commandLine = run({top(), out(), c.fullPath, c.traverse});
+        EXPECT_EQ(outBytes(), c.expected);
+        EXPECT_NE(commandLine.find(L"Traverse (Yes/No)<No>: "), std::wstring::npos);
+    }
 }
 
 TEST_F(GetDependenciesTest, NothingToListWritesNoFileAndLeavesAnExistingOne) {
@@ -97,16 +93,11 @@ TEST_F(GetDependenciesTest, CancelOrMissingInputEndsWithoutOutputOrMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        InputSession session({c.drawing, c.output, c.fullPath, c.traverse});
-        getDependenciesCommand();
+        // All four questions are asked, even after a cancel.
+        const std::wstring commandLine = run({c.drawing, c.output, c.fullPath, c.traverse});
         EXPECT_FALSE(fs::exists(m_dir.root() / "out.txt"));
-        EXPECT_EQ(session.commandLine().find(L"\nThe dependency list"), std::wstring::npos);
+        EXPECT_EQ(commandLine.find(L"\nThe dependency list"), std::wstring::npos);
     }
-}
-
-TEST_F(GetDependenciesTest, AllFourQuestionsAreAskedEvenAfterACancel) {
-    const std::wstring commandLine = run({L"^C", out(), L"Yes", L"No"});
-    EXPECT_NE(commandLine.find(L"Traverse (Yes/No)<No>: "), std::wstring::npos) << commandLine;
 }
 
 TEST_F(GetDependenciesTest, CycleIsReportedAndTheListWritten) {
@@ -163,27 +154,6 @@ TEST_F(GetDependenciesTest, OverlongPathsAreRefusedWithAMessage) {
     commandLine = run({top(), longOut, L"Yes", L"No"});
     EXPECT_NE(commandLine.find(L"\nPath too long"), std::wstring::npos);
     EXPECT_FALSE(fs::exists(m_dir.root() / "out.txt"));
-}
-
-// Both names -----------------------------------------------------------------------------------
-
-TEST_F(GetDependenciesTest, TarvikNameRunsTheSameOperation) {
-    int appId = 0;
-    ASSERT_EQ(AcRx::kRetOK, acrxEntryPoint(AcRx::kInitAppMsg, &appId));
-    std::wstring lines[2];
-    std::string files[2];
-    const wchar_t* const names[] = {L"vallo_get_dependencies", L"_TARVIK_GET_DEPENDENCIES"};
-    for (int i = 0; i < 2; ++i) {
-        InputSession session({top(), out(), L"No", L"Yes"});
-        EXPECT_TRUE(cadhost::testing::invokeCommand(names[i]));
-        lines[i] = session.commandLine();
-        files[i] = outBytes();
-        fs::remove(m_dir.root() / "out.txt");
-    }
-    acrxEntryPoint(AcRx::kUnloadAppMsg, &appId);
-    EXPECT_EQ(files[0], "left.dwg\r\nright.dwg\r\nbase.dwg\r\nbase.dwg\r\n");
-    EXPECT_EQ(files[1], files[0]);
-    EXPECT_EQ(lines[1], lines[0]);
 }
 
 }  // namespace

@@ -1,18 +1,14 @@
 // The referenced-document replacement command driven with scripted answers: what it stores,
 // when it saves, and that every failure leaves the drawing as it was.
 #include <gtest/gtest.h>
-#include <testing_app.h>
 #include <testing_db.h>
 #include <testing_input.h>
-
-#include <rxdefs.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "commands/commands.h"
-#include "frame/brakon_app.h"
 #include "module/commands/command_test_support.h"
 
 namespace {
@@ -235,20 +231,6 @@ TEST_F(ReplaceReferencedDocumentTest, CancelOrMissingFilesChangeNothing) {
         EXPECT_TRUE(unchanged());
         EXPECT_EQ(session.commandLine().find(L"\nNo relative"), std::wstring::npos);
     }
-}
-
-TEST_F(ReplaceReferencedDocumentTest, TarvikNameRunsTheSameOperation) {
-    int appId = 0;
-    ASSERT_EQ(AcRx::kRetOK, acrxEntryPoint(AcRx::kInitAppMsg, &appId));
-    writeBytes(m_dir.root() / "r.txt", "c.dwg=" + narrow(path("new/c.dwg")) + "\r\n");
-    {
-        InputSession session({drawing(), path("r.txt"), L"No"});
-        EXPECT_TRUE(cadhost::testing::invokeCommand(L"tarvik_replace_referenced_document"));
-        EXPECT_EQ(session.commandLine(), promptsOnly(L"No"));
-    }
-    acrxEntryPoint(AcRx::kUnloadAppMsg, &appId);
-    EXPECT_EQ(storedPaths(drawingFile())[2], L"../../new/c.dwg");
-    EXPECT_EQ(readBytes(backupFile()), m_before);
 }
 
 }  // namespace
