@@ -1,6 +1,7 @@
 // Texts, attributes, attribute definitions, multi-line texts and block references.
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "acutmem.h"
 #include "db_internal.h"
@@ -401,12 +402,19 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
 
 namespace cadhost::db {
 
-// Extents of one record's geometry, with block references expanded (depth limits nesting).
-bool recordExtents(AcDbDatabase::Impl& d, const DbStub* r, AcDbExtents& ext, int depth);
+namespace {
+
+// Extents of block contents, computed once per block; a block on the way (a block that
+// inserts itself, directly or not) counts as empty.
+struct ExtentsCache {
+    std::unordered_map<const DbStub*, AcDbExtents> done;
+    std::unordered_map<const DbStub*, bool> busy;
+};
+
+bool recordExtents(AcDbDatabase::Impl& d, const DbStub* r, AcDbExtents& ext, ExtentsCache& cache);
 
 // Extents of a block reference from its tags.
-bool insertExtents(AcDbDatabase::Impl& d, const dxf::TagList& t, AcDbExtents& ext, int depth) {
-    if (depth > 8) return false;
+bool insertExtents(AcDbDatabase::Impl& d, const dxf::TagList& t, AcDbExtents& ext, ExtentsCache& cache) {
     auto num = [&](int code, double fallback) {
         int i = t.findInSubclass("AcDbBlockReference", code);
         return i < 0 ? fallback : std::strtod(std::string(t[i].value()).c_str(), nullptr);
@@ -417,9 +425,18 @@ bool insertExtents(AcDbDatabase::Impl& d, const dxf::TagList& t, AcDbExtents& ex
     auto it = btr ? d.blocks.find(btr) : d.blocks.end();
     if (it == d.blocks.end()) return false;
     AcDbExtents inner;
-    std::uint16_t attdef = d.file->findType("ATTDEF");
-    for (const DbStub* e : it->second.entities)
-        if (!e->erased() && e->type != attdef) recordExtents(d, e, inner, depth + 1);
+    auto cached = cache.done.find(btr);
+    if (cached != cache.done.end()) {
+        inner = cached->second;
+    } else {
+        if (cache.busy[btr]) return false;
+        cache.busy[btr] = true;
+        std::uint16_t attdef = d.file->findType("ATTDEF");
+        for (const DbStub* e : it->second.entities)
+            if (!e->erased() && e->type != attdef) recordExtents(d, e, inner, cache);
+        cache.busy[btr] = false;
+        cache.done[btr] = inner;
+    }
     if (inner.isEmpty()) return false;
     AcGePoint3d base;
     if (it->second.block) {
@@ -440,10 +457,10 @@ bool insertExtents(AcDbDatabase::Impl& d, const dxf::TagList& t, AcDbExtents& ex
     return true;
 }
 
-bool recordExtents(AcDbDatabase::Impl& d, const DbStub* r, AcDbExtents& ext, int depth) {
+bool recordExtents(AcDbDatabase::Impl& d, const DbStub* r, AcDbExtents& ext, ExtentsCache& cache) {
     dxf::TagList t;
     t.parse(d.file->objectText(*r));
-    if (d.isType(r, "INSERT")) return insertExtents(d, t, ext, depth);
+    if (d.isType(r, "INSERT")) return insertExtents(d, t, ext, cache);
     AcDbExtents own;
     double x[4] = {}, y[4] = {};
     bool have[4] = {};
@@ -469,13 +486,16 @@ bool recordExtents(AcDbDatabase::Impl& d, const DbStub* r, AcDbExtents& ext, int
     return true;
 }
 
+}  // namespace
+
 }  // namespace cadhost::db
 
 Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& extents) const {
     DbObjectState* st = state();
     if (!st->db) return Acad::eNotInDatabase;
     AcDbExtents ext;
-    if (!db::insertExtents(*st->db, st->tags(), ext, 0)) return Acad::eInvalidExtents;
+    db::ExtentsCache cache;
+    if (!db::insertExtents(*st->db, st->tags(), ext, cache)) return Acad::eInvalidExtents;
     extents = ext;
     return Acad::eOk;
 }

@@ -341,3 +341,35 @@ TEST(BlockReferenceTest, AttributesBelongToTheReferenceTheyFollowWhateverTheirOw
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BlockReferenceTest, ExtentsOfBlocksThatInsertThemselvesEnd) {
+    AcDbDatabase db;
+    AcDbObjectId a = addBlock(&db, L"A", {});
+    AcDbObjectId b = addBlock(&db, L"B", {});
+    for (int i = 0; i < 12; ++i) {
+        insert(a, b, {}, AcGePoint3d(i, 0, 0));
+        insert(b, a, {}, AcGePoint3d(0, i, 0));
+        insert(a, a, {}, AcGePoint3d(i, i, 0));
+    }
+    AcDbBlockTableRecord* rec = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(rec, b, AcDb::kForWrite));
+    auto* t = new AcDbText();
+    t->setPosition(AcGePoint3d(1, 1, 0));
+    rec->appendAcDbEntity(t);
+    t->close();
+    rec->close();
+    AcDbObjectId ref = insert(blockId(&db, L"*Model_Space"), a, {});
+    AcDbBlockReference* br = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(br, ref, AcDb::kForRead));
+    AcDbExtents ext;
+    EXPECT_ES(Acad::eOk, br->getGeomExtents(ext));
+    // A holds B at (i, 0); B holds the text at (1, 1) (its A references are cycles, empty).
+    EXPECT_DOUBLE_EQ(ext.minPoint().x, 11);
+    EXPECT_DOUBLE_EQ(ext.maxPoint().x, 22);
+    EXPECT_DOUBLE_EQ(ext.maxPoint().y, 21);
+    br->close();
+}
+
+}  // namespace
