@@ -130,19 +130,19 @@ class ManagedDrawingTest(DrawingTestCase):
 
     def test_a_drawing_that_cannot_be_saved_is_reported_and_kept(self):
         path = self.managed()
+        other = b.write_managed_drawing(self.tmp, "other.dxf",
+                                        document={"dm_title": "P-200", "BENENNUNG1": "Nabe"},
+                                        attribute_map={"BENENNUNG1": "BENENNUNG1"})["drawing"]
         before = read_bytes(path)
-        os.chmod(self.tmp, 0o555)
-        try:
-            if os.access(self.tmp, os.W_OK):
-                self.skipTest("running with permission to write anywhere")
-            status, _, err = cadhost("open", path)
-        finally:
-            os.chmod(self.tmp, 0o755)
+        os.chmod(path, 0o444)
+        status, _, err = cadhost("open", path, other)
         self.assertEqual(1, status)
-        self.assertEqual(1, len(err.splitlines()), err)
-        self.assertTrue(err.startswith("cadhost: "), err)
-        self.assertIn(path, err)
+        lines = err.splitlines()
+        self.assertEqual(2, len(lines), err)
+        self.assertTrue(lines[0].startswith("cadhost: %s: " % path), err)
+        self.assertEqual("cadhost: saved %s" % other, lines[1])
         self.assertEqual(before, read_bytes(path))
+        self.assertEqual("Nabe", b.attribs(other, b.MODEL, "TB")["BENENNUNG1"])
 
 
 class OpenTest(DrawingTestCase):
