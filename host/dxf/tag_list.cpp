@@ -100,7 +100,11 @@ int TagList::xdataStart() const {
 
 std::pair<int, int> TagList::subclassSpan(std::string_view marker) const {
     int s = findSubclass(marker);
-    if (s < 0) return {-1, -1};
+    if (s < 0) {
+        // Objects written without any subclass markers keep all their fields in one run.
+        if (find(100, 0, xdataStart()) < 0 && size() > 0) return {1, xdataStart()};
+        return {-1, -1};
+    }
     int end = subclassEnd(s);
     if (marker == "AcDbSymbolTableRecord" && end < size() && m_tags[static_cast<std::size_t>(end)].code == 100)
         end = subclassEnd(end);

@@ -38,7 +38,8 @@ public:
     int xdataStart() const;
     // The tags [first, end) of the subclass `marker` (first = the marker's index + 1); {-1, -1}
     // when absent. A symbol table record's fields follow two markers (AcDbSymbolTableRecord,
-    // then AcDb<X>TableRecord): its span runs on through the second.
+    // then AcDb<X>TableRecord): its span runs on through the second. An object without any
+    // marker has one span: all its tags after the 0 and before its XDATA.
     std::pair<int, int> subclassSpan(std::string_view marker) const;
     // First tag with code inside the subclass `marker`; -1 when absent.
     int findInSubclass(std::string_view marker, int code) const;

@@ -23,6 +23,16 @@ TEST(TagListTest, FindsTagsInsideTheirSubclass) {
     EXPECT_EQ(tags[tags.xdataStart()].value(), "APP");
 }
 
+TEST(TagListTest, ObjectsWithoutSubclassMarkersHaveOneSpan) {
+    TagList tags;
+    tags.parse("  0\nINSERT\n  8\n0\n  2\nTB\n1001\nAPP\n  2\nnot this\n");
+    EXPECT_EQ(tags[tags.findInSubclass("AcDbBlockReference", 2)].value(), "TB");
+    EXPECT_EQ(tags.subclassSpan("AcDbEntity"), std::make_pair(1, 3));
+    TagList marked;
+    marked.parse(kAttrib);
+    EXPECT_EQ(marked.subclassSpan("AcDbBlockReference"), std::make_pair(-1, -1));
+}
+
 TEST(TagListTest, UnchangedTagsGiveTheSameBytes) {
     TagList tags;
     tags.parse(kAttrib);
