@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <string>
+#include <vector>
 
 #include "acedads.h"
 #include "arx/command_line.h"
@@ -16,64 +17,46 @@ namespace {
 using cadhost::CommandLineCapture;
 using cadhost::testing::InputSession;
 
-struct KwordResult {
-    int status;
-    std::wstring text;
-};
-
-KwordResult getKword(int flags, const wchar_t* keywords, const wchar_t* prompt = L"Pick: ") {
-    acedInitGet(flags, keywords);
-    wchar_t buffer[512] = L"untouched";
-    const int status = acedGetKword(prompt, buffer, 512);
-    return {status, buffer};
-}
-
-// acedGetString ----------------------------------------------------------------------------------
-
-TEST(AcedGetStringTest, TakesTheAnswerAndEchoesIt) {
-    InputSession session({L"C:\\Work\\plan a.dwg"});
-    CommandLineCapture line;
-    wchar_t buffer[260];
-    EXPECT_EQ(acedGetString(1, L"Enter drawing file:", buffer, 260), RTNORM);
-    EXPECT_STREQ(buffer, L"C:\\Work\\plan a.dwg");
-    EXPECT_EQ(line.text(), L"Enter drawing file:C:\\Work\\plan a.dwg\n");
-}
-
-TEST(AcedGetStringTest, BlankEndsInputUnlessCronly) {
-    InputSession session({L"plan a.dwg", L" lead"});
-    CommandLineCapture line;
-    wchar_t buffer[64];
-    EXPECT_EQ(acedGetString(0, L"Name: ", buffer, 64), RTNORM);
-    EXPECT_STREQ(buffer, L"plan");
-    EXPECT_EQ(acedGetString(0, L"Name: ", buffer, 64), RTNORM);
-    EXPECT_STREQ(buffer, L"");
-    EXPECT_EQ(line.text(), L"Name: plan\nName: \n");
-}
-
-TEST(AcedGetStringTest, EnterGivesEmptyText) {
-    InputSession session({L""});
-    wchar_t buffer[8] = L"x";
-    EXPECT_EQ(acedGetString(1, nullptr, buffer, 8), RTNORM);
-    EXPECT_STREQ(buffer, L"");
-}
-
-TEST(AcedGetStringTest, CancelAndRunningDry) {
-    InputSession session({L"^C"});
-    CommandLineCapture line;
-    wchar_t buffer[8];
-    EXPECT_EQ(acedGetString(1, L"A: ", buffer, 8), RTCAN);
-    EXPECT_EQ(acedGetString(1, L"B: ", buffer, 8), RTCAN);  // no answers left
-    EXPECT_EQ(line.text(), L"A: *Cancel*\nB: *Cancel*\n");
-}
-
-TEST(AcedGetStringTest, TooLongInputIsCutAndReported) {
-    InputSession session({L"abcdef"});
-    wchar_t buffer[4];
-    EXPECT_EQ(acedGetString(1, nullptr, buffer, 4), RTINPUTTRUNCATED);
-    EXPECT_STREQ(buffer, L"abc");
-}
-
-TEST(AcedGetStringTest, NoBufferIsAnErrorThatConsumesNothing) {
+TEST(AcedGetStringTest, ScriptedAnswers) {
+    struct Case {
+        const char* what;
+        int cronly;
+        std::vector<std::wstring> answers;
+        int bufferSize;
+        int status;
+        const wchar_t* result;
+        const wchar_t* commandLine;  // checked when given
+    };
+    const Case cases[] = {
+        {"answer echoed",
+         1,
+         {L"C:\\Work\\plan a.dwg"},
+         260,
+         RTNORM,
+         L"C:\\Work\\plan a.dwg",
+         L"Q: C:\\Work\\plan a.dwg\n"},
+        {"blank ends the input", 0, {L"plan a.dwg"}, 64, RTNORM, L"plan", L"Q: plan\n"},
+        {"leading blank gives nothing", 0, {L" lead"}, 64, RTNORM, L"", L"Q: \n"},
+        {"Enter", 1, {L""}, 8, RTNORM, L"", nullptr},
+        {"cancel", 1, {L"^C"}, 8, RTCAN, nullptr, L"Q: *Cancel*\n"},
+        {"answers ran out", 1, {}, 8, RTCAN, nullptr, L"Q: *Cancel*\n"},
+        {"too long is cut", 1, {L"abcdef"}, 4, RTINPUTTRUNCATED, L"abc", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InputSession session;
+        for (const std::wstring& a : c.answers) cadhost::testing::pushAnswers({a});
+        CommandLineCapture line;
+        wchar_t buffer[260] = L"x";
+        EXPECT_EQ(acedGetString(c.cronly, L"Q: ", buffer, c.bufferSize), c.status);
+        if (c.result != nullptr) {
+            EXPECT_STREQ(buffer, c.result);
+        }
+        if (c.commandLine != nullptr) {
+            EXPECT_EQ(line.text(), c.commandLine);
+        }
+    }
+    // No buffer is an error that consumes nothing.
     InputSession session({L"a"});
     EXPECT_EQ(acedGetString(1, nullptr, nullptr, 10), RTERROR);
     wchar_t buffer[1];
@@ -81,60 +64,50 @@ TEST(AcedGetStringTest, NoBufferIsAnErrorThatConsumesNothing) {
     EXPECT_EQ(cadhost::testing::pendingAnswers(), 1u);
 }
 
-// acedInitGet / acedGetKword ---------------------------------------------------------------------
-
-TEST(AcedGetKwordTest, LocalAndGlobalWords) {
+TEST(AcedGetKwordTest, ScriptedAnswers) {
     struct Case {
-        const wchar_t* answer;
+        int flags;
+        const wchar_t* keywords;
+        std::vector<std::wstring> answers;
         int status;
         const wchar_t* result;
+        const wchar_t* commandLine;  // checked when given
     };
+    const wchar_t* german = L"Nein Ja _No Yes";
     const Case cases[] = {
-        {L"Ja", RTNORM, L"Yes"},   {L"j", RTNORM, L"Yes"},        {L"nein", RTNORM, L"No"},
-        {L"_Yes", RTNORM, L"Yes"}, {L"_n", RTNORM, L"No"},        {L"", RTNONE, L""},
-        {L"^C", RTCAN, L""},       {L"Ja bitte", RTNORM, L"Yes"},
+        // Local words and abbreviations give the global word.
+        {0, german, {L"Ja"}, RTNORM, L"Yes", nullptr},
+        {0, german, {L"j"}, RTNORM, L"Yes", nullptr},
+        {0, german, {L"nein"}, RTNORM, L"No", nullptr},
+        {0, german, {L"_Yes"}, RTNORM, L"Yes", nullptr},
+        {0, german, {L"_n"}, RTNORM, L"No", nullptr},
+        {0, german, {L"Ja bitte"}, RTNORM, L"Yes", nullptr},
+        {0, german, {L""}, RTNONE, L"", nullptr},
+        {0, german, {L"^C"}, RTCAN, L"", nullptr},
+        // Invalid input is refused and asked again, until the answers run out.
+        {0,
+         german,
+         {L"Yes", L"maybe", L"J"},
+         RTNORM,
+         L"Yes",
+         L"Q: Yes\nInvalid option keyword.\nQ: maybe\nInvalid option keyword.\nQ: J\n"},
+        {0, L"Yes No", {L"x"}, RTCAN, L"", L"Q: x\nInvalid option keyword.\nQ: *Cancel*\n"},
+        {RSG_NONULL, L"Yes No", {L"", L"n"}, RTNORM, L"No", L"Q: \nQ: n\n"},
+        {RSG_OTHER, L"Yes No", {L"whatever"}, RTNORM, L"whatever", nullptr},
     };
     for (const Case& c : cases) {
-        InputSession session({c.answer});
-        const KwordResult r = getKword(0, L"Nein Ja _No Yes");
-        EXPECT_EQ(r.status, c.status) << c.answer;
-        EXPECT_EQ(r.text, c.result) << c.answer;
+        SCOPED_TRACE(testing::Message() << c.keywords << " / " << c.answers[0]);
+        InputSession session;
+        for (const std::wstring& a : c.answers) cadhost::testing::pushAnswers({a});
+        CommandLineCapture line;
+        acedInitGet(c.flags, c.keywords);
+        wchar_t buffer[512] = L"untouched";
+        EXPECT_EQ(acedGetKword(L"Q: ", buffer, 512), c.status);
+        EXPECT_STREQ(buffer, c.result);
+        if (c.commandLine != nullptr) {
+            EXPECT_EQ(line.text(), c.commandLine);
+        }
     }
-}
-
-TEST(AcedGetKwordTest, InvalidInputIsRefusedAndAskedAgain) {
-    InputSession session({L"Yes", L"maybe", L"J"});
-    CommandLineCapture line;
-    const KwordResult r = getKword(0, L"Nein Ja _No Yes", L"Replace? ");
-    EXPECT_EQ(r.status, RTNORM);
-    EXPECT_EQ(r.text, L"Yes");
-    EXPECT_EQ(line.text(),
-              L"Replace? Yes\nInvalid option keyword.\n"
-              L"Replace? maybe\nInvalid option keyword.\n"
-              L"Replace? J\n");
-}
-
-TEST(AcedGetKwordTest, InvalidInputUntilAnswersRunOutEndsInCancel) {
-    InputSession session({L"x"});
-    CommandLineCapture line;
-    EXPECT_EQ(getKword(0, L"Yes No", L"Q: ").status, RTCAN);
-    EXPECT_EQ(line.text(), L"Q: x\nInvalid option keyword.\nQ: *Cancel*\n");
-}
-
-TEST(AcedGetKwordTest, NoNullRepeatsThePromptOnEnter) {
-    InputSession session({L"", L"n"});
-    CommandLineCapture line;
-    const KwordResult r = getKword(RSG_NONULL, L"Yes No", L"Q: ");
-    EXPECT_EQ(r.status, RTNORM);
-    EXPECT_EQ(r.text, L"No");
-    EXPECT_EQ(line.text(), L"Q: \nQ: n\n");
-}
-
-TEST(AcedGetKwordTest, OtherBitReturnsArbitraryInput) {
-    InputSession session({L"whatever"});
-    const KwordResult r = getKword(RSG_OTHER, L"Yes No");
-    EXPECT_EQ(r.status, RTNORM);
-    EXPECT_EQ(r.text, L"whatever");
 }
 
 TEST(AcedGetKwordTest, InitGetAppliesToTheNextCallOnly) {
@@ -158,75 +131,69 @@ TEST(AcedGetKwordTest, KeywordLongerThanBufferIsReported) {
     EXPECT_STREQ(buffer, L"Lon");
 }
 
-// acedGetFileD -----------------------------------------------------------------------------------
-
-struct FileResult {
-    int status;
-    short type;
-    std::wstring path;
-};
-
-FileResult getFile(const wchar_t* defawlt = L"", int flags = 0) {
-    resbuf rb{};
-    rb.rbnext = &rb;  // must come back null
-    const int status = acedGetFileD(L"Select drawing file", defawlt, L".dwg", flags, &rb);
-    FileResult r{status, rb.restype, {}};
-    if (status == RTNORM) {
-        EXPECT_EQ(rb.rbnext, nullptr);
-    }
-    if (status == RTNORM && rb.restype == RTSTR) {
-        r.path = rb.resval.rstring;
-        std::free(rb.resval.rstring);
-    }
-    return r;
-}
-
-TEST(AcedGetFileDTest, ChosenFileComesBackAsString) {
-    InputSession session({L"/srv/work/plan.dwg"});
-    CommandLineCapture line;
-    const FileResult r = getFile();
-    EXPECT_EQ(r.status, RTNORM);
-    EXPECT_EQ(r.type, RTSTR);
-    EXPECT_EQ(r.path, L"/srv/work/plan.dwg");
-    EXPECT_EQ(line.text(), L"[Select drawing file] /srv/work/plan.dwg\n");
-}
-
-TEST(AcedGetFileDTest, TildeAsksToTypeTheName) {
-    InputSession session({L"~"});
-    CommandLineCapture line;
-    const FileResult r = getFile();
-    EXPECT_EQ(r.status, RTNORM);
-    EXPECT_EQ(r.type, RTSHORT);
-    EXPECT_EQ(line.text(), L"[Select drawing file] *Type it*\n");
-}
-
-TEST(AcedGetFileDTest, TypeItDisabledKeepsTheDialogOpen) {
-    InputSession session({L"~", L"a.dwg"});
-    const FileResult r = getFile(L"", 2);
-    EXPECT_EQ(r.status, RTNORM);
-    EXPECT_EQ(r.path, L"a.dwg");
-}
-
-TEST(AcedGetFileDTest, EnterTakesTheOfferedNameOrKeepsTheDialogOpen) {
-    {
-        InputSession session({L""});
-        EXPECT_EQ(getFile(L"offered.dwg").path, L"offered.dwg");
-    }
-    {
-        InputSession session({L"", L"b.dwg"});
+TEST(AcedGetFileDTest, ScriptedAnswers) {
+    struct Case {
+        const char* what;
+        const wchar_t* offered;
+        int flags;
+        std::vector<std::wstring> answers;
+        int status;
+        short type;
+        const wchar_t* path;
+        const wchar_t* commandLine;  // checked when given
+    };
+    const Case cases[] = {
+        {"chosen",
+         L"",
+         0,
+         {L"/srv/work/plan.dwg"},
+         RTNORM,
+         RTSTR,
+         L"/srv/work/plan.dwg",
+         L"[Select drawing file] /srv/work/plan.dwg\n"},
+        {"~ asks to type the name",
+         L"",
+         0,
+         {L"~"},
+         RTNORM,
+         RTSHORT,
+         L"",
+         L"[Select drawing file] *Type it*\n"},
+        {"type it disabled", L"", 2, {L"~", L"a.dwg"}, RTNORM, RTSTR, L"a.dwg", nullptr},
+        {"Enter takes the offer", L"offered.dwg", 0, {L""}, RTNORM, RTSTR, L"offered.dwg", nullptr},
+        {"Enter without offer",
+         L"",
+         0,
+         {L"", L"b.dwg"},
+         RTNORM,
+         RTSTR,
+         L"b.dwg",
+         L"[Select drawing file] \n[Select drawing file] b.dwg\n"},
+        {"cancel", L"", 0, {L"^C"}, RTCAN, 0, L"", L"[Select drawing file] *Cancel*\n"},
+        {"answers ran out", L"", 0, {}, RTCAN, 0, L"", L"[Select drawing file] *Cancel*\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InputSession session;
+        for (const std::wstring& a : c.answers) cadhost::testing::pushAnswers({a});
         CommandLineCapture line;
-        EXPECT_EQ(getFile().path, L"b.dwg");
-        EXPECT_EQ(line.text(), L"[Select drawing file] \n[Select drawing file] b.dwg\n");
-    }
-}
-
-TEST(AcedGetFileDTest, CancelAndRunningDry) {
-    for (auto answers : {std::initializer_list<std::wstring_view>{L"^C"},
-                         std::initializer_list<std::wstring_view>{}}) {
-        InputSession session(answers);
-        CommandLineCapture line;
-        EXPECT_EQ(getFile().status, RTCAN);
-        EXPECT_EQ(line.text(), L"[Select drawing file] *Cancel*\n");
+        resbuf rb{};
+        rb.rbnext = &rb;  // must come back null
+        const int status = acedGetFileD(L"Select drawing file", c.offered, L".dwg", c.flags, &rb);
+        EXPECT_EQ(status, c.status);
+        std::wstring path;
+        if (status == RTNORM) {
+            EXPECT_EQ(rb.rbnext, nullptr);
+            EXPECT_EQ(rb.restype, c.type);
+            if (rb.restype == RTSTR) {
+                path = rb.resval.rstring;
+                std::free(rb.resval.rstring);
+            }
+        }
+        EXPECT_EQ(path, c.path);
+        if (c.commandLine != nullptr) {
+            EXPECT_EQ(line.text(), c.commandLine);
+        }
     }
 }
 
