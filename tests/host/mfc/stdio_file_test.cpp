@@ -1,30 +1,29 @@
 // CStdioFile: Windows text mode, the ANSI code page, and what a failed write leaves behind.
 #include <afx.h>
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
+namespace fs = std::filesystem;
+
 class StdioFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_dir = ::testing::TempDir() + "stdio_file_test_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ::mkdir(m_dir.c_str(), 0777);
+        m_dir = fs::path(::testing::TempDir()) /
+                ("stdio_file_test_" + std::to_string(getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
     }
-    void TearDown() override {
-        for (const std::string& name : entries()) ::unlink((m_dir + "/" + name).c_str());
-        ::rmdir(m_dir.c_str());
-    }
+    void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+    std::string path(const std::string& name) const { return (m_dir / name).string(); }
     CString widePath(const std::string& name) const { return CString(path(name).c_str()); }
 
     void writeBytes(const std::string& name, const std::string& bytes) {
@@ -32,20 +31,12 @@ class StdioFileTest : public ::testing::Test {
     }
     std::string readBytes(const std::string& name) {
         std::ifstream in(path(name), std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    bool exists(const std::string& name) { return ::access(path(name).c_str(), F_OK) == 0; }
+    bool exists(const std::string& name) { return fs::exists(m_dir / name); }
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        if (DIR* d = opendir(m_dir.c_str())) {
-            while (dirent* e = readdir(d)) {
-                std::string n = e->d_name;
-                if (n != "." && n != "..") names.push_back(n);
-            }
-            closedir(d);
-        }
+        for (const auto& e : fs::directory_iterator(m_dir)) names.push_back(e.path().filename());
         return names;
     }
     std::vector<std::wstring> readLines(const std::string& name,
@@ -60,7 +51,7 @@ class StdioFileTest : public ::testing::Test {
         return lines;
     }
 
-    std::string m_dir;
+    fs::path m_dir;
 };
 
 using Lines = std::vector<std::wstring>;
@@ -179,7 +170,7 @@ TEST_F(StdioFileTest, OpenFailuresFillTheException) {
         UINT flags;
         int cause;
     };
-    ::mkdir(path("folder").c_str(), 0777);
+    fs::create_directory(m_dir / "folder");
     const Case cases[] = {
         {"missing.txt", CFile::modeRead | CFile::typeText, CFileException::fileNotFound},
         {"no/such/folder.txt", 0x5001, CFileException::fileNotFound},
@@ -204,7 +195,6 @@ TEST_F(StdioFileTest, OpenFailuresFillTheException) {
         e->Delete();
     }
     EXPECT_EQ(CFileException::fileNotFound, cause);
-    ::rmdir(path("folder").c_str());
 }
 
 TEST(StdioFileErrorTest, CloseReportsDataThatDidNotReachTheDisk) {
