@@ -1,7 +1,8 @@
 """The referenced-document replacement command through `cadhost run` on DXF
 drawings written with ezdxf: the paths it stores (relative to the drawing),
-the backup it keeps, what a save changes tag by tag, and the cases in which
-the drawing must stay exactly as it was."""
+the backup it keeps, what a save changes tag by tag, and an unreadable
+drawing left exactly as it was. The choice of replacement and the cases that
+save nothing are pinned by the module's unit tests."""
 
 import os
 import shutil
@@ -66,35 +67,11 @@ class ReplaceTest(unittest.TestCase):
         self.assert_saved_cleanly(["../../new/a.dwg"])
         self.assertNotIn("*ERROR*", stdout)
 
-    def test_names_redirect_a_reference_in_any_folder(self):
-        self.run_replace([(r"C:\elsewhere\B.DWG", self.p("proj/lib/b2.dwg")),
-                          ("c.dwg", self.p("proj/asm/c.dwg"))], "No")
-        # c.dwg already is proj/asm/c.dwg: left as it is.
-        self.assertEqual(self.stored(), [r"..\..\old\a.dwg", "../lib/b2.dwg", "c.dwg"])
-        self.assert_saved_cleanly(["../lib/b2.dwg"])
-
     def test_tarvik_name_does_the_same(self):
         self.run_replace([("c.dwg", self.p("new/c.dwg"))], "No",
                          name="_tarvik_replace_referenced_document")
         self.assertEqual(self.stored()[2], "../../new/c.dwg")
         self.assert_saved_cleanly(["../../new/c.dwg"])
-
-    def test_nothing_saved_when_nothing_changes(self):
-        cases = {
-            "key equal to value but for case": ([(self.p("old/a.dwg"), self.p("OLD/A.dwg"))], "Yes"),
-            "full paths, other folder": ([(self.p("x/c.dwg"), self.p("new/c.dwg"))], "Yes"),
-            "key is the drawing itself": ([(self.top, self.p("new/top.dwg"))], "No"),
-            "lines without =": (["c.dwg", "", "c.dwg" + " " + self.p("new/c.dwg")], "No"),
-        }
-        for name, (entries, fullpath) in cases.items():
-            with self.subTest(name):
-                self.run_replace(entries, fullpath)
-                self.assert_untouched()
-
-    def test_no_relative_path_keeps_the_reference_and_says_so(self):
-        stdout = self.run_replace([("c.dwg", "relative/new.dwg")], "No")
-        self.assertIn("No relative path from %s to relative/new.dwg" % self.p("proj/asm"), stdout)
-        self.assert_untouched()
 
     def test_unreadable_drawing_is_left_alone_silently(self):
         with open(self.top, "wb") as f:
@@ -104,23 +81,6 @@ class ReplaceTest(unittest.TestCase):
         stdout = self.run_replace([("c.dwg", self.p("new/c.dwg"))], "No")
         self.assert_untouched()
         self.assertTrue(stdout.endswith("Fullpath (Yes/No) [Y]:<Yes>: No\n"), stdout)
-
-    def test_read_only_drawing_is_left_alone(self):
-        os.chmod(self.top, 0o444)
-        self.run_replace([("c.dwg", self.p("new/c.dwg"))], "No")
-        self.assert_untouched()
-
-    def test_cr_lf_and_lf_replacements_files_read_alike(self):
-        entries = [("c.dwg", self.p("new/c.dwg"))]
-        for newline in ("\r\n", "\n"):
-            with self.subTest(repr(newline)):
-                shutil.copyfile(self.copy, self.top)
-                if os.path.exists(self.bak):
-                    os.remove(self.bak)
-                b.write_replacements(self.repl, entries, newline=newline)
-                subprocess.run([CADHOST, "run", "vallo_replace_referenced_document", self.top,
-                                self.repl, "No"], capture_output=True, timeout=120, check=True)
-                self.assertEqual(self.stored()[2], "../../new/c.dwg")
 
 
 if __name__ == "__main__":
