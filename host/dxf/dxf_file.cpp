@@ -299,9 +299,11 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
     m_handles.reserve(m_records.size());
     for (DbStub& r : m_records)
         if (r.handle != 0) m_handles.emplace_back(r.handle, &r);
-    auto byHandle = [](const auto& a, const auto& b) { return a.first < b.first; };
-    if (!std::is_sorted(m_handles.begin(), m_handles.end(), byHandle))
-        std::stable_sort(m_handles.begin(), m_handles.end(), byHandle);
+    // Equal handles (a damaged file) keep file order, so that lookups find the first.
+    auto byHandle = [](const auto& a, const auto& b) {
+        return a.first < b.first || (a.first == b.first && a.second->index < b.second->index);
+    };
+    if (!std::is_sorted(m_handles.begin(), m_handles.end(), byHandle)) std::sort(m_handles.begin(), m_handles.end(), byHandle);
     return true;
 }
 

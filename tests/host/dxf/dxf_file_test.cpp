@@ -118,6 +118,19 @@ TEST(DxfFileTest, RefusesBadHandles) {
     EXPECT_EQ(message, "t.dxf: invalid handle \"ZZ\" at line 59");
 }
 
+TEST(DxfFileTest, ARepeatedHandleFindsTheFirstObject) {
+    std::string text = minimal();
+    std::size_t at = text.find("  0\nENDSEC\n  0\nEOF");
+    text.insert(at, "  0\nPOINT\n  5\n1F\n  0\nPOINT\n  5\n1\n");
+    LoadError error;
+    std::string message;
+    auto f = parseText(text, error, message);
+    ASSERT_TRUE(f) << message;
+    EXPECT_EQ(f->typeName(f->findHandle(0x1F)->type), "LINE");
+    EXPECT_EQ(f->typeName(f->findHandle(0x1)->type), "POINT");
+    EXPECT_EQ(written(*f), text) << "kept as read, not repaired";
+}
+
 TEST(DxfFileTest, LoadNamesAMissingFile) {
     LoadError error;
     std::string message;
