@@ -140,18 +140,10 @@ TEST(BrakonAppLayoutTest, HandlersSitInTheHostsSlotOrder) {
 }
 #endif
 
-TEST(LoadMessageTest, LoadsTheNotManagedTextInTheHostsLanguage) {
-    {
-        cadhost::testing::UiLanguageScope english(0x409);
-        EXPECT_STREQ(L"The file [%s] is not managed by PDM.",
-                     static_cast<const wchar_t*>(loadMessage(IDS_FILE_NOT_MANAGED)));
-    }
-    {
-        cadhost::testing::UiLanguageScope german(0x407);
-        EXPECT_STREQ(L"Die Datei [%s] ist nicht vom PDM verwaltet.",
-                     static_cast<const wchar_t*>(loadMessage(IDS_FILE_NOT_MANAGED)));
-    }
-    EXPECT_STREQ(L"", static_cast<const wchar_t*>(loadMessage(4711))) << "an unknown id";
+TEST(LoadMessageTest, UnknownIdLoadsAsEmptyText) {
+    // The known texts in both languages are pinned by the load hook's message tests.
+    EXPECT_STREQ(L"", static_cast<const wchar_t*>(loadMessage(4711)));
+    EXPECT_STRNE(L"", static_cast<const wchar_t*>(loadMessage(IDS_FILE_NOT_MANAGED)));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The per-document registry and the drawing-load hook: one CDocData per document, gone with
-// its document, and the not-managed message.
+// The drawing-load hook: the document's CDocData made on load and kept across unload, and the
+// not-managed message. The per-document bookkeeping itself is the host's data manager's, tested
+// with the document manager.
 #include "frame/doc_registry.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 namespace {
 
 using cadhost::testing::closeAllDocuments;
-using cadhost::testing::closeDocument;
 using cadhost::testing::openDocument;
 
 class DocRegistryTest : public ::testing::Test {
@@ -34,21 +34,6 @@ class DocRegistryTest : public ::testing::Test {
         return capture.commandLine();
     }
 };
-
-TEST_F(DocRegistryTest, EachDocumentHasItsOwnDataUntilItIsDestroyed) {
-    AcApDocument* a = openNewDrawing(L"/work/a.dxf");
-    AcApDocument* b = openNewDrawing(L"/work/b.dxf");
-    CDocData* dataA = &DocVars.docData(a);
-    CDocData* dataB = &DocVars.docData(b);
-    EXPECT_NE(dataA, dataB);
-    EXPECT_EQ(dataA, &DocVars.docData(a)) << "found again, not made anew";
-    dataA->setPath(L"marker a");
-    dataB->setPath(L"marker b");
-
-    ASSERT_TRUE(closeDocument(a));
-    EXPECT_EQ(dataB, &DocVars.docData(b));
-    EXPECT_EQ(CString(L"marker b"), DocVars.docData(b).getPath()) << "b's data is untouched";
-}
 
 TEST_F(DocRegistryTest, LoadOfADocumentMakesItsDataAndKeepsItAcrossUnload) {
     AcApDocument* a = openNewDrawing(L"/work/a.dxf");
@@ -98,19 +83,6 @@ TEST_F(DocRegistryTest, HookStopsSilentlyWithoutDatabaseOrDocument) {
     acdbHostApplicationServices()->setWorkingDatabase(&loose);
     EXPECT_EQ(L"", loadDrawing());
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
-}
-
-TEST_F(DocRegistryTest, RegistryOutlivingTheDocumentManagerCleansUpAlone) {
-    AcApDocument* a = openNewDrawing(L"/work/a.dxf");
-    auto registry = std::make_unique<AcApDataManager<CDocData>>();
-    registry->docData(a).setPath(L"a");
-    cadhost::testing::shutdownDocumentManager();
-    ASSERT_EQ(nullptr, acDocManagerPtr());
-    registry->docData(nullptr);  // data the manager never announced
-    registry.reset();            // must not reach for the document manager
-    cadhost::testing::restartDocumentManager();
-    // The module's own registry follows the new manager, as it would a host started anew.
-    acDocManagerPtr()->addReactor(&DocVars);
 }
 
 }  // namespace
