@@ -293,10 +293,14 @@ public:
     Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shareMode, bool bAllowCPConversion = false,
                                   const wchar_t* wszPassword = nullptr);
 
-    // Saves to fileName: a complete new file is written beside it and renamed into place. With
-    // bBakAndRename the previous file is kept as NAME.bak. The drawing keeps the version it was
-    // read in (R2018 for a new drawing) whatever dwgVer says. A save that would not change a byte
-    // of an existing file leaves it alone. On failure the old file is as it was.
+    // Saves to fileName: a complete new file is written beside it, synced and renamed into
+    // place. With bBakAndRename the previous file is kept as NAME.bak (the extension replaced).
+    // The drawing keeps the version it was read in (R2018 for a new drawing) whatever dwgVer
+    // says. A save that would not change a byte of an existing file leaves it alone. Statuses:
+    // eFileNotFound for a missing folder, eFileAccessErr for a folder that cannot be written or
+    // a read-only file, eOutOfDisk, eFileSystemErr; the reason is kept for lastErrorText(). On
+    // failure the old file (and an old backup) are as they were. Objects open for write are
+    // saved as they stand.
     Acad::ErrorStatus saveAs(const ACHAR* fileName, bool bBakAndRename, AcDb::AcDbDwgVersion dwgVer = AcDb::kDHL_CURRENT,
                              const SecurityParams* pSecParams = nullptr);
     Acad::ErrorStatus saveAs(const ACHAR* fileName, const SecurityParams* pSecParams = nullptr);
