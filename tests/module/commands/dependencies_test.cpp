@@ -5,6 +5,7 @@
 #include <testing_input.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/commands.h"
@@ -34,15 +35,6 @@ Collected collect(const std::wstring& top, bool fullPaths, bool traverse) {
     return {count, strings(list), session.commandLine()};
 }
 
-TEST(CollectDependenciesTest, DrawingWithoutReferencesAddsNothing) {
-    ScratchFolder dir;
-    writeDrawing(dir.path("top.dwg"), {});
-    const Collected got = collect(dir.path("top.dwg"), true, true);
-    EXPECT_EQ(got.count, 0);
-    EXPECT_TRUE(got.list.empty());
-    EXPECT_EQ(got.commandLine, L"");
-}
-
 TEST(CollectDependenciesTest, FirstLevelGivesResolvedPathsOrFileNames) {
     ScratchFolder dir;
     // Stored paths as Windows writes them resolve against the drawing's own folder.
@@ -58,37 +50,60 @@ TEST(CollectDependenciesTest, FirstLevelGivesResolvedPathsOrFileNames) {
     EXPECT_EQ(names.list, (Paths{L"left.dwg", L"right.dwg", L"x.dwg"}));
 }
 
-TEST(CollectDependenciesTest, TraversalIsDepthFirstWithEachDrawingsReferencesTogether) {
-    ScratchFolder dir;
-    writeDrawing(dir.path("top.dwg"), {L"a.dwg", L"b.dwg"});
-    writeDrawing(dir.path("a.dwg"), {L"c.dwg"});
-    writeDrawing(dir.path("c.dwg"), {L"d.dwg"});
-    writeDrawing(dir.path("b.dwg"), {L"e.dwg"});
-    const Collected got = collect(dir.path("top.dwg"), false, true);
-    EXPECT_EQ(got.list, (Paths{L"a.dwg", L"b.dwg", L"c.dwg", L"d.dwg", L"e.dwg"}));
-    EXPECT_EQ(got.count, 5);
-}
-
-TEST(CollectDependenciesTest, SharedDrawingIsListedAndWalkedUnderEachParent) {
-    ScratchFolder dir;
-    writeDrawing(dir.path("asm/top.dwg"), {L"left.dwg", L"..\\parts\\right.dwg"});
-    writeDrawing(dir.path("asm/left.dwg"), {L"..\\parts\\base.dwg"});
-    writeDrawing(dir.path("parts/right.dwg"), {L"base.dwg"});
-    writeDrawing(dir.path("parts/base.dwg"), {L"leaf.dwg"});
-    const Collected got = collect(dir.path("asm/top.dwg"), false, true);
-    EXPECT_EQ(got.list, (Paths{L"left.dwg", L"right.dwg", L"base.dwg", L"leaf.dwg", L"base.dwg",
-                               L"leaf.dwg"}));
-    EXPECT_EQ(got.commandLine, L"") << "a drawing met twice on different branches is no cycle";
-}
-
-TEST(CollectDependenciesTest, MissingAndUnreadableDrawingsAreListedButAddNothing) {
-    ScratchFolder dir;
-    writeDrawing(dir.path("top.dwg"), {L"missing.dwg", L"broken.dwg", L"a.dwg"});
-    commandtest::writeBytes(dir.root() / "broken.dwg", "AC1032 this is no DXF file\r\n");
-    writeDrawing(dir.path("a.dwg"), {L"b.dwg"});
-    const Collected got = collect(dir.path("top.dwg"), false, true);
-    EXPECT_EQ(got.list, (Paths{L"missing.dwg", L"broken.dwg", L"a.dwg", L"b.dwg"}));
-    EXPECT_EQ(got.commandLine, L"");
+// Trees walked with names: each case writes its drawings into a fresh folder ("broken.dwg" gets
+// bytes that are no drawing) and walks from top.dwg. cycleAt names the drawing whose second
+// visit is reported, if any.
+TEST(CollectDependenciesTest, TraversalOrderMissingDrawingsAndCycles) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, Paths>> drawings;
+        Paths expected;
+        const char* cycleAt;
+    };
+    const Case cases[] = {
+        {"no references", {{"top.dwg", {}}}, {}, nullptr},
+        {"depth first, each drawing's references together",
+         {{"top.dwg", {L"a.dwg", L"b.dwg"}},
+          {"a.dwg", {L"c.dwg"}},
+          {"c.dwg", {L"d.dwg"}},
+          {"b.dwg", {L"e.dwg"}}},
+         {L"a.dwg", L"b.dwg", L"c.dwg", L"d.dwg", L"e.dwg"},
+         nullptr},
+        {"a drawing shared by two branches is walked under each, no cycle",
+         {{"top.dwg", {L"left.dwg", L"parts\\right.dwg"}},
+          {"left.dwg", {L"parts\\base.dwg"}},
+          {"parts/right.dwg", {L"base.dwg"}},
+          {"parts/base.dwg", {L"leaf.dwg"}}},
+         {L"left.dwg", L"right.dwg", L"base.dwg", L"leaf.dwg", L"base.dwg", L"leaf.dwg"},
+         nullptr},
+        {"missing and unreadable drawings are listed but add nothing",
+         {{"top.dwg", {L"missing.dwg", L"broken.dwg", L"a.dwg"}}, {"a.dwg", {L"b.dwg"}}},
+         {L"missing.dwg", L"broken.dwg", L"a.dwg", L"b.dwg"},
+         nullptr},
+        {"a cycle below the top is cut where it closes",
+         {{"top.dwg", {L"a.dwg"}}, {"a.dwg", {L"b.dwg"}}, {"b.dwg", {L"a.dwg", L"c.dwg"}}},
+         {L"a.dwg", L"b.dwg", L"a.dwg", L"c.dwg"},
+         "a.dwg"},
+        // A self reference is found whatever the spelling of its path.
+        {"bare name", {{"top.dwg", {L"top.dwg"}}}, {L"top.dwg"}, "top.dwg"},
+        {"dot folder", {{"top.dwg", {L".\\top.dwg"}}}, {L"top.dwg"}, "top.dwg"},
+        {"through a sibling folder", {{"top.dwg", {L"..\\d\\top.dwg"}}}, {L"top.dwg"}, "top.dwg"},
+        {"forward slashes", {{"top.dwg", {L"./sub/../top.dwg"}}}, {L"top.dwg"}, "top.dwg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder dir;
+        for (const auto& [name, references] : c.drawings)
+            writeDrawing(dir.path("d/" + name), references);
+        commandtest::writeBytes(dir.root() / "d" / "broken.dwg", "AC1032 this is no DXF file\r\n");
+        const Collected got = collect(dir.path("d/top.dwg"), false, true);
+        EXPECT_EQ(got.list, c.expected);
+        EXPECT_EQ(got.count, static_cast<std::int64_t>(c.expected.size()));
+        EXPECT_EQ(got.commandLine,
+                  c.cycleAt == nullptr
+                      ? std::wstring()
+                      : L"\nCyclic reference skipped: " + dir.path(std::string("d/") + c.cycleAt));
+    }
 }
 
 TEST(CollectDependenciesTest, UnreadableTopDrawingKeepsTheCountOfEarlierEntries) {
@@ -125,38 +140,6 @@ TEST(CollectDependenciesTest, CycleIsListedButNotDescendedAgain) {
     EXPECT_EQ(got.list,
               (Paths{dir.path("parts/a.dwg"), dir.path("parts/b.dwg"), dir.path("asm/top.dwg")}));
     EXPECT_EQ(got.commandLine, L"\nCyclic reference skipped: " + dir.path("asm/top.dwg"));
-}
-
-TEST(CollectDependenciesTest, CycleIsFoundWhateverTheSpellingOfThePath) {
-    struct Case {
-        const char* name;
-        std::wstring selfReference;
-    };
-    const Case cases[] = {
-        {"bare name", L"top.dwg"},
-        {"dot folder", L".\\top.dwg"},
-        {"round trip through the parent", L"..\\asm\\top.dwg"},
-        {"forward slashes", L"./sub/../top.dwg"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScratchFolder dir;
-        writeDrawing(dir.path("asm/top.dwg"), {c.selfReference});
-        const Collected got = collect(dir.path("asm/top.dwg"), false, true);
-        EXPECT_EQ(got.list, (Paths{L"top.dwg"}));
-        EXPECT_EQ(got.commandLine.find(L"\nCyclic reference skipped: "), 0u) << got.commandLine;
-    }
-}
-
-TEST(CollectDependenciesTest, CycleBelowTheTopIsCutWhereItCloses) {
-    ScratchFolder dir;
-    // top -> a -> b -> a: b's reference to a is listed, a is not walked a second time.
-    writeDrawing(dir.path("top.dwg"), {L"a.dwg"});
-    writeDrawing(dir.path("a.dwg"), {L"b.dwg"});
-    writeDrawing(dir.path("b.dwg"), {L"a.dwg", L"c.dwg"});
-    const Collected got = collect(dir.path("top.dwg"), false, true);
-    EXPECT_EQ(got.list, (Paths{L"a.dwg", L"b.dwg", L"a.dwg", L"c.dwg"}));
-    EXPECT_EQ(got.commandLine, L"\nCyclic reference skipped: " + dir.path("a.dwg"));
 }
 
 TEST(CollectDependenciesTest, WithoutTraversalACycleIsNeitherWalkedNorReported) {
