@@ -116,7 +116,7 @@ void setMtextRaw(dxf::TagList& t, int from, int to, const std::string& raw, cons
 // ---- AcDbText ----
 
 AcDbText::AcDbText() : AcDbText("TEXT") {
-    state()->templ =
+    state()->newTemplate =
         "  0\nTEXT\n  5\n0\n330\n0\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0.0\n 20\n0.0\n 30\n0.0\n"
         " 40\n2.5\n  1\n\n100\nAcDbText\n";
 }
@@ -171,7 +171,7 @@ Acad::ErrorStatus AcDbText::setTextString(const ACHAR* text) {
 // ---- attributes ----
 
 AcDbAttribute::AcDbAttribute() : AcDbText("ATTRIB") {
-    state()->templ =
+    state()->newTemplate =
         "  0\nATTRIB\n  5\n0\n330\n0\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0.0\n 20\n0.0\n 30\n0.0\n"
         " 40\n2.5\n  1\n\n100\nAcDbAttribute\n  2\n\n 70\n0\n";
 }
@@ -201,7 +201,7 @@ bool AcDbAttribute::isConstant() const { return flags(state(), "AcDbAttribute") 
 bool AcDbAttribute::isMTextAttribute() const { return embeddedStart(state()->tags()) >= 0; }
 
 AcDbAttributeDefinition::AcDbAttributeDefinition() : AcDbText("ATTDEF") {
-    state()->templ =
+    state()->newTemplate =
         "  0\nATTDEF\n  5\n0\n330\n0\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n 10\n0.0\n 20\n0.0\n 30\n0.0\n"
         " 40\n2.5\n  1\n\n100\nAcDbAttributeDefinition\n  3\n\n  2\n\n 70\n0\n";
 }
@@ -254,7 +254,7 @@ bool AcDbAttributeDefinition::isMTextAttributeDefinition() const { return embedd
 // ---- multi-line text ----
 
 AcDbMText::AcDbMText() : AcDbEntity("MTEXT") {
-    state()->templ =
+    state()->newTemplate =
         "  0\nMTEXT\n  5\n0\n330\n0\n100\nAcDbEntity\n  8\n0\n100\nAcDbMText\n 10\n0.0\n 20\n0.0\n 30\n0.0\n"
         " 40\n2.5\n 71\n1\n  1\n\n";
 }
@@ -294,7 +294,7 @@ Acad::ErrorStatus AcDbMText::setContents(const ACHAR* text) {
 // ---- block references ----
 
 AcDbBlockReference::AcDbBlockReference() : AcDbEntity("INSERT") {
-    state()->templ =
+    state()->newTemplate =
         "  0\nINSERT\n  5\n0\n330\n0\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockReference\n  2\n\n"
         " 10\n0.0\n 20\n0.0\n 30\n0.0\n";
 }

@@ -56,7 +56,8 @@ public:
     AcDbDatabase::Impl* db = nullptr;
     AcDbObject* self = nullptr;
     bool write = false;                  // opened for write (or new)
-    std::string templ;                   // text of a new object
+    const char* newTemplate = nullptr;   // the text a new object starts from (static)
+    std::string templ;                   // the text the tags were split from
     std::array<std::wstring, 3> text;    // text handed out by *Const getters
 
     // Pending data of a new block record, applied when it is added.

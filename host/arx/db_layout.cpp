@@ -18,7 +18,7 @@ ACRX_DEFINE_MEMBERS(AcDbLayout, AcDbPlotSettings)
 AcDbPlotSettings::AcDbPlotSettings(const char* dxfType) : AcDbObject(dxfType) {}
 
 AcDbLayout::AcDbLayout() : AcDbPlotSettings("LAYOUT") {
-    state()->templ = "  0\nLAYOUT\n  5\n0\n330\n0\n100\nAcDbPlotSettings\n  1\n\n100\nAcDbLayout\n  1\n\n 70\n1\n 71\n0\n";
+    state()->newTemplate = "  0\nLAYOUT\n  5\n0\n330\n0\n100\nAcDbPlotSettings\n  1\n\n100\nAcDbLayout\n  1\n\n 70\n1\n 71\n0\n";
 }
 
 Acad::ErrorStatus AcDbLayout::getLayoutName(const ACHAR*& layoutName) const {

@@ -148,6 +148,7 @@ namespace cadhost {
 dxf::TagList& DbObjectState::tags() {
     if (!m_parsed) {
         if (stub && db) templ.assign(db->file->objectText(*stub));
+        else if (templ.empty() && newTemplate) templ = newTemplate;
         m_tags.parse(templ);
         m_parsed = true;
     }
@@ -268,7 +269,6 @@ AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
     st->stub = &stub;
     st->db = &d;
     st->write = false;
-    st->templ.clear();
     return o;
 }
 

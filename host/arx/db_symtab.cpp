@@ -204,7 +204,7 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
 // ---- records ----
 
 AcDbSymbolTableRecord::AcDbSymbolTableRecord(const char* dxfType) : AcDbObject(dxfType) {
-    state()->templ = recordTemplate(dxfType);
+    state()->newTemplate = recordTemplate(dxfType);
 }
 
 Acad::ErrorStatus AcDbSymbolTableRecord::getName(const ACHAR*& pName) const {

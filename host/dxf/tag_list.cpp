@@ -121,8 +121,8 @@ void TagList::setValue(int i, std::string_view value) {
     if (t.value() == value) return;
     std::string line(value);
     line += eolOf(t.valueLine);
-    m_store.push_back(std::move(line));
-    t.valueLine = m_store.back();
+    m_store.push_back(std::make_unique<std::string>(std::move(line)));
+    t.valueLine = *m_store.back();
     m_changed = true;
 }
 
@@ -132,16 +132,16 @@ void TagList::insert(int pos, int code, std::string_view value, const TagFormat&
     if (pos > 0) {
         Tag& prev = m_tags[static_cast<std::size_t>(pos - 1)];
         if (eolOf(prev.valueLine).empty()) {
-            m_store.push_back(std::string(prev.valueLine) + format.eol);
-            prev.valueLine = m_store.back();
+            m_store.push_back(std::make_unique<std::string>(std::string(prev.valueLine) + format.eol));
+            prev.valueLine = *m_store.back();
         }
     }
-    m_store.push_back(formatCode(code, format) + format.eol);
+    m_store.push_back(std::make_unique<std::string>(formatCode(code, format) + format.eol));
     Tag t;
     t.code = code;
-    t.codeLine = m_store.back();
-    m_store.push_back(std::string(value) + format.eol);
-    t.valueLine = m_store.back();
+    t.codeLine = *m_store.back();
+    m_store.push_back(std::make_unique<std::string>(std::string(value) + format.eol));
+    t.valueLine = *m_store.back();
     m_tags.insert(m_tags.begin() + pos, t);
     m_changed = true;
 }

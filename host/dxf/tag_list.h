@@ -3,7 +3,7 @@
 // (code line, value, line ends); an edit replaces only the value of the tags it changes.
 #pragma once
 
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +56,8 @@ public:
 
 private:
     std::vector<Tag> m_tags;
-    std::deque<std::string> m_store;  // text of changed and new lines (stable addresses)
+    // Text of changed and new lines; each line keeps its address (most objects never need any).
+    std::vector<std::unique_ptr<std::string>> m_store;
     bool m_changed = false;
 };
 
