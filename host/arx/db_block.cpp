@@ -114,13 +114,16 @@ AcDbObjectId AcDbBlockTableRecord::getLayoutId() const {
         if (st->db->isType(layout, "LAYOUT") && !layout->erased()) return AcDbObjectId::fromStub(layout);
     }
     // Files from some writers leave the link out; the layout still names its block record.
-    for (DbStub* layout : st->db->layouts) {
-        std::uint64_t owner = 0;
-        if (!layout->erased() && dxf::parseHandle(st->db->recordValue(layout, "AcDbLayout", 330), owner) &&
-            owner == st->stub->handle)
-            return AcDbObjectId::fromStub(layout);
+    AcDbDatabase::Impl& d = *st->db;
+    if (!d.layoutIndexBuilt) {
+        for (DbStub* layout : d.layouts) {
+            std::uint64_t owner = 0;
+            if (dxf::parseHandle(d.recordValue(layout, "AcDbLayout", 330), owner)) d.layoutByBlock.emplace(owner, layout);
+        }
+        d.layoutIndexBuilt = true;
     }
-    return AcDbObjectId::kNull;
+    auto it = d.layoutByBlock.find(st->stub->handle);
+    return it == d.layoutByBlock.end() || it->second->erased() ? AcDbObjectId::kNull : AcDbObjectId::fromStub(it->second);
 }
 
 Acad::ErrorStatus AcDbBlockTableRecord::setLayoutId(AcDbObjectId layoutId) {

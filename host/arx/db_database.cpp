@@ -84,6 +84,8 @@ void AcDbDatabase::Impl::reset() {
     blocks.clear();
     entitiesEnd = blocksEnd = rootDictionary = nullptr;
     layouts.clear();
+    layoutIndexBuilt = false;
+    layoutByBlock.clear();
     insertIndexBuilt = repIndexBuilt = false;
     for (auto& n : names) n.clear();
     namesBuilt.fill(false);

@@ -114,6 +114,9 @@ public:
     cadhost::DbStub* blocksEnd = nullptr;    // ENDSEC of BLOCKS
     cadhost::DbStub* rootDictionary = nullptr;
     std::vector<cadhost::DbStub*> layouts;   // LAYOUT objects in file order
+    // LAYOUTs by the handle of the block record they name, built on first use.
+    bool layoutIndexBuilt = false;
+    std::unordered_map<std::uint64_t, cadhost::DbStub*> layoutByBlock;
 
     // INSERTs by upper-case block name, built on first use.
     bool insertIndexBuilt = false;
