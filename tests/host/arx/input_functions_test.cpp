@@ -75,12 +75,9 @@ TEST(AcedGetKwordTest, ScriptedAnswers) {
     };
     const wchar_t* german = L"Nein Ja _No Yes";
     const Case cases[] = {
-        // Local words and abbreviations give the global word.
+        // A local word gives the global one (the matching itself is the keyword list's);
+        // only the first word of the input counts.
         {0, german, {L"Ja"}, RTNORM, L"Yes", nullptr},
-        {0, german, {L"j"}, RTNORM, L"Yes", nullptr},
-        {0, german, {L"nein"}, RTNORM, L"No", nullptr},
-        {0, german, {L"_Yes"}, RTNORM, L"Yes", nullptr},
-        {0, german, {L"_n"}, RTNORM, L"No", nullptr},
         {0, german, {L"Ja bitte"}, RTNORM, L"Yes", nullptr},
         {0, german, {L""}, RTNONE, L"", nullptr},
         {0, german, {L"^C"}, RTCAN, L"", nullptr},

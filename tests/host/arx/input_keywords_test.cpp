@@ -100,15 +100,10 @@ TEST(KeywordListTest, MatchReturnsTheGlobalWord) {
     }
 }
 
-TEST(KeywordListTest, ListWithoutGlobalPartIsItsOwnGlobalList) {
-    const KeywordList list = KeywordList::parse(L"Yes No");
-    EXPECT_EQ(list.match(L"n").value_or(L""), L"No");
-    EXPECT_EQ(list.match(L"_yes").value_or(L""), L"Yes");
-}
-
-TEST(KeywordListTest, FirstMatchingWordWinsAndUnpairedLocalWordReturnsItself) {
-    const KeywordList list = KeywordList::parse(L"Yes No _Yes No");
-    EXPECT_EQ(list.match(L"N").value_or(L""), L"No");
+TEST(KeywordListTest, OwnGlobalListFirstMatchWinsUnpairedLocalWordReturnsItself) {
+    // A list without a global part is its own global list.
+    EXPECT_EQ(KeywordList::parse(L"Yes No").match(L"_yes").value_or(L""), L"Yes");
+    EXPECT_EQ(KeywordList::parse(L"Yes No _Yes No").match(L"N").value_or(L""), L"No");
     const KeywordList unpaired = KeywordList::parse(L"Eins Zwei Drei _One Two");
     EXPECT_EQ(unpaired.match(L"drei").value_or(L""), L"Drei");
     EXPECT_EQ(unpaired.match(L"zwei").value_or(L""), L"Two");
