@@ -160,17 +160,6 @@ TEST(CIniFileTest, HeaderWithoutClosingBracketIsFoundByItsListedName) {
     EXPECT_EQ(value, L"2");
 }
 
-TEST(CIniFileTest, MissingFileReadsAsWithoutSections) {
-    TempDir dir;
-    CIniFile ini(nullptr, TRUE);
-    EXPECT_FALSE(ini.Load(pdmtest::wide(dir.path("missing.ini")).c_str()));
-    CStringArray list;
-    EXPECT_EQ(ini.GetSectionNames(list), 0);
-    EXPECT_EQ(ini.GetKeyNames(list, L"S"), 0);
-    CString value;
-    EXPECT_FALSE(ini.GetString(value, L"k", L"S", -1, -1));
-}
-
 TEST(CIniFileTest, ReadRetriesTheStoredPathUntilALoadSucceeds) {
     TempDir dir;
     CIniFile ini(pdmtest::wide(dir.path("late.ini")).c_str(), TRUE);
@@ -383,30 +372,28 @@ TEST(CIniFileTest, HugeFilesAreAnsweredWithoutRescanning) {
     EXPECT_EQ(value, L"199999");
 }
 
-}  // namespace
-
-namespace {
-
 TEST(CIniFileTest, OnlyPlainFilesAreRead) {
-    // A folder, an endless device and a pipe without writer are not settings files.
+    // A missing file, a folder, an endless device and a pipe without writer are not settings
+    // files: they read as a file without sections.
     pdmtest::TempDir dir;
     std::filesystem::create_directories(dir.path("folder.ini"));
     ASSERT_EQ(::mkfifo(dir.path("pipe.ini").c_str(), 0600), 0);
     for (const std::wstring& path :
-         {pdmtest::wide(dir.path("folder.ini")), std::wstring(L"/dev/zero"),
-          pdmtest::wide(dir.path("pipe.ini"))}) {
+         {pdmtest::wide(dir.path("missing.ini")), pdmtest::wide(dir.path("folder.ini")),
+          std::wstring(L"/dev/zero"), pdmtest::wide(dir.path("pipe.ini"))}) {
         CIniFile ini(nullptr, TRUE);
         EXPECT_FALSE(ini.Load(path.c_str())) << CStringA(path.c_str());
+        CStringArray list;
+        EXPECT_EQ(ini.GetSectionNames(list), 0);
+        EXPECT_EQ(ini.GetKeyNames(list, L"S"), 0);
+        CString value;
+        EXPECT_FALSE(ini.GetString(value, L"k", L"S", -1, -1));
     }
     // Either separator reaches a plain file.
     dir.write("plain.ini", "[S]\nk=1\n");
     CIniFile ini(nullptr, TRUE);
     EXPECT_TRUE(ini.Load((pdmtest::wide(dir.root()) + L"\\plain.ini").c_str()));
 }
-
-}  // namespace
-
-namespace {
 
 TEST(CIniFileTest, SaveWritesTheBufferInTextMode) {
     pdmtest::TempDir dir;

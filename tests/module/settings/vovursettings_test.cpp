@@ -148,10 +148,6 @@ TEST(CVoVurSettingsTest, HugeSettingsFileLoads) {
     EXPECT_EQ(settings.GetValue(L"key", L"s999", L""), L"VALUE 999");
 }
 
-}  // namespace
-
-namespace {
-
 TEST(CVoVurSettingsTest, SampleFixture) {
     CVoVurSettings settings;
     EXPECT_TRUE(settings.Load(pdmtest::wide(pdmtest::fixture("settings_sample.ini")).c_str()));
@@ -159,7 +155,8 @@ TEST(CVoVurSettingsTest, SampleFixture) {
               (std::vector<std::wstring>{L"SCHRIFTFELD", L"AMTITLE"}));
     ASSERT_EQ(settings.GetAttributeMap()->GetCount(), 2);
     EXPECT_EQ(settings.GetAttributeMap()->GetAt(1)->GetTag(1), L"NR");
-    EXPECT_EQ(toVector(settings.GetRevisionBlockNames()), (std::vector<std::wstring>{L"AENDERUNG"}));
+    EXPECT_EQ(toVector(settings.GetRevisionBlockNames()),
+              (std::vector<std::wstring>{L"AENDERUNG"}));
     CString formula;
     EXPECT_TRUE(settings.GetAttributeFormulas()->Lookup(L"Gewicht", formula));
     // A value that starts with a quote loses its first and its last character, whatever it is.
