@@ -37,6 +37,20 @@ std::wstring decodeEscapes(std::wstring s) {
                 v = v * 16 + d;
             }
             if (ok) {
+                // A pair of escaped UTF-16 surrogates is one character.
+                if (v >= 0xD800 && v < 0xDC00 && i + 13 < s.size() && s[i + 7] == L'\\' && s[i + 8] == L'U' &&
+                    s[i + 9] == L'+') {
+                    int lo = 0;
+                    for (int k = 10; k < 14 && lo >= 0; ++k) {
+                        int d = hexDigit(s[i + static_cast<std::size_t>(k)]);
+                        lo = d < 0 ? -1 : lo * 16 + d;
+                    }
+                    if (lo >= 0xDC00 && lo < 0xE000) {
+                        out.push_back(static_cast<wchar_t>(0x10000 + ((v - 0xD800) << 10) + (lo - 0xDC00)));
+                        i += 14;
+                        continue;
+                    }
+                }
                 out.push_back(static_cast<wchar_t>(v));
                 i += 7;
                 continue;
@@ -176,15 +190,28 @@ std::wstring TextCodec::decode(std::string_view raw) const {
     return decodeEscapes(std::move(wide));
 }
 
+// True when text at i starts an escape that decoding would turn into a character.
+static bool startsEscape(std::wstring_view text, std::size_t i) {
+    if (i + 6 >= text.size() || text[i] != L'\\' || text[i + 1] != L'U' || text[i + 2] != L'+') return false;
+    for (std::size_t k = 3; k < 7; ++k)
+        if (hexDigit(text[i + k]) < 0) return false;
+    return true;
+}
+
 std::string TextCodec::encode(std::wstring_view text) const {
     std::string out;
     out.reserve(text.size());
-    for (wchar_t w : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        wchar_t w = text[i];
         auto cp = static_cast<std::uint32_t>(w);
-        if (cp < 0x80) {
+        if (w == L'\\' && startsEscape(text, i)) {
+            // A literal "\U+XXXX" in the text: its backslash is escaped so it reads back as typed.
+            appendEscape(out, cp);
+        } else if (cp < 0x80) {
             out.push_back(static_cast<char>(cp));
         } else if (m_utf8) {
-            appendUtf8(out, cp);
+            if ((cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) appendEscape(out, cp > 0x10FFFF ? 0xFFFD : cp);
+            else appendUtf8(out, cp);
         } else {
             if (m_fromWide == reinterpret_cast<iconv_t>(-1)) m_fromWide = iconv_open(m_charset.c_str(), "WCHAR_T");
             char buf[8];

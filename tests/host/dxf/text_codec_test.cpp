@@ -49,6 +49,17 @@ TEST(TextCodecTest, EncodesEditsForTheFileVersion) {
     EXPECT_EQ(TextCodec(1015, "ANSI_1252").encode(L"\U0001F600"), "\\U+D83D\\U+DE00");
 }
 
+TEST(TextCodecTest, EverythingEncodedReadsBackAsIt) {
+    const wchar_t* texts[] = {L"plain", L"\\U+0041 typed literally", L"end \\U+00", L"\U0001F600 smile",
+                              L"\u00c4\u20ac\u5e03", L"back\\slash"};
+    for (int version : {1015, 1018, 1021, 1032})
+        for (const char* cp : {"ANSI_1252", "ANSI_936"}) {
+            TextCodec codec(version, cp);
+            for (const wchar_t* t : texts) EXPECT_EQ(codec.decode(codec.encode(t)), t) << version << cp;
+        }
+    EXPECT_EQ(TextCodec(1032, "ANSI_1252").encode(L"\\U+0041"), "\\U+005CU+0041");
+}
+
 TEST(TextCodecTest, InvalidUtf8BytesReadAsLatin1) {
     EXPECT_EQ(TextCodec(1021, "ANSI_1252").decode("a\xFF" "b\xC3"), L"a\u00FFb\u00C3");
 }
