@@ -13,7 +13,7 @@ namespace {
 
 using testing::InputSession;
 
-TEST(SystemVariablesTest, FiledialIsAShortOneByDefaultAndReadsAreLogged) {
+TEST(SystemVariablesTest, AcedGetVarGivesTypedValuesAndLogsReads) {
     InputSession session;
     resbuf rb{};
     ASSERT_EQ(acedGetVar(L"FILEDIA", &rb), RTNORM);
@@ -21,20 +21,12 @@ TEST(SystemVariablesTest, FiledialIsAShortOneByDefaultAndReadsAreLogged) {
     EXPECT_EQ(rb.resval.rint, 1);
     ASSERT_EQ(acedGetVar(L"cmdecho", &rb), RTNORM);
     EXPECT_EQ(testing::variablesRead(), (std::vector<std::wstring>{L"FILEDIA", L"cmdecho"}));
-}
-
-TEST(SystemVariablesTest, TextVariableComesBackAsHostString) {
-    InputSession session;
-    resbuf rb{};
+    // Text comes back as a host string.
     ASSERT_EQ(acedGetVar(L"DWGNAME", &rb), RTNORM);
     ASSERT_EQ(rb.restype, RTSTR);
     EXPECT_STREQ(rb.resval.rstring, L"Drawing1.dwg");
     std::free(rb.resval.rstring);
-}
-
-TEST(SystemVariablesTest, UnknownNameIsAnErrorAndLeavesResultAlone) {
-    InputSession session;
-    resbuf rb{};
+    // An unknown name is an error that leaves the result alone.
     rb.restype = 77;
     EXPECT_EQ(acedGetVar(L"NOSUCHVAR", &rb), RTERROR);
     EXPECT_EQ(rb.restype, 77);
