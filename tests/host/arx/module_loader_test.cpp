@@ -58,12 +58,7 @@ TEST(LoadedModuleTest, RefusesWhatIsNotAModuleNamingTheFile) {
     }
 }
 
-}  // namespace
-
-// ---- The real module, loaded as cadhost loads it ----
-
-namespace {
-
+// The real module, loaded as cadhost loads it.
 const wchar_t* const kBrakonCommands[] = {
     L"_vallo_get_dependencies", L"_vallo_replace_referenced_document", L"_tarvik_get_dependencies",
     L"_tarvik_replace_referenced_document"};
