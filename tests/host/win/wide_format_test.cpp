@@ -12,12 +12,13 @@ namespace {
 
 using cadhost::formatWide;
 
+struct Formatted {
+    std::wstring actual;
+    std::wstring expected;
+};
+
 TEST(WideFormatTest, StringConversionsFollowTheMicrosoftRuntime) {
-    struct Case {
-        std::wstring actual;
-        std::wstring expected;
-    };
-    const Case cases[] = {
+    const Formatted cases[] = {
         {formatWide(L"%s", L"wide"), L"wide"},
         {formatWide(L"%ls", L"wide"), L"wide"},
         {formatWide(L"%ws", L"wide"), L"wide"},
@@ -34,15 +35,11 @@ TEST(WideFormatTest, StringConversionsFollowTheMicrosoftRuntime) {
         {formatWide(L"%hs", static_cast<const char*>(nullptr)), L"(null)"},
         {formatWide(L"100%% %s", L"sure"), L"100% sure"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual);
+    for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual);
 }
 
 TEST(WideFormatTest, IntegerConversionsAndFlags) {
-    struct Case {
-        std::wstring actual;
-        std::wstring expected;
-    };
-    const Case cases[] = {
+    const Formatted cases[] = {
         {formatWide(L"%d|%i|%u", -42, 17, 4294967295u), L"-42|17|4294967295"},
         {formatWide(L"[%05d|%-5d|%+d|% d]", 42, 42, 5, 5), L"[00042|42   |+5| 5]"},
         {formatWide(L"[%05d|%+05d]", -42, 42), L"[-0042|+0042]"},
@@ -58,15 +55,11 @@ TEST(WideFormatTest, IntegerConversionsAndFlags) {
         {formatWide(L"[%*d]", -4, 1), L"[1   ]"},
         {formatWide(L"%p", reinterpret_cast<void*>(0x1234)), L"0000000000001234"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual);
+    for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual);
 }
 
 TEST(WideFormatTest, FloatingPointConversions) {
-    struct Case {
-        std::wstring actual;
-        std::wstring expected;
-    };
-    const Case cases[] = {
+    const Formatted cases[] = {
         {formatWide(L"%f", 1.5), L"1.500000"},
         {formatWide(L"%.3f", 3.14159), L"3.142"},
         {formatWide(L"[%8.2f|%-8.2f|%08.2f]", 3.14159, 3.14159, -3.14159),
@@ -77,7 +70,7 @@ TEST(WideFormatTest, FloatingPointConversions) {
         {formatWide(L"%.*f", 2, 1.0), L"1.00"},
         {formatWide(L"%+.1f", 2.25), L"+2.2"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual);
+    for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual);
 }
 
 TEST(WideFormatTest, InvalidFormatsStopAndReportIt) {
