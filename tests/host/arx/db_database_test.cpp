@@ -253,6 +253,7 @@ TEST(AcDbDatabaseTest, HandlesComeFromTheSeedAndTheSeedMovesOn) {
     ASSERT_ES(Acad::eOk, again->getRegAppTable(apps, AcDb::kForRead));
     EXPECT_TRUE(apps->has(L"brakon_test"));
     apps->close();
+    EXPECT_EQ(auditFile(p), std::vector<std::string>{});
     EXPECT_EQ(readFile(dir / "a.bak"), original);
 }
 

@@ -87,6 +87,8 @@ TEST(EzdxfInteropTest, ADrawingBuiltInCodeLoadsWithACleanAudit) {
     br->close();
     fs::path p = dir / "built.dxf";
     ASSERT_ES(Acad::eOk, db.saveAs(p.wstring().c_str(), false));
+    EXPECT_EQ(auditFile(p), std::vector<std::string>{});
+    EXPECT_EQ(cadhost::testing::openObjectCount(&db), 0);
     auto lines = ezdxfDump(p);
     std::string all = joined(lines);
     EXPECT_TRUE(contains(lines, "audit errors=0 fixes=0")) << all;
@@ -141,6 +143,7 @@ TEST(EzdxfInteropTest, EditedRealDrawingsLoadWithTheEdits) {
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
     ASSERT_ES(Acad::eOk, db->saveAs(p.wstring().c_str(), true));
     EXPECT_TRUE(fs::exists(dir / "edited.bak"));
+    EXPECT_EQ(auditFile(p), std::vector<std::string>{});
     auto lines = ezdxfDump(p);
     std::string all = joined(lines);
     EXPECT_TRUE(contains(lines, "audit errors=0 fixes=0")) << all;
@@ -202,6 +205,7 @@ TEST(EzdxfInteropTest, EveryCorpusDrawingWithEditedAttributesStaysSound) {
         fs::path out = dir / entry.path().filename().string();
         ASSERT_ES(Acad::eOk, db->saveAs(out.wstring().c_str(), false)) << entry.path();
         EXPECT_EQ(cadhost::testing::openObjectCount(db.get()), 0);
+        EXPECT_EQ(auditFile(out), auditFile(entry.path())) << "no new structural problems: " << entry.path();
         args += " '" + entry.path().string() + "' '" + out.string() + "'";
         ++files;
     }

@@ -11,6 +11,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "acutmem.h"
 #include "adscodes.h"
@@ -18,6 +20,7 @@
 #include "dbents.h"
 #include "dbmain.h"
 #include "dbsymtb.h"
+#include "dxf/dxf_file.h"
 #include "testing_db.h"
 
 namespace dbtest {
@@ -63,6 +66,24 @@ inline bool haveCorpus() { return std::filesystem::is_directory(BRAKON_CORPUS_DI
 inline void copyWritable(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::permissions(to, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+}
+
+// Structural problems of a saved drawing, in the spirit of ezdxf's auditor: repeated
+// handles, a $HANDSEED not above every handle, owners (330) that name no object.
+inline std::vector<std::string> auditFile(const std::filesystem::path& p) {
+    std::vector<std::string> problems;
+    cadhost::dxf::LoadError error;
+    std::string message;
+    auto f = cadhost::dxf::DxfFile::load(p.string(), error, message);
+    if (!f) return {"unreadable: " + message};
+    std::unordered_map<std::uint64_t, int> seen;
+    for (const cadhost::DbStub& r : f->records())
+        if (r.handle && ++seen[r.handle] == 2) problems.push_back("repeated handle " + std::to_string(r.handle));
+    if (f->handseed() <= f->maxHandle()) problems.push_back("$HANDSEED not above the largest handle");
+    for (const cadhost::DbStub& r : f->records())
+        if (r.owner && !f->findHandle(r.owner))
+            problems.push_back(f->typeName(r.type) + " " + std::to_string(r.handle) + " has a missing owner");
+    return problems;
 }
 
 // A fresh scratch folder per test, removed afterwards.
