@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kSettingsPath = "/tmp/brakon-fuzz-settings.ini";
+constexpr const char* kSettingsPath = "/dev/shm/brakon-fuzz-settings.ini";
 
 constexpr char kSettings[] =
     "; settings named by the seeds' <config>\r\n"
