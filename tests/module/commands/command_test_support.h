@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "module/docdata/pdm_test_files.h"
 
 namespace commandtest {
 
@@ -25,32 +25,11 @@ inline fs::path fixture(const std::string& name) {
     return fs::path(BRAKON_SOURCE_DIR) / "tests" / "module" / "commands" / "fixtures" / name;
 }
 
-// A folder of its own per test, removed afterwards (read-only bits are cleared first).
-class ScratchFolder {
+// A folder of its own per test, removed afterwards; paths inside it come back wide.
+class ScratchFolder : public pdmtest::TempDir {
   public:
-    ScratchFolder() {
-        m_path = fs::temp_directory_path() /
-                 ("commands_test_" + std::to_string(::getpid()) + "_" + std::to_string(++s_count));
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        for (auto& entry : fs::recursive_directory_iterator(m_path, ignored)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        }
-        fs::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
     // The full path of a "/"-separated name inside the folder.
-    std::wstring path(const std::string& name) const { return (m_path / name).wstring(); }
-    const fs::path& root() const { return m_path; }
-
-  private:
-    fs::path m_path;
-    static inline int s_count = 0;
+    std::wstring path(const std::string& name) const { return TempDir::path(name).wstring(); }
 };
 
 inline std::string readBytes(const fs::path& path) {

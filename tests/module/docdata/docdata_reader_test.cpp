@@ -16,11 +16,7 @@ namespace {
 
 using pdmtest::TempDir;
 
-// load() needs a database pointer but never uses it.
-AcDbDatabase* anyDatabase() {
-    static int storage;
-    return reinterpret_cast<AcDbDatabase*>(&storage);
-}
+using pdmtest::anyDatabase;
 
 std::wstring prop(const PropertyMap& map, const std::wstring& name) {
     auto it = map.find(name);

@@ -9,10 +9,7 @@
 
 namespace {
 
-AcDbDatabase* anyDatabase() {
-    static int storage;
-    return reinterpret_cast<AcDbDatabase*>(&storage);
-}
+using pdmtest::anyDatabase;
 
 // A managed CDocData from companion XML.
 struct Doc {

@@ -10,10 +10,7 @@
 
 namespace {
 
-AcDbDatabase* anyDatabase() {
-    static int storage;
-    return reinterpret_cast<AcDbDatabase*>(&storage);
-}
+using pdmtest::anyDatabase;
 
 std::map<std::wstring, std::wstring> contents(const CMapStringToString& values) {
     std::map<std::wstring, std::wstring> out;

@@ -1,4 +1,4 @@
-// Test helpers for the PDM readers: a private temporary folder and byte-exact files in it.
+// Test helpers of the module tests: a private temporary folder and byte-exact files in it.
 #pragma once
 
 #include <filesystem>
@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include <unistd.h>
+
+class AcDbDatabase;
 
 namespace pdmtest {
 
@@ -20,8 +22,13 @@ class TempDir {
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
     }
+    // Read-only bits that a test set are cleared first, so that everything goes.
     ~TempDir() {
         std::error_code ignored;
+        for (auto& entry : std::filesystem::recursive_directory_iterator(m_path, ignored)) {
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+        }
         std::filesystem::remove_all(m_path, ignored);
     }
     TempDir(const TempDir&) = delete;
@@ -42,6 +49,12 @@ class TempDir {
 };
 
 inline std::wstring wide(const std::filesystem::path& path) { return path.wstring(); }
+
+// For readers that take a database pointer but never use it.
+inline AcDbDatabase* anyDatabase() {
+    static int storage;
+    return reinterpret_cast<AcDbDatabase*>(&storage);
+}
 
 inline std::filesystem::path fixture(const std::string& name) {
     return std::filesystem::path(BRAKON_FIXTURES_DIR) / "pdm" / name;
