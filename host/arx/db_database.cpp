@@ -105,8 +105,10 @@ db::TableKind AcDbDatabase::Impl::tableKindOf(const DbStub* head) {
 bool AcDbDatabase::Impl::bind(std::string& why) {
     dxf::DxfFile& f = *file;
     codec = std::make_unique<dxf::TextCodec>(f.versionNumber(), f.codepage());
-    savedHandseed = f.handseed();
     nextHandle = std::max(f.handseed(), f.maxHandle() + 1);
+    // The header is only rewritten once handles were given out: a file whose seed is too low
+    // still round-trips unchanged, and its new objects still get unique handles.
+    savedHandseed = nextHandle;
     const std::uint16_t tTable = type("TABLE"), tEndtab = type("ENDTAB"), tBlock = type("BLOCK"),
                         tEndblk = type("ENDBLK"), tEndsec = type("ENDSEC"), tBtr = type("BLOCK_RECORD"),
                         tDictionary = type("DICTIONARY"), tSection = type("SECTION"),

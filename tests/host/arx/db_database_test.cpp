@@ -216,6 +216,28 @@ TEST(AcDbDatabaseTest, ObjectsOpenForWriteAreSavedAsTheyStand) {
     EXPECT_NE(readFile(p).find(" 60\r\n     1\r\n"), std::string::npos);
 }
 
+TEST(AcDbDatabaseTest, ATooLowSeedIsKeptUntilAHandleIsGivenOut) {
+    if (!haveCorpus()) GTEST_SKIP();
+    ScratchDir dir;
+    std::string text = readFile(corpus("ezdxfgen_xref_attach_host.dxf"));
+    std::size_t at = text.find("$HANDSEED\n  5\n38\n");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 18, "$HANDSEED\n  5\n10\n");
+    fs::path p = dir / "lowseed.dxf";
+    writeFile(p, text);
+    auto db = read(p);
+    ASSERT_TRUE(db);
+    fs::path same = dir / "same.dxf";
+    ASSERT_ES(Acad::eOk, db->saveAs(same.wstring().c_str(), false));
+    EXPECT_EQ(firstDifference(readFile(same), text), "");
+    acdbHostApplicationServices()->setWorkingDatabase(db.get());
+    EXPECT_EQ(acdbRegApp(L"NEW_APP"), RTNORM);
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    ASSERT_ES(Acad::eOk, db->saveAs(p.wstring().c_str(), false));
+    EXPECT_NE(readFile(p).find("\nAPPID\n  5\n38\n"), std::string::npos) << "above every handle, not the seed";
+    EXPECT_EQ(auditFile(p), std::vector<std::string>{});
+}
+
 TEST(AcDbDatabaseTest, ReadingFaultsAreReported) {
     cadhost::testing::DbFaultScope faults;
     cadhost::testing::failCall(DbCall::kReadDwgFile, Acad::eFileSharingViolation);
