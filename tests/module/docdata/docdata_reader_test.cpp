@@ -41,6 +41,10 @@ TEST(CDocDataReaderTest, NullArgumentsChangeNothing) {
     EXPECT_EQ(data.load(anyDatabase(), L"", 1, 1), 0);
     EXPECT_TRUE(data.getPath().IsEmpty());
     EXPECT_EQ(data.isManaged(), 0);
+    // Applying a configuration needs a managed drawing and a node.
+    EXPECT_EQ(data.applyConfig(nullptr), 0);
+    Loaded l("<pdm/>");
+    EXPECT_EQ(l.data.applyConfig(nullptr), 0);
 }
 
 TEST(CDocDataReaderTest, CompanionIsTheDrawingPathWithExtensionQdx) {
@@ -51,9 +55,11 @@ TEST(CDocDataReaderTest, CompanionIsTheDrawingPathWithExtensionQdx) {
         {"bracket.old.dwg", "bracket.old.qdx"},
         {"part", "part.qdx"},
         {"A-100.DWG", "A-100.qdx"},
+        {"sub\\a.dwg", "sub/a.qdx"},  // backslash separators reach the file
     };
     for (const auto& c : cases) {
         TempDir dir;
+        std::filesystem::create_directories(dir.path("sub"));
         dir.write(c.companion, "<pdm/>");
         CDocData data;
         const std::wstring drawing = pdmtest::wide(dir.path(c.drawing));
@@ -61,16 +67,6 @@ TEST(CDocDataReaderTest, CompanionIsTheDrawingPathWithExtensionQdx) {
         EXPECT_EQ(data.isManaged(), 1) << c.drawing;
         EXPECT_EQ(std::wstring(data.getPath().view()), drawing);
     }
-}
-
-TEST(CDocDataReaderTest, BackslashSeparatorsReachTheFile) {
-    TempDir dir;
-    std::filesystem::create_directories(dir.path("sub"));
-    dir.write("sub/a.qdx", "<pdm/>");
-    CDocData data;
-    const std::wstring drawing = pdmtest::wide(dir.root()) + L"\\sub\\a.dwg";
-    data.load(anyDatabase(), drawing.c_str(), 1, 1);
-    EXPECT_EQ(data.isManaged(), 1);
 }
 
 TEST(CDocDataReaderTest, BadCompanionFilesReadAsNotManaged) {
@@ -196,13 +192,6 @@ TEST(CDocDataReaderTest, ConfigTextNamesTheSettingsFile) {
         EXPECT_EQ(std::string(CStringA(l.data.configPath())), c.loaded ? ini : std::string())
             << c.what;
     }
-}
-
-TEST(CDocDataReaderTest, ApplyConfigNeedsAManagedDrawingAndANode) {
-    CDocData data;
-    EXPECT_EQ(data.applyConfig(nullptr), 0);
-    Loaded l("<pdm/>");
-    EXPECT_EQ(l.data.applyConfig(nullptr), 0);
 }
 
 TEST(CDocDataReaderTest, RepeatedLoadKeepsFirstValuesAndAppends) {
