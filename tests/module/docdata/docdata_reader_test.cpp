@@ -250,10 +250,6 @@ TEST(CDocDataReaderTest, HugeCompanionFileLoads) {
     EXPECT_TRUE(l.data.findRelation(found, L"l99999"));
 }
 
-}  // namespace
-
-namespace {
-
 // Runs a block with the current folder set to dir (relative settings paths resolve there).
 class CurrentFolder {
   public:
@@ -288,22 +284,17 @@ TEST(CDocDataReaderTest, Cp1252FixtureLoadsWithItsSettings) {
     EXPECT_EQ(prop(layout.properties, L"dm_number"), L"A-100-1");
 }
 
-TEST(CDocDataReaderTest, BrokenFixturesReadAsNotManaged) {
-    for (const char* name : {"companion_declaration_only", "companion_truncated"}) {
-        CDocData data;
-        EXPECT_EQ(data.load(anyDatabase(), fixtureDrawing(name).c_str(), 1, 1), 1);
-        EXPECT_EQ(data.isManaged(), 0) << name;
-    }
-}
-
-TEST(CDocDataReaderTest, CompanionThatIsNoPlainFileReadsAsNotManaged) {
+TEST(CDocDataReaderTest, NoPlainFileAndBrokenFixturesReadAsNotManaged) {
     TempDir dir;
     std::filesystem::create_directories(dir.path("a.qdx"));
     ASSERT_EQ(::mkfifo(dir.path("b.qdx").c_str(), 0600), 0);
-    for (const char* drawing : {"a.dwg", "b.dwg"}) {
+    const std::wstring drawings[] = {
+        pdmtest::wide(dir.path("a.dwg")), pdmtest::wide(dir.path("b.dwg")),
+        fixtureDrawing("companion_declaration_only"), fixtureDrawing("companion_truncated")};
+    for (const std::wstring& drawing : drawings) {
         CDocData data;
-        EXPECT_EQ(data.load(anyDatabase(), pdmtest::wide(dir.path(drawing)).c_str(), 1, 1), 1);
-        EXPECT_EQ(data.isManaged(), 0) << drawing;
+        EXPECT_EQ(data.load(anyDatabase(), drawing.c_str(), 1, 1), 1);
+        EXPECT_EQ(data.isManaged(), 0) << CStringA(drawing.c_str());
     }
     // A settings path naming an endless device leaves the settings unloaded.
     Loaded l("<pdm><config>/dev/zero</config></pdm>");
