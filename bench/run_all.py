@@ -70,16 +70,6 @@ def keyed_floats(text):
     return out
 
 
-def db_bench_times(text):
-    """The read and save lines of dxf_read_save_bench."""
-    out = {}
-    for line in text.splitlines():
-        parts = line.split()
-        if len(parts) >= 2 and parts[0] in ("read", "walk", "save"):
-            out[parts[0]] = float(parts[1])
-    return out
-
-
 def ezdxf_phases(stderr):
     """'companion+ini 0.001 s, read 0.2 s, update 0.06 s, save 0.16 s' -> dict."""
     out = {}
@@ -150,8 +140,12 @@ class Bench:
                 sys.exit("cadhost open did not save %s:\n%s" % (job, ours.stderr))
             phased = self.fresh_copy(size, "phases")
             phases = keyed_floats(Run([self.tool("update_phases_bench"), phased]).stdout)
-            db = Run([self.tool("dxf_read_save_bench"), src, os.path.join(self.work, "db.dxf")])
-            dbt = db_bench_times(db.stdout)
+            db_out = os.path.join(self.work, "db.dxf")
+            db = Run([self.tool("read_save_bench"), src, db_out])
+            dbt = keyed_floats(db.stdout)
+            if abs(os.path.getsize(db_out) - file_bytes) > file_bytes // 100:
+                self.failures.append("%d MB: read_save_bench wrote %d bytes from %d" %
+                                     (size, os.path.getsize(db_out), file_bytes))
             if keep:
                 r["cp"].append(cp.wall)
                 r["job"].append(ours.wall)
@@ -232,6 +226,8 @@ class Bench:
                  % (started.strftime("%Y-%m-%d %H:%M"), elapsed, ezdxf_version(), self.runs,
                     EZDXF_RUNS_100MB))
         L.append("")
+        L.append("Built from %s." % source_state())
+        L.append("")
         L.append("Machine: %s, %d cores, Python %s. Load average %s at the start, %s at the end: other "
                  "engineers were compiling on the same two cores, so single figures are noisy; the ratios "
                  "compare runs made side by side." % (cpu_name(), os.cpu_count() or 0,
@@ -289,10 +285,9 @@ class Bench:
 
         L.append("## Drawing database (read + save)")
         L.append("")
-        L.append("`dxf_read_save_bench`: read the drawing, walk every layout's entities asking each for "
-                 "its extended data, change one attribute per layout, save to a new file; read and save "
-                 "timed inside, against ezdxf's read and save phases from the same update-job runs "
-                 "(`--timings`, also timed inside the process).")
+        L.append("`read_save_bench`: read the drawing, change one attribute text, save it to a new file; "
+                 "read and save timed inside the process, against ezdxf's read and save phases from the "
+                 "same update-job runs (`--timings`, also timed inside the process).")
         L.append("")
         L.append("| drawing | ours read + save s | ezdxf read + save s | cp s | ezdxf ÷ ours (goal ≥ 100) "
                  "| ours ÷ cp (goal ≤ 3) | whole process s | peak MiB (goal ≤ 2× file) |")
@@ -333,6 +328,23 @@ def ezdxf_version():
         return "ezdxf " + out
     except OSError:
         return "ezdxf"
+
+
+def source_state():
+    """The commit measured, and whether the code had changes not yet committed."""
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    try:
+        head = subprocess.run(["git", "-C", root, "log", "-1", "--format=%h (%ci)"],
+                              capture_output=True, text=True).stdout.strip()
+        dirty = subprocess.run(["git", "-C", root, "status", "--porcelain", "--", "host", "module"],
+                               capture_output=True, text=True).stdout.split("\n")
+    except OSError:
+        return "an unknown commit"
+    changed = [line[3:] for line in dirty if line.strip()]
+    if not changed:
+        return "commit " + head
+    return "commit %s with uncommitted changes in %s" % (head, ", ".join(changed[:6]) +
+                                                        (" ..." if len(changed) > 6 else ""))
 
 
 def cpu_name():

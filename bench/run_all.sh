@@ -20,7 +20,7 @@ done
 "$python" -c 'import ezdxf' 2>/dev/null || { echo "run_all.sh: $python has no ezdxf" >&2; exit 2; }
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build "$build" -j2 --target cadhost brakon dxf_read_save_bench update_phases_bench
+cmake --build "$build" -j2 --target cadhost brakon read_save_bench update_phases_bench
 
 if [ ! -f "$corpus/sheets/sheetset_100mb.dxf" ] || [ ! -f "$corpus/xtree/root.dxf" ] \
     || [ ! -f "$corpus/xmany/many_1000.dxf" ]; then
