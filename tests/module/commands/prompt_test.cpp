@@ -171,7 +171,7 @@ TEST(CPromptFileTest, TypedAndDialogFlows) {
     const Case cases[] = {
         {"typed", L"0", {L"plan"}, kPromptOk, L"plan.dwg", L"Enter drawing file:plan\n"},
         {"typed name too long", L"0", {std::wstring(300, L'a')}, kPromptFailed, L"", nullptr},
-        // The dialog's choice is taken as it is: no completion, no overwrite question.
+        // The dialog's choice is taken as it is: no completion.
         {"dialog",
          L"1",
          {L"/srv/work/plan"},
@@ -200,7 +200,7 @@ TEST(CPromptFileTest, TypedAndDialogFlows) {
         SCOPED_TRACE(c.what);
         InputSession session;
         script(c.answers, c.filedia);
-        const FileOutcome r = runFile(CPromptFile::kAskOverwrite, L".dwg");
+        const FileOutcome r = runFile(0, L".dwg");
         EXPECT_EQ(r.status, c.status) << CStringA(session.commandLine().c_str());
         if (c.status == kPromptOk) {
             EXPECT_EQ(r.result, c.result);
