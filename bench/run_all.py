@@ -19,6 +19,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import textwrap
 import time
 
 EZDXF_RUNS_100MB = 3  # ≈ 40 s and 0.9 GB each: enough for a median
@@ -318,7 +319,21 @@ class Bench:
         if self.failures:
             L.append("Checks that failed: " + "; ".join(self.failures) + ".")
             L.append("")
-        return "\n".join(L)
+        return "\n".join(wrap_prose(L))
+
+
+def wrap_prose(lines, width=100):
+    """Paragraphs and list items wrapped for reading in an editor; tables and headings as they are."""
+    out = []
+    for line in lines:
+        if not line or line.startswith(("|", "#")):
+            out.append(line)
+        elif line.startswith("- "):
+            out.extend(textwrap.wrap(line, width, subsequent_indent="  ", break_long_words=False,
+                                     break_on_hyphens=False))
+        else:
+            out.extend(textwrap.wrap(line, width, break_long_words=False, break_on_hyphens=False))
+    return out
 
 
 def ezdxf_version():
@@ -365,6 +380,39 @@ def load_average():
         return "?"
 
 
+README_INTRO = """How fast the jobs run next to the same jobs scripted with ezdxf and next to copying the file.
+`bash bench/run_all.sh` (about 7 minutes) builds what it needs in `build-perf/`, generates the
+benchmark corpus in `benchcorpus/` if it is missing, runs everything side by side, and writes
+`bench/RESULTS.md` and this section. Where a goal is not met, `bench/PROFILE.md` says where the
+time goes.
+"""
+
+
+def update_readme(path, record):
+    """Replaces the body of the README's "## Performance" section (added before "## Layout",
+    or at the end, when there is none) with the record, its headings one level down."""
+    with open(path) as f:
+        lines = f.read().split("\n")
+    body = []
+    for line in record.split("\n")[1:]:  # the record's own title is the section's
+        body.append("#" + line if line.startswith("#") else line)
+    section = ["## Performance", ""] + README_INTRO.rstrip("\n").split("\n") + body
+    while section and section[-1] == "":
+        section.pop()
+    section.append("")
+    start = next((i for i, ln in enumerate(lines) if ln.strip() == "## Performance"), None)
+    if start is None:
+        at = next((i for i, ln in enumerate(lines) if ln.strip() == "## Layout"), len(lines))
+        lines[at:at] = section
+    else:
+        end = next((i for i in range(start + 1, len(lines)) if lines[i].startswith("## ")), len(lines))
+        lines[start:end] = section
+    tmp = path + ".tmp"
+    with open(tmp, "w") as f:
+        f.write("\n".join(lines))
+    os.replace(tmp, path)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--bin", required=True)
@@ -374,6 +422,7 @@ def main():
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--sizes", default="1,10,100")
     ap.add_argument("--no-deps", action="store_true")
+    ap.add_argument("--readme", help="README whose Performance section gets the record")
     args = ap.parse_args()
     bench = Bench(args)
     started = datetime.datetime.now(datetime.timezone.utc)
@@ -402,6 +451,8 @@ def main():
             f.write(text + "\n")
     else:
         print(text)
+    if args.readme:
+        update_readme(args.readme, text)
     return 1 if bench.failures else 0
 
 

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The performance record in one command: builds what the benchmarks need (RelWithDebInfo), makes
 # the benchmark corpus if it is missing, runs our jobs side by side with the ezdxf baselines and
-# writes bench/RESULTS.md. Takes about 10 minutes, most of it in the ezdxf jobs.
+# writes bench/RESULTS.md. Takes about 7 minutes, most of it in the ezdxf jobs.
 #
 # usage: bench/run_all.sh [run_all.py options, e.g. --runs 3 --sizes 1,10 --out FILE]
 # environment: BUILD_DIR (default build-perf), CORPUS_DIR (default benchcorpus),
@@ -29,4 +29,4 @@ if [ ! -f "$corpus/sheets/sheetset_100mb.dxf" ] || [ ! -f "$corpus/xtree/root.dx
 fi
 
 exec "$python" "$root/bench/run_all.py" --bin "$build/bin" --corpus "$corpus" \
-    --baselines "$baselines" --out "$root/bench/RESULTS.md" "$@"
+    --baselines "$baselines" --out "$root/bench/RESULTS.md" --readme "$root/README.md" "$@"
