@@ -10,9 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "testing_fs.h"
+
 namespace cadhost::dxf {
 
 namespace {
+
+using cadhost::testing::FileStep;
+using cadhost::testing::fileStepFails;
 
 constexpr std::size_t kBufferSize = 1 << 20;
 
@@ -32,6 +37,7 @@ void syncFolder(const std::string& path) {
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
+        if (fileStepFails(FileStep::kWrite)) return false;
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
@@ -90,7 +96,7 @@ bool AtomicFile::open(const std::string& path) {
     m_path = path;
     std::string pattern = path + ".tmpXXXXXX";
     std::string buf = pattern;
-    m_fd = ::mkostemp(buf.data(), O_CLOEXEC);
+    m_fd = fileStepFails(FileStep::kCreateTemp) ? -1 : ::mkostemp(buf.data(), O_CLOEXEC);
     if (m_fd < 0) return fail(path + ": cannot create a file in " + folderOf(path), errno);
     m_temp = buf;
     // Keep the permissions of the file being replaced.
@@ -125,10 +131,12 @@ void AtomicFile::write(std::string_view data) {
 bool AtomicFile::commit(const std::string& backupPath) {
     if (m_fd < 0) return fail(m_path + ": not open", EBADF);
     if (!flushBuffer()) return false;
-    if (::fsync(m_fd) != 0) return fail(m_path + ": flush to disk failed", errno);
+    if (fileStepFails(FileStep::kSync) || ::fsync(m_fd) != 0)
+        return fail(m_path + ": flush to disk failed", errno);
     int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0) return fail(m_path + ": close failed", errno);
+    if (::close(fd) != 0 || fileStepFails(FileStep::kClose))
+        return fail(m_path + ": close failed", errno);
 
     std::string backupTemp;
     struct stat st {};
@@ -137,19 +145,23 @@ bool AtomicFile::commit(const std::string& backupPath) {
         // drawing is in place, so that a failure leaves the old backup too.
         backupTemp = backupPath + ".tmp" + std::to_string(::getpid());
         ::unlink(backupTemp.c_str());
-        if (::link(m_path.c_str(), backupTemp.c_str()) != 0 && !copyFile(m_path, backupTemp)) {
+        if ((fileStepFails(FileStep::kBackupLink) ||
+             ::link(m_path.c_str(), backupTemp.c_str()) != 0) &&
+            (fileStepFails(FileStep::kBackupCopy) || !copyFile(m_path, backupTemp))) {
             int e = errno;
             ::unlink(backupTemp.c_str());
             return fail(backupPath + ": cannot keep the backup", e);
         }
     }
-    if (::rename(m_temp.c_str(), m_path.c_str()) != 0) {
+    if (fileStepFails(FileStep::kRename) || ::rename(m_temp.c_str(), m_path.c_str()) != 0) {
         int e = errno;
         if (!backupTemp.empty()) ::unlink(backupTemp.c_str());
         return fail(m_path + ": cannot replace the file", e);
     }
     m_committed = true;
-    if (!backupTemp.empty() && ::rename(backupTemp.c_str(), backupPath.c_str()) != 0) {
+    if (!backupTemp.empty() &&
+        (fileStepFails(FileStep::kBackupRename) ||
+         ::rename(backupTemp.c_str(), backupPath.c_str()) != 0)) {
         int e = errno;
         ::unlink(backupTemp.c_str());
         syncFolder(m_path);
