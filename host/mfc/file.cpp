@@ -10,9 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "testing_fs.h"
 #include "win/file_path.h"
 
 namespace {
+
+using cadhost::testing::FileStep;
+using cadhost::testing::fileStepFails;
 
 struct ErrorInfo {
     int cause;
@@ -114,7 +118,7 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* pError
             return FALSE;
         }
         std::string temp = path + ".~XXXXXX";
-        int fd = mkstemp(temp.data());
+        int fd = fileStepFails(FileStep::kCreateTemp) ? -1 : mkstemp(temp.data());
         if (fd < 0 && !(errno == EACCES && exists)) {
             fillError(pError, errno, fileName);
             return FALSE;
@@ -164,14 +168,16 @@ BOOL CFile::Open(const wchar_t* fileName, UINT openFlags, CFileException* pError
 bool CFile::CommitAndClose() {
     std::FILE* stream = m_stream;
     m_stream = nullptr;
-    bool ok = std::fflush(stream) == 0;
+    const bool replacing = !m_tempPath.empty();
+    bool ok = !(replacing && fileStepFails(FileStep::kSync)) && std::fflush(stream) == 0;
     int error = ok ? 0 : errno;
-    if (std::fclose(stream) != 0 && ok) {
+    if ((std::fclose(stream) != 0 || (replacing && fileStepFails(FileStep::kClose))) && ok) {
         ok = false;
         error = errno;
     }
     if (!m_tempPath.empty()) {
-        if (ok && std::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
+        if (ok && (fileStepFails(FileStep::kRename) ||
+                   std::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0)) {
             ok = false;
             error = errno;
         }
@@ -227,7 +233,7 @@ void CFile::Write(const void* buffer, UINT count) {
         AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
     if (count == 0) return;
     if (!buffer) AfxThrowInvalidArgException();
-    if (std::fwrite(buffer, 1, count, m_stream) != count) {
+    if (fileStepFails(FileStep::kWrite) || std::fwrite(buffer, 1, count, m_stream) != count) {
         m_failed = true;
         ThrowError(CFileException::diskFull, errno);
     }

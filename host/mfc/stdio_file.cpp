@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "testing_fs.h"
 #include "win/code_page.h"
 
 namespace {
@@ -120,7 +121,8 @@ void CStdioFile::WriteString(const wchar_t* lpsz) {
         }
         bytes.swap(expanded);
     }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size()) {
+    if (!bytes.empty() && (cadhost::testing::fileStepFails(cadhost::testing::FileStep::kWrite) ||
+                           std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size())) {
         m_failed = true;
         ThrowError(CFileException::diskFull, errno);
     }
