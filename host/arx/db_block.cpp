@@ -31,21 +31,19 @@ const db::BlockInfo* infoOf(const DbObjectState* st) {
 
 namespace cadhost::db {
 
-void editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int code, std::string_view value) {
-    if (!r) return;
-    if (r->openObject) {
-        DbAccess::state(static_cast<AcDbObject*>(r->openObject))->setIn(marker, code, value);
-        return;
-    }
+bool editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int code, std::string_view value) {
+    if (!r) return false;
+    if (r->openObject) return DbAccess::state(static_cast<AcDbObject*>(r->openObject))->setIn(marker, code, value);
     dxf::TagList t;
     std::string text(d.file->objectText(*r));
     t.parse(text);
     auto [first, end] = t.subclassSpan(marker);
-    if (first < 0) return;
+    if (first < 0) return false;
     int i = t.find(code, first, end);
     if (i >= 0) t.setValue(i, value);
     else t.insert(end, code, value, d.file->format());
     if (t.changed()) d.file->setObjectText(*r, t.text());
+    return true;
 }
 
 Acad::ErrorStatus addEntity(AcDbDatabase::Impl& d, AcDbEntity* entity, DbStub& before, std::uint64_t ownerHandle,
@@ -128,8 +126,8 @@ AcDbObjectId AcDbBlockTableRecord::getLayoutId() const {
 
 Acad::ErrorStatus AcDbBlockTableRecord::setLayoutId(AcDbObjectId layoutId) {
     if (!state()->write) return Acad::eNotOpenForWrite;
-    state()->setIn("AcDbBlockTableRecord", 340, db::formatHandle(layoutId.handle().value()));
-    return Acad::eOk;
+    return state()->setIn("AcDbBlockTableRecord", 340, db::formatHandle(layoutId.handle().value())) ? Acad::eOk
+                                                                                                  : Acad::eMissingDxfField;
 }
 
 AcGePoint3d AcDbBlockTableRecord::origin() const {
@@ -145,10 +143,10 @@ Acad::ErrorStatus AcDbBlockTableRecord::setOrigin(const AcGePoint3d& origin) {
     if (!state()->write) return Acad::eNotOpenForWrite;
     const db::BlockInfo* info = infoOf(state());
     if (!info || !info->block) return Acad::eNotInDatabase;
-    db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 10, db::formatReal(origin.x));
-    db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 20, db::formatReal(origin.y));
-    db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 30, db::formatReal(origin.z));
-    return Acad::eOk;
+    bool ok = db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 10, db::formatReal(origin.x)) &&
+              db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 20, db::formatReal(origin.y)) &&
+              db::editRecord(*state()->db, info->block, "AcDbBlockBegin", 30, db::formatReal(origin.z));
+    return ok ? Acad::eOk : Acad::eMissingDxfField;
 }
 
 Acad::ErrorStatus AcDbBlockTableRecord::pathName(const ACHAR*& pPath) const {
@@ -187,8 +185,9 @@ Acad::ErrorStatus AcDbBlockTableRecord::setPathName(const ACHAR* pathStr) {
     }
     const db::BlockInfo* info = infoOf(st);
     if (!info || !info->block) return Acad::eNotApplicable;
-    db::editRecord(*st->db, info->block, "AcDbBlockBegin", 1, st->encode(path));
-    return Acad::eOk;
+    // A BLOCK without its AcDbBlockBegin data cannot hold a path: refused, not lost.
+    return db::editRecord(*st->db, info->block, "AcDbBlockBegin", 1, st->encode(path)) ? Acad::eOk
+                                                                                        : Acad::eMissingDxfField;
 }
 
 Acad::ErrorStatus AcDbBlockTableRecord::getBlockReferenceIds(AcDbObjectIdArray& ids, bool, bool) const {

@@ -43,11 +43,13 @@ AcGePoint3d point(const DbObjectState* st, std::string_view marker, int code) {
     return AcGePoint3d(number(st, marker, code, 0), number(st, marker, code + 10, 0), number(st, marker, code + 20, 0));
 }
 
-void setPoint(DbObjectState* st, std::string_view marker, int code, const AcGePoint3d& p) {
-    st->setIn(marker, code, db::formatReal(p.x));
-    st->setIn(marker, code + 10, db::formatReal(p.y));
-    st->setIn(marker, code + 20, db::formatReal(p.z));
+// False when the object has no such subclass (nothing is changed then).
+bool setPoint(DbObjectState* st, std::string_view marker, int code, const AcGePoint3d& p) {
+    return st->setIn(marker, code, db::formatReal(p.x)) && st->setIn(marker, code + 10, db::formatReal(p.y)) &&
+           st->setIn(marker, code + 20, db::formatReal(p.z));
 }
+
+Acad::ErrorStatus stored(bool ok) { return ok ? Acad::eOk : Acad::eMissingDxfField; }
 
 int flags(const DbObjectState* st, std::string_view marker) {
     return std::atoi(std::string(trimView(st->valueIn(marker, 70))).c_str());
@@ -126,20 +128,17 @@ AcDbText::AcDbText(const char* dxfType) : AcDbEntity(dxfType) {}
 AcGePoint3d AcDbText::position() const { return point(state(), "AcDbText", 10); }
 Acad::ErrorStatus AcDbText::setPosition(const AcGePoint3d& pos) {
     if (!state()->write) return Acad::eNotOpenForWrite;
-    setPoint(state(), "AcDbText", 10, pos);
-    return Acad::eOk;
+    return stored(setPoint(state(), "AcDbText", 10, pos));
 }
 double AcDbText::height() const { return number(state(), "AcDbText", 40, 0); }
 Acad::ErrorStatus AcDbText::setHeight(double h) {
     if (!state()->write) return Acad::eNotOpenForWrite;
-    state()->setIn("AcDbText", 40, db::formatReal(h));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbText", 40, db::formatReal(h)));
 }
 double AcDbText::rotation() const { return number(state(), "AcDbText", 50, 0) * kPi / 180.0; }
 Acad::ErrorStatus AcDbText::setRotation(double r) {
     if (!state()->write) return Acad::eNotOpenForWrite;
-    state()->setIn("AcDbText", 50, db::formatReal(r * 180.0 / kPi));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbText", 50, db::formatReal(r * 180.0 / kPi)));
 }
 
 const ACHAR* AcDbText::textStringConst() const {
@@ -163,9 +162,11 @@ Acad::ErrorStatus AcDbText::setTextString(const ACHAR* text) {
     if (raw.size() > 2049) return Acad::eStringTooLong;
     dxf::TagList& t = st->tags();
     int e = embeddedStart(t);
-    if (e >= 0) setMtextRaw(t, e + 1, t.xdataStart(), raw, st->format());
-    else st->setIn("AcDbText", 1, raw);
-    return Acad::eOk;
+    if (e >= 0) {
+        setMtextRaw(t, e + 1, t.xdataStart(), raw, st->format());
+        return Acad::eOk;
+    }
+    return stored(st->setIn("AcDbText", 1, raw));
 }
 
 // ---- attributes ----
@@ -193,8 +194,7 @@ Acad::ErrorStatus AcDbAttribute::setTag(const ACHAR* tag) {
     Acad::ErrorStatus es = checkText(tag);
     if (es != Acad::eOk) return es;
     if (!state()->write) return Acad::eNotOpenForWrite;
-    state()->setIn("AcDbAttribute", 2, state()->encode(tag));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbAttribute", 2, state()->encode(tag)));
 }
 bool AcDbAttribute::isInvisible() const { return flags(state(), "AcDbAttribute") & 1; }
 bool AcDbAttribute::isConstant() const { return flags(state(), "AcDbAttribute") & 2; }
@@ -225,8 +225,7 @@ Acad::ErrorStatus AcDbAttributeDefinition::setTag(const ACHAR* tag) {
     Acad::ErrorStatus es = checkText(tag);
     if (es != Acad::eOk) return es;
     if (!state()->write) return Acad::eNotOpenForWrite;
-    state()->setIn("AcDbAttributeDefinition", 2, state()->encode(tag));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbAttributeDefinition", 2, state()->encode(tag)));
 }
 const ACHAR* AcDbAttributeDefinition::promptConst() const {
     DbObjectState* st = state();
@@ -238,16 +237,14 @@ Acad::ErrorStatus AcDbAttributeDefinition::setPrompt(const ACHAR* prompt) {
     Acad::ErrorStatus es = checkText(prompt);
     if (es != Acad::eOk) return es;
     if (!state()->write) return Acad::eNotOpenForWrite;
-    state()->setIn("AcDbAttributeDefinition", 3, state()->encode(prompt));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbAttributeDefinition", 3, state()->encode(prompt)));
 }
 bool AcDbAttributeDefinition::isConstant() const { return flags(state(), "AcDbAttributeDefinition") & 2; }
 Acad::ErrorStatus AcDbAttributeDefinition::setConstant(bool constant) {
     if (!state()->write) return Acad::eNotOpenForWrite;
     int f = flags(state(), "AcDbAttributeDefinition");
     f = constant ? (f | 2) : (f & ~2);
-    state()->setIn("AcDbAttributeDefinition", 70, dxf::formatInt(f, state()->format()));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbAttributeDefinition", 70, dxf::formatInt(f, state()->format())));
 }
 bool AcDbAttributeDefinition::isMTextAttributeDefinition() const { return embeddedStart(state()->tags()) >= 0; }
 
@@ -262,8 +259,7 @@ AcDbMText::AcDbMText() : AcDbEntity("MTEXT") {
 AcGePoint3d AcDbMText::location() const { return point(state(), "AcDbMText", 10); }
 Acad::ErrorStatus AcDbMText::setLocation(const AcGePoint3d& pos) {
     if (!state()->write) return Acad::eNotOpenForWrite;
-    setPoint(state(), "AcDbMText", 10, pos);
-    return Acad::eOk;
+    return stored(setPoint(state(), "AcDbMText", 10, pos));
 }
 
 const ACHAR* AcDbMText::contentsConst() const {
@@ -319,16 +315,14 @@ Acad::ErrorStatus AcDbBlockReference::setBlockTableRecord(AcDbObjectId id) {
     if (st->db && st->db != d) return Acad::eWrongDatabase;
     std::string raw(trimView(d->recordValue(id.stub(), "AcDbSymbolTableRecord", 2)));
     st->db = d;  // names are encoded as that database writes them
-    st->setIn("AcDbBlockReference", 2, raw);
     d->insertIndexBuilt = false;
-    return Acad::eOk;
+    return stored(st->setIn("AcDbBlockReference", 2, raw));
 }
 
 AcGePoint3d AcDbBlockReference::position() const { return point(state(), "AcDbBlockReference", 10); }
 Acad::ErrorStatus AcDbBlockReference::setPosition(const AcGePoint3d& pos) {
     if (!state()->write) return Acad::eNotOpenForWrite;
-    setPoint(state(), "AcDbBlockReference", 10, pos);
-    return Acad::eOk;
+    return stored(setPoint(state(), "AcDbBlockReference", 10, pos));
 }
 AcGeScale3d AcDbBlockReference::scaleFactors() const {
     const DbObjectState* st = state();
@@ -338,16 +332,14 @@ AcGeScale3d AcDbBlockReference::scaleFactors() const {
 Acad::ErrorStatus AcDbBlockReference::setScaleFactors(const AcGeScale3d& scale) {
     if (!state()->write) return Acad::eNotOpenForWrite;
     if (scale.sx == 0 || scale.sy == 0 || scale.sz == 0) return Acad::eInvalidInput;
-    state()->setIn("AcDbBlockReference", 41, db::formatReal(scale.sx));
-    state()->setIn("AcDbBlockReference", 42, db::formatReal(scale.sy));
-    state()->setIn("AcDbBlockReference", 43, db::formatReal(scale.sz));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbBlockReference", 41, db::formatReal(scale.sx)) &&
+                  state()->setIn("AcDbBlockReference", 42, db::formatReal(scale.sy)) &&
+                  state()->setIn("AcDbBlockReference", 43, db::formatReal(scale.sz)));
 }
 double AcDbBlockReference::rotation() const { return number(state(), "AcDbBlockReference", 50, 0) * kPi / 180.0; }
 Acad::ErrorStatus AcDbBlockReference::setRotation(double r) {
     if (!state()->write) return Acad::eNotOpenForWrite;
-    state()->setIn("AcDbBlockReference", 50, db::formatReal(r * 180.0 / kPi));
-    return Acad::eOk;
+    return stored(state()->setIn("AcDbBlockReference", 50, db::formatReal(r * 180.0 / kPi)));
 }
 
 AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {

@@ -73,8 +73,9 @@ public:
 
     // Value of the first tag with code inside subclass marker ("" when absent).
     std::string_view valueIn(std::string_view marker, int code) const;
-    // Sets (or, when absent, inserts at the end of the subclass) a tag of a subclass.
-    void setIn(std::string_view marker, int code, std::string_view value);
+    // Sets (or, when absent, inserts at the end of the subclass) a tag of a subclass. False,
+    // changing nothing, when the object has no such subclass (a damaged object).
+    bool setIn(std::string_view marker, int code, std::string_view value);
 
 private:
     dxf::TagList m_tags;
@@ -186,8 +187,9 @@ void flushObject(AcDbObject* obj);
 void bindNew(AcDbObject* obj, AcDbDatabase::Impl& d, DbStub& r);
 // Adds the BLOCK and ENDBLK of a new block record.
 void addBlockEntities(AcDbDatabase::Impl& d, DbStub& btr, const std::string& rawName, const std::string& rawPath);
-// Edits one tag of a record that is not open (inserting it at the end of the subclass).
-void editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int code, std::string_view value);
+// Edits one tag of a record (inserting it at the end of the subclass); false when the record
+// has no such subclass.
+bool editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int code, std::string_view value);
 
 // The database behind a stub.
 inline AcDbDatabase::Impl* dbOf(const DbStub* s) {

@@ -171,13 +171,14 @@ std::string_view DbObjectState::valueIn(std::string_view marker, int code) const
     return i < 0 ? std::string_view() : t[i].value();
 }
 
-void DbObjectState::setIn(std::string_view marker, int code, std::string_view value) {
+bool DbObjectState::setIn(std::string_view marker, int code, std::string_view value) {
     dxf::TagList& t = tags();
     auto [first, end] = t.subclassSpan(marker);
-    if (first < 0) return;
+    if (first < 0) return false;
     int i = t.find(code, first, end);
     if (i >= 0) t.setValue(i, value);
     else t.insert(end, code, value, format());
+    return true;
 }
 
 }  // namespace cadhost
@@ -477,8 +478,7 @@ Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* newVal, bool) {
     if (!newVal || !*newVal) return Acad::eInvalidInput;
     if (!state()->write) return Acad::eNotOpenForWrite;
     if (state()->db && !state()->db->findRecord(db::kLayer, newVal)) return Acad::eKeyNotFound;
-    state()->setIn("AcDbEntity", 8, state()->encode(newVal));
-    return Acad::eOk;
+    return state()->setIn("AcDbEntity", 8, state()->encode(newVal)) ? Acad::eOk : Acad::eMissingDxfField;
 }
 
 Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, bool doSubents) {

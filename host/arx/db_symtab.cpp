@@ -252,8 +252,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* pName) {
         }
         d.insertIndexBuilt = false;
     }
-    st->setIn("AcDbSymbolTableRecord", 2, raw);
-    return Acad::eOk;
+    return st->setIn("AcDbSymbolTableRecord", 2, raw) ? Acad::eOk : Acad::eMissingDxfField;
 }
 
 bool AcDbSymbolTableRecord::isDependent() const {

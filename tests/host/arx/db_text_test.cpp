@@ -152,3 +152,32 @@ TEST(AttributeTextTest, Utf8DrawingsHandOutWideText) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regression (found by fuzzing): an attribute whose text subclass is missing took a new text
+// with eOk and lost it on saving.
+TEST(AttributeTextTest, AnAttributeWithoutItsTextSubclassRefusesNewText) {
+    std::string text = readFile(fs::path(BRAKON_FIXTURES_DIR) / "dxf" / "ezdxf_attrib_owner_block_record.dxf");
+    std::size_t attrib = text.find("ATTRIB\n");
+    std::size_t marker = text.find("100\nAcDbText\n", attrib);
+    ASSERT_NE(marker, std::string::npos);
+    text.erase(marker, 13);
+    ScratchDir dir;
+    fs::path p = dir / "damaged.dxf";
+    writeFile(p, text);
+    auto db = read(p);
+    ASSERT_TRUE(db);
+    AcDbObjectId id = findAttribute(db.get(), L"TITLE");
+    ASSERT_FALSE(id.isNull());
+    AcDbAttribute* a = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(a, id, AcDb::kForWrite));
+    EXPECT_STREQ(a->textStringConst(), L"");
+    EXPECT_ES(Acad::eMissingDxfField, a->setTextString(L"new"));
+    EXPECT_ES(Acad::eMissingDxfField, a->setPosition(AcGePoint3d(1, 1, 1)));
+    a->close();
+    ASSERT_ES(Acad::eOk, db->saveAs(p.wstring().c_str(), false));
+    EXPECT_EQ(firstDifference(readFile(p), text), "") << "nothing changed";
+}
+
+}  // namespace
