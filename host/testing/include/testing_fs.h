@@ -13,7 +13,8 @@ namespace cadhost::testing {
 // The steps of writing a file beside its target and renaming it into place.
 enum class FileStep {
     kCreateTemp,    // creating the temporary file beside the target
-    kWrite,         // one write into the temporary file (a buffered writer: one flush of its buffer)
+    kWrite,         // one write into the new file (the saver: each system write, also of a
+                    // copied backup; CFile: each Write or WriteString)
     kSync,          // getting the new data to disk (fsync; CFile: flushing its stream)
     kClose,         // closing the temporary file (it is closed; the failure is what is injected)
     kRename,        // renaming the new file over the target

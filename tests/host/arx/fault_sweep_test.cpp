@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -34,14 +36,22 @@ std::wstring wide(const fs::path& path) { return cadhost::fromUtf8(path.string()
 
 const char* stepName(FileStep step) {
     switch (step) {
-        case FileStep::kCreateTemp: return "create temp";
-        case FileStep::kWrite: return "write";
-        case FileStep::kSync: return "sync";
-        case FileStep::kClose: return "close";
-        case FileStep::kRename: return "rename";
-        case FileStep::kBackupLink: return "backup link";
-        case FileStep::kBackupCopy: return "backup copy";
-        case FileStep::kBackupRename: return "backup rename";
+        case FileStep::kCreateTemp:
+            return "create temp";
+        case FileStep::kWrite:
+            return "write";
+        case FileStep::kSync:
+            return "sync";
+        case FileStep::kClose:
+            return "close";
+        case FileStep::kRename:
+            return "rename";
+        case FileStep::kBackupLink:
+            return "backup link";
+        case FileStep::kBackupCopy:
+            return "backup copy";
+        case FileStep::kBackupRename:
+            return "backup rename";
     }
     return "?";
 }
@@ -243,8 +253,7 @@ TEST_F(FaultSweepTest, MainJobLeavesTheOldOrTheWholeNewDrawingAtEveryFailingStep
                 ASSERT_EQ(1u, run.messages.size());
                 const std::string& line = run.messages[0];
                 EXPECT_EQ(0u, line.rfind("cadhost: " + drawing.string() + ": ", 0)) << line;
-                EXPECT_NE(std::string::npos, line.find(std::strerror(c.faults.back().err)))
-                    << line;
+                EXPECT_NE(std::string::npos, line.find(std::strerror(c.faults.back().err))) << line;
             } else {
                 EXPECT_EQ(cadhost::kExitOk, run.status);
                 EXPECT_EQ(std::vector<std::string>{"cadhost: saved " + drawing.string()},
@@ -307,9 +316,9 @@ TEST_F(FaultSweepTest, MainJobSurvivesAFullDiskAtEveryWriteOfALargeDrawing) {
                   strayFiles(dir, {"big.dxf", "big.qdx", "pdm_settings.ini"}));
         EXPECT_EQ(cadhost::kExitFailed, run.status);
         ASSERT_EQ(1u, run.messages.size());
-        EXPECT_EQ("cadhost: " + (dir / "big.dxf").string() + ": write failed: " +
-                      std::strerror(ENOSPC),
-                  run.messages[0]);
+        EXPECT_EQ(
+            "cadhost: " + (dir / "big.dxf").string() + ": write failed: " + std::strerror(ENOSPC),
+            run.messages[0]);
     }
 }
 
@@ -321,8 +330,8 @@ TEST_F(FaultSweepTest, ReplacementCommandLeavesTheOldOrTheWholeNewDrawingAtEvery
     auto prepare = [&](const fs::path& dir) {
         fs::copy_file(kRefsDrawing, dir / "top.dxf");
         fs::permissions(dir / "top.dxf", fs::perms::owner_write, fs::perm_options::add);
-        writeFile(dir / "r.txt", (dir / "XR_1.dwg").string() + "=" +
-                                     (dir / "new" / "XR_1.dwg").string() + "\r\n");
+        writeFile(dir / "r.txt",
+                  (dir / "XR_1.dwg").string() + "=" + (dir / "new" / "XR_1.dwg").string() + "\r\n");
     };
     auto answers = [](const fs::path& dir) {
         return std::vector<std::wstring>{wide(dir / "top.dxf"), wide(dir / "r.txt"), L"Yes"};
