@@ -141,6 +141,11 @@ bool AtomicFile::commit(const std::string& backupPath) {
     std::string backupTemp;
     struct stat st {};
     if (!backupPath.empty() && ::stat(m_path.c_str(), &st) == 0) {
+        // A backup name that cannot take a file (a folder of that name) would only be found
+        // out after the drawing was replaced: refuse before anything changes.
+        struct stat bst {};
+        if (::stat(backupPath.c_str(), &bst) == 0 && S_ISDIR(bst.st_mode))
+            return fail(backupPath + ": cannot keep the backup", EISDIR);
         // The backup is prepared under a temporary name and only takes its place once the new
         // drawing is in place, so that a failure leaves the old backup too.
         backupTemp = backupPath + ".tmp" + std::to_string(::getpid());
@@ -162,10 +167,12 @@ bool AtomicFile::commit(const std::string& backupPath) {
     if (!backupTemp.empty() &&
         (fileStepFails(FileStep::kBackupRename) ||
          ::rename(backupTemp.c_str(), backupPath.c_str()) != 0)) {
+        // The temporary backup is now the only copy of the previous drawing: keep it and say
+        // where it is.
         int e = errno;
-        ::unlink(backupTemp.c_str());
         syncFolder(m_path);
-        return fail(backupPath + ": the drawing was saved, but the backup could not be kept", e);
+        return fail(backupPath + ": the drawing was saved, but the backup could not be kept; "
+                                 "the previous version is in " + backupTemp, e);
     }
     syncFolder(m_path);
     return true;

@@ -78,6 +78,7 @@ struct SaveCase {
     Disk drawing;
     bool backupRefreshed;  // NAME.bak holds the old drawing (else: as before the run)
     bool reported;         // a failure reached the user
+    bool keptAside = false;  // the previous drawing survives beside it as NAME.bak.tmp<pid>
 };
 
 // Every step of a drawing save failing, as the platform would fail it.
@@ -98,8 +99,17 @@ const SaveCase kSaveCases[] = {
     {{{FileStep::kRename, EACCES}}, Disk::kOld, false, true},
     {{{FileStep::kRename, EIO}}, Disk::kOld, false, true},
     // Too late to keep the old drawing: the new one is in place and the user is told.
-    {{{FileStep::kBackupRename, EIO}}, Disk::kNew, false, true},
+    {{{FileStep::kBackupRename, EIO}}, Disk::kNew, false, true, true},
 };
+
+// The file a failed backup rename leaves with the previous drawing in it, if any.
+std::string keptAsideFile(const fs::path& dir, const std::string& backupName) {
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(backupName + ".tmp", 0) == 0) return name;
+    }
+    return {};
+}
 
 class FaultSweepTest : public ::testing::Test {
   protected:
@@ -208,6 +218,24 @@ class FaultSweepTest : public ::testing::Test {
 
 // ---- The main job ----
 
+// A folder where the backup should go is found out before the drawing is touched.
+TEST_F(FaultSweepTest, BackupNameTakenByAFolderLeavesTheDrawingAsItWas) {
+    const fs::path dir = folder("bakfolder");
+    const fs::path drawing = managedDrawing(dir, "p");
+    const std::string oldBytes = readFile(drawing);
+    fs::create_directory(dir / "p.bak");
+
+    const Run run = openAndSave(drawing);
+
+    EXPECT_EQ(cadhost::kExitFailed, run.status);
+    EXPECT_EQ(oldBytes, readFile(drawing));
+    ASSERT_EQ(1u, run.messages.size());
+    EXPECT_NE(std::string::npos, run.messages[0].find((dir / "p.bak").string())) << run.messages[0];
+    EXPECT_NE(std::string::npos, run.messages[0].find(std::strerror(EISDIR))) << run.messages[0];
+    EXPECT_EQ(std::vector<std::string>{},
+              strayFiles(dir, {"p.dxf", "p.qdx", "pdm_settings.ini", "p.bak"}));
+}
+
 // Runs every save fault against the managed example, with and without an earlier backup.
 TEST_F(FaultSweepTest, MainJobLeavesTheOldOrTheWholeNewDrawingAtEveryFailingStep) {
     const fs::path cleanDir = folder("clean");
@@ -246,6 +274,12 @@ TEST_F(FaultSweepTest, MainJobLeavesTheOldOrTheWholeNewDrawingAtEveryFailingStep
                 EXPECT_FALSE(fs::exists(dir / "p.bak"));
             std::set<std::string> expected{"p.dxf", "p.qdx", "pdm_settings.ini"};
             if (hadBackup || c.backupRefreshed) expected.insert("p.bak");
+            if (c.keptAside) {
+                const std::string aside = keptAsideFile(dir, "p.bak");
+                ASSERT_FALSE(aside.empty()) << "the previous drawing must not be lost";
+                EXPECT_EQ(oldBytes, readFile(dir / aside));
+                expected.insert(aside);
+            }
             EXPECT_EQ(std::vector<std::string>{}, strayFiles(dir, expected));
 
             if (c.reported) {
@@ -366,6 +400,12 @@ TEST_F(FaultSweepTest, ReplacementCommandLeavesTheOldOrTheWholeNewDrawingAtEvery
             EXPECT_FALSE(fs::exists(dir / "top.bak"));
         std::set<std::string> expected{"top.dxf", "r.txt"};
         if (c.backupRefreshed) expected.insert("top.bak");
+        if (c.keptAside) {
+            const std::string aside = keptAsideFile(dir, "top.bak");
+            ASSERT_FALSE(aside.empty()) << "the previous drawing must not be lost";
+            EXPECT_EQ(oldBytes, readFile(dir / aside));
+            expected.insert(aside);
+        }
         EXPECT_EQ(std::vector<std::string>{}, strayFiles(dir, expected));
     }
 }
