@@ -169,7 +169,9 @@ bool CFile::CommitAndClose() {
     std::FILE* stream = m_stream;
     m_stream = nullptr;
     const bool replacing = !m_tempPath.empty();
-    bool ok = !(replacing && fileStepFails(FileStep::kSync)) && std::fflush(stream) == 0;
+    // A file that replaces another reaches the disk before the rename makes it the file.
+    bool ok = !(replacing && fileStepFails(FileStep::kSync)) && std::fflush(stream) == 0 &&
+              (!replacing || ::fsync(fileno(stream)) == 0);
     int error = ok ? 0 : errno;
     if ((std::fclose(stream) != 0 || (replacing && fileStepFails(FileStep::kClose))) && ok) {
         ok = false;
