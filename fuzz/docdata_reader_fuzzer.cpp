@@ -20,7 +20,8 @@ constexpr char kSettings[] =
     "; settings named by the seeds' <config>\r\n"
     "[GENERAL]\r\nVersion=4\r\n"
     "[TITLE_BLOCK]\r\n1=SCHRIFTFELD*\r\n2=AMTITLE\r\n"
-    "[ATTRIBUTE_MAP]\r\ndm_name = BENENNUNG*, GEN-TITLE-DES1\r\ndm_documentno = ZEICHNUNGSNR; NR\r\n"
+    "[ATTRIBUTE_MAP]\r\ndm_name = BENENNUNG*, GEN-TITLE-DES1\r\ndm_documentno = ZEICHNUNGSNR; "
+    "NR\r\n"
     "massstab = GEN-TITLE-SCA\r\n"
     "[REVISION_BLOCK]\r\n1=REV*\r\n"
     "[REVISION_ATTRIBUTE_MAP]\r\ndm_revlabel = REV_LABEL\r\n";

@@ -58,7 +58,8 @@ void walk(AcDbDatabase& db, const std::function<void(int, AcDbBlockTableRecord*)
                     if (entities->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
                     if (auto* reference = AcDbBlockReference::cast(entity)) {
                         AcDbObjectIterator* it = reference->attributeIterator();
-                        for (it->start(); !it->done(); it->step()) onAttribute(attributes++, it->objectId());
+                        for (it->start(); !it->done(); it->step())
+                            onAttribute(attributes++, it->objectId());
                         delete it;
                     }
                     entity->close();

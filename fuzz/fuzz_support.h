@@ -32,20 +32,25 @@ inline const std::string& scratchDir() {
     return dir;
 }
 
-inline std::string scratchPath(std::string_view file) { return scratchDir() + "/" + std::string(file); }
+inline std::string scratchPath(std::string_view file) {
+    return scratchDir() + "/" + std::string(file);
+}
 
 // Replaces the file's contents with the bytes; aborts when the scratch folder is unusable, as
 // every later input would test nothing.
 inline void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr || (size != 0 && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0) {
+    if (f == nullptr || (size != 0 && std::fwrite(data, 1, size, f) != size) ||
+        std::fclose(f) != 0) {
         std::perror(path.c_str());
         std::abort();
     }
 }
 
 // The scratch paths are ASCII, so a plain widening is exact.
-inline std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+inline std::wstring wide(std::string_view ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
 
 // Bytes as wide text: ASCII as is, the upper half spread over letters of several scripts (so
 // that case folding beyond ASCII is reached) and a few code units that need care in UTF-16.

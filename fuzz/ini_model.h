@@ -72,7 +72,8 @@ class IniModel {
             const std::string line = m_buffer.substr(start, m_buffer.find('\n', start) - start);
             value = valueOf(line, key);
             if (value.empty()) continue;
-            if (value[0] == '"') value = value.size() < 2 ? std::string() : value.substr(1, value.size() - 2);
+            if (value[0] == '"')
+                value = value.size() < 2 ? std::string() : value.substr(1, value.size() - 2);
             return true;
         }
         value.clear();
@@ -105,7 +106,8 @@ class IniModel {
         std::size_t start = 0;
         for (;;) {
             const std::size_t equals = line.find('=', start);
-            const std::string piece = trim(line.substr(start, equals == std::string::npos ? std::string::npos : equals - start));
+            const std::string piece = trim(line.substr(
+                start, equals == std::string::npos ? std::string::npos : equals - start));
             if (piece.empty() || equals == std::string::npos) return std::string();
             if (upper(piece) == upper(key)) return trim(line.substr(equals + 1));
             start = equals + 1;

@@ -56,14 +56,15 @@ std::string plainText(const std::uint8_t* data, std::size_t size) {
     std::string text;
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t c = data[i];
-        text.push_back(c == '\n' || (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : kStructure[c & 7]);
+        text.push_back(c == '\n' || (c >= 0x20 && c < 0x7f) ? static_cast<char>(c)
+                                                            : kStructure[c & 7]);
     }
     return text;
 }
 
 void compareWithModel(const std::string& text, const std::wstring& path) {
-    fuzz::writeFile(fuzz::scratchPath("settings.ini"), reinterpret_cast<const std::uint8_t*>(text.data()),
-                    text.size());
+    fuzz::writeFile(fuzz::scratchPath("settings.ini"),
+                    reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     const fuzz::IniModel model(text);
     CIniFile ini(path.c_str(), TRUE);
     if (!ini.Load()) std::abort();
@@ -90,9 +91,11 @@ void compareWithModel(const std::string& text, const std::wstring& path) {
         }
         for (const std::string& key : keys) {
             CString value(L"previous");
-            const bool found = ini.GetString(value, fuzz::wide(key).c_str(), fuzz::wide(section).c_str(), 1, 1) != FALSE;
+            const bool found = ini.GetString(value, fuzz::wide(key).c_str(),
+                                             fuzz::wide(section).c_str(), 1, 1) != FALSE;
             std::string expected;
-            if (found != model.get(key, section, expected)) disagree("whether the key has a value", section, key);
+            if (found != model.get(key, section, expected))
+                disagree("whether the key has a value", section, key);
             if (narrow(value) != expected) disagree("the value", section, key);
         }
     }

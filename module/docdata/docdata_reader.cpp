@@ -173,6 +173,35 @@ std::string fileSystemPath(const wchar_t* path) {
     return isRegularFile(back) ? fileSystemPathOf(back) : std::string();
 }
 
+// TinyXML (2.6.2) steps over a UTF-8 sequence by the length its lead byte announces, also when
+// the text ends inside it, and so reads past the terminator of a file that ends in a lead byte.
+// The text it is handed therefore ends in more terminators than any sequence is long.
+constexpr std::size_t kParserSlack = 16;
+
+// The whole file as the parser's own file loader would hand it over: up to the first NUL byte,
+// CR LF and lone CR turned into LF; then the slack. False when the file cannot be read or is
+// empty (the loader refuses an empty file too).
+bool readParserText(std::FILE* file, std::string& text) {
+    std::vector<char> chunk(1 << 16);
+    std::string raw;
+    for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), file)) != 0;)
+        raw.append(chunk.data(), got);
+    if (std::ferror(file) || raw.empty()) return false;
+    const std::size_t end = raw.find('\0');
+    text.clear();
+    text.reserve((end == std::string::npos ? raw.size() : end) + kParserSlack);
+    for (std::size_t i = 0; i < raw.size() && raw[i] != 0; ++i) {
+        if (raw[i] != '\r') {
+            text.push_back(raw[i]);
+        } else {
+            text.push_back('\n');
+            if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
+        }
+    }
+    text.append(kParserSlack, '\0');
+    return true;
+}
+
 // Loads the XML document from path; false when it cannot be opened, is outside the limits or
 // does not parse.
 bool loadXml(TiXmlDocument& doc, const wchar_t* path) {
@@ -185,12 +214,15 @@ bool loadXml(TiXmlDocument& doc, const wchar_t* path) {
         std::rewind(file);
         ok = withinLimits(file);
     }
+    std::string text;
     if (ok) {
         std::rewind(file);
-        ok = doc.LoadFile(file, TIXML_DEFAULT_ENCODING);
+        ok = readParserText(file, text);
     }
     std::fclose(file);
-    return ok;
+    if (!ok) return false;
+    doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !doc.Error();
 }
 
 }  // namespace
