@@ -48,8 +48,11 @@ int CArxDatabase::getExternalReferences(CStringArray& paths) {
         Acad::ErrorStatus es =
             m_db != nullptr ? m_db->getFilename(fileName) : Acad::eNullObjectPointer;
         if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
+        // Paths past the platform's limit are outside what the buffers hold: such a
+        // reference is listed as stored rather than cut to a path that names another file.
+        const bool folderFits = fileName != nullptr && wcslen(fileName) < kPathBuffer;
         wchar_t folder[kPathBuffer];
-        copyPath(folder, fileName);
+        copyPath(folder, folderFits ? fileName : L"");
         PathRemoveFileSpecW(folder);
 
         walkBlockTable(m_db, kSource, __LINE__, [&](AcDbBlockTableRecord* record) {
@@ -57,9 +60,13 @@ int CArxDatabase::getExternalReferences(CStringArray& paths) {
             const ACHAR* stored = nullptr;
             Acad::ErrorStatus es = record->pathName(stored);
             if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
+            if (stored == nullptr || wcslen(stored) >= kPathBuffer) {
+                paths.Add(stored != nullptr ? stored : L"");
+                return true;
+            }
             wchar_t path[kPathBuffer];
             copyPath(path, stored);
-            if (PathIsRelativeW(path)) {
+            if (folderFits && PathIsRelativeW(path)) {
                 wchar_t combined[kPathBuffer];
                 // A combination that does not fit keeps the stored path: listing it unresolved
                 // loses nothing, dropping it would.

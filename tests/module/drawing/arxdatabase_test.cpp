@@ -84,6 +84,19 @@ TEST(CArxDatabaseTest, ExternalReferencesResolveAgainstTheDrawingsFolder) {
                                          folder + L"/sub/D.dxf"}));
 }
 
+// A stored path past the platform's limit is listed as stored, never cut to another name.
+TEST(CArxDatabaseTest, ReferencePathOverTheLimitIsListedAsStored) {
+    TestDrawing drawing("xrefs.dxf");
+    const std::wstring longPath = L"/srv/" + std::wstring(300, L'x') + L".dxf";
+    AcDbBlockTableRecord* record = nullptr;
+    ASSERT_EQ(acdbOpenObject(record, drawing.block(L"XR_ABS"), AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(record->setPathName(longPath.c_str()), Acad::eOk);
+    record->close();
+    CStringArray paths;
+    EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 3);
+    EXPECT_EQ(strings(paths)[1], longPath);
+}
+
 TEST(CArxDatabaseTest, DrawingWithoutReferencesOrPaperLayoutsListsNothing) {
     TestDrawing drawing("sheets.dxf");
     CStringArray paths;
