@@ -23,38 +23,38 @@ bool isLowerLetter(wchar_t c) {
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 KeywordSpec parseSpec(std::wstring_view token) {
-    KeywordSpec spec;
+    KeywordSpec parsed;
     const size_t comma = token.find(L',');
     if (comma != std::wstring_view::npos) {
-        spec.word.assign(token.substr(0, comma));
+        parsed.word.assign(token.substr(0, comma));
         const std::wstring_view abbrev = token.substr(comma + 1);
         // A required part that is not the word's beginning cannot be typed as an abbreviation
         // of it; the word is then accepted only in full.
-        if (!abbrev.empty() && abbrev.size() <= spec.word.size() &&
-            equalsIgnoreCase(abbrev, std::wstring_view(spec.word).substr(0, abbrev.size()))) {
-            spec.abbrevLength = abbrev.size();
+        if (!abbrev.empty() && abbrev.size() <= parsed.word.size() &&
+            equalsIgnoreCase(abbrev, std::wstring_view(parsed.word).substr(0, abbrev.size()))) {
+            parsed.abbrevLength = abbrev.size();
         }
-        return spec;
+        return parsed;
     }
-    spec.word.assign(token);
+    parsed.word.assign(token);
     bool hasLower = false;
-    for (wchar_t c : spec.word) hasLower = hasLower || isLowerLetter(c);
-    if (!hasLower) return spec;
-    for (size_t i = 0; i < spec.word.size(); ++i) {
-        if (!isUpperLetter(spec.word[i])) continue;
+    for (wchar_t c : parsed.word) hasLower = hasLower || isLowerLetter(c);
+    if (!hasLower) return parsed;
+    for (size_t i = 0; i < parsed.word.size(); ++i) {
+        if (!isUpperLetter(parsed.word[i])) continue;
         size_t end = i;
-        while (end < spec.word.size() && isUpperLetter(spec.word[end])) ++end;
-        spec.abbrevStart = i;
-        spec.abbrevLength = end - i;
+        while (end < parsed.word.size() && isUpperLetter(parsed.word[end])) ++end;
+        parsed.abbrevStart = i;
+        parsed.abbrevLength = end - i;
         break;
     }
-    return spec;
+    return parsed;
 }
 
 std::optional<std::wstring> firstAccepting(const std::vector<KeywordSpec>& specs,
                                            std::wstring_view input) {
-    for (const KeywordSpec& spec : specs) {
-        if (keywordAccepts(spec, input)) return spec.word;
+    for (const KeywordSpec& parsed : specs) {
+        if (keywordAccepts(parsed, input)) return parsed.word;
     }
     return std::nullopt;
 }
@@ -77,12 +77,12 @@ bool equalsIgnoreCase(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-bool keywordAccepts(const KeywordSpec& spec, std::wstring_view input) {
+bool keywordAccepts(const KeywordSpec& parsed, std::wstring_view input) {
     if (input.empty()) return false;
-    if (equalsIgnoreCase(input, spec.word)) return true;
-    if (spec.abbrevLength == 0) return false;
-    const std::wstring_view tail = std::wstring_view(spec.word).substr(spec.abbrevStart);
-    return input.size() >= spec.abbrevLength && input.size() <= tail.size() &&
+    if (equalsIgnoreCase(input, parsed.word)) return true;
+    if (parsed.abbrevLength == 0) return false;
+    const std::wstring_view tail = std::wstring_view(parsed.word).substr(parsed.abbrevStart);
+    return input.size() >= parsed.abbrevLength && input.size() <= tail.size() &&
            equalsIgnoreCase(input, tail.substr(0, input.size()));
 }
 
