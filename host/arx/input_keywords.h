@@ -45,8 +45,8 @@ private:
     bool m_hasGlobalPart = false;
 };
 
-// Whether typed input selects one keyword spec (letter case ignored).
-bool keywordAccepts(const KeywordSpec& spec, std::wstring_view input);
+// Whether typed input selects one keyword (letter case ignored).
+bool keywordAccepts(const KeywordSpec& keyword, std::wstring_view input);
 
 // Case folding used for all keyword and name comparisons of the input side (ASCII and Latin-1
 // letters; other characters through towlower).

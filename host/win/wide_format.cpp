@@ -20,7 +20,7 @@ constexpr int kMaxField = 1 << 20;
 
 enum class Size { kDefault, kChar, kShort, kLong32, kLong64, kLongDouble, kWide };
 
-struct Spec {
+struct Field {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -31,11 +31,11 @@ struct Spec {
     Size size = Size::kDefault;
 };
 
-void pad(std::wstring& out, const std::wstring& body, const Spec& spec, wchar_t fill = L' ') {
-    int padding = spec.width - static_cast<int>(body.size());
+void pad(std::wstring& out, const std::wstring& body, const Field& field, wchar_t fill = L' ') {
+    int padding = field.width - static_cast<int>(body.size());
     if (padding <= 0) {
         out += body;
-    } else if (spec.left) {
+    } else if (field.left) {
         out += body;
         out.append(static_cast<size_t>(padding), L' ');
     } else {
@@ -44,7 +44,7 @@ void pad(std::wstring& out, const std::wstring& body, const Spec& spec, wchar_t 
     }
 }
 
-void formatInteger(std::wstring& out, const Spec& spec, wchar_t conversion, std::uint64_t magnitude,
+void formatInteger(std::wstring& out, const Field& field, wchar_t conversion, std::uint64_t magnitude,
                    bool negative) {
     int base = 10;
     const char* digitSet = "0123456789abcdef";
@@ -57,42 +57,42 @@ void formatInteger(std::wstring& out, const Spec& spec, wchar_t conversion, std:
         digits.insert(digits.begin(),
                       static_cast<wchar_t>(digitSet[v % static_cast<unsigned>(base)]));
     }
-    if (spec.precision < 0 && digits.empty()) digits = L"0";
-    if (spec.precision > static_cast<int>(digits.size())) {
-        digits.insert(0, static_cast<size_t>(spec.precision) - digits.size(), L'0');
+    if (field.precision < 0 && digits.empty()) digits = L"0";
+    if (field.precision > static_cast<int>(digits.size())) {
+        digits.insert(0, static_cast<size_t>(field.precision) - digits.size(), L'0');
     }
-    if (spec.alternate && base == 8 && (digits.empty() || digits[0] != L'0'))
+    if (field.alternate && base == 8 && (digits.empty() || digits[0] != L'0'))
         digits.insert(0, 1, L'0');
 
     std::wstring prefix;
     if (negative) {
         prefix = L"-";
     } else if (conversion == L'd' || conversion == L'i') {
-        if (spec.plus)
+        if (field.plus)
             prefix = L"+";
-        else if (spec.space)
+        else if (field.space)
             prefix = L" ";
     }
-    if (spec.alternate && base == 16 && magnitude != 0)
+    if (field.alternate && base == 16 && magnitude != 0)
         prefix += (conversion == L'X') ? L"0X" : L"0x";
 
-    if (spec.zero && !spec.left && spec.precision < 0) {
-        int fillCount = spec.width - static_cast<int>(prefix.size() + digits.size());
+    if (field.zero && !field.left && field.precision < 0) {
+        int fillCount = field.width - static_cast<int>(prefix.size() + digits.size());
         if (fillCount > 0) digits.insert(0, static_cast<size_t>(fillCount), L'0');
     }
-    pad(out, prefix + digits, spec);
+    pad(out, prefix + digits, field);
 }
 
-void formatFloating(std::wstring& out, const Spec& spec, wchar_t conversion, long double value,
+void formatFloating(std::wstring& out, const Field& field, wchar_t conversion, long double value,
                     bool isLong) {
     std::string format = "%";
-    if (spec.left) format += '-';
-    if (spec.plus) format += '+';
-    if (spec.space) format += ' ';
-    if (spec.alternate) format += '#';
-    if (spec.zero) format += '0';
-    if (spec.width > 0) format += std::to_string(spec.width);
-    if (spec.precision >= 0) format += "." + std::to_string(spec.precision);
+    if (field.left) format += '-';
+    if (field.plus) format += '+';
+    if (field.space) format += ' ';
+    if (field.alternate) format += '#';
+    if (field.zero) format += '0';
+    if (field.width > 0) format += std::to_string(field.width);
+    if (field.precision >= 0) format += "." + std::to_string(field.precision);
     if (isLong) format += 'L';
     format += static_cast<char>(conversion);
 
@@ -144,45 +144,45 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             ++p;
             continue;
         }
-        Spec spec;
+        Field field;
         for (;; ++p) {
             if (*p == L'-')
-                spec.left = true;
+                field.left = true;
             else if (*p == L'+')
-                spec.plus = true;
+                field.plus = true;
             else if (*p == L' ')
-                spec.space = true;
+                field.space = true;
             else if (*p == L'#')
-                spec.alternate = true;
+                field.alternate = true;
             else if (*p == L'0')
-                spec.zero = true;
+                field.zero = true;
             else
                 break;
         }
         if (*p == L'*') {
-            spec.width = va_arg(ap, int);
-            if (spec.width < 0) {
-                spec.left = true;
-                spec.width = spec.width == INT32_MIN ? INT32_MAX : -spec.width;
+            field.width = va_arg(ap, int);
+            if (field.width < 0) {
+                field.left = true;
+                field.width = field.width == INT32_MIN ? INT32_MAX : -field.width;
             }
             ++p;
         } else {
             while (*p >= L'0' && *p <= L'9') {
-                if (spec.width < kMaxField) spec.width = spec.width * 10 + (*p - L'0');
+                if (field.width < kMaxField) field.width = field.width * 10 + (*p - L'0');
                 ++p;
             }
         }
         if (*p == L'.') {
             ++p;
-            spec.precision = 0;
+            field.precision = 0;
             if (*p == L'*') {
-                spec.precision = va_arg(ap, int);
-                if (spec.precision < 0) spec.precision = -1;
+                field.precision = va_arg(ap, int);
+                if (field.precision < 0) field.precision = -1;
                 ++p;
             } else {
                 while (*p >= L'0' && *p <= L'9') {
-                    if (spec.precision < kMaxField)
-                        spec.precision = spec.precision * 10 + (*p - L'0');
+                    if (field.precision < kMaxField)
+                        field.precision = field.precision * 10 + (*p - L'0');
                     ++p;
                 }
             }
@@ -190,33 +190,33 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
         // Size prefixes. long is 32-bit on the platform these formats come from.
         if (*p == L'h') {
             ++p;
-            spec.size = Size::kShort;
-            if (*p == L'h') ++p, spec.size = Size::kChar;
+            field.size = Size::kShort;
+            if (*p == L'h') ++p, field.size = Size::kChar;
         } else if (*p == L'l') {
             ++p;
-            spec.size = Size::kLong32;
-            if (*p == L'l') ++p, spec.size = Size::kLong64;
+            field.size = Size::kLong32;
+            if (*p == L'l') ++p, field.size = Size::kLong64;
         } else if (*p == L'w') {
             ++p;
-            spec.size = Size::kWide;
+            field.size = Size::kWide;
         } else if (*p == L'L') {
             ++p;
-            spec.size = Size::kLongDouble;
+            field.size = Size::kLongDouble;
         } else if (*p == L'I') {
             ++p;
             if (p[0] == L'6' && p[1] == L'4')
-                p += 2, spec.size = Size::kLong64;
+                p += 2, field.size = Size::kLong64;
             else if (p[0] == L'3' && p[1] == L'2')
-                p += 2, spec.size = Size::kDefault;
+                p += 2, field.size = Size::kDefault;
             else
-                spec.size = Size::kLong64;
+                field.size = Size::kLong64;
         } else if (*p == L'z' || *p == L't' || *p == L'j') {
             ++p;
-            spec.size = Size::kLong64;
+            field.size = Size::kLong64;
         }
 
-        if (spec.width > kMaxField) spec.width = kMaxField;
-        if (spec.precision > kMaxField) spec.precision = kMaxField;
+        if (field.width > kMaxField) field.width = kMaxField;
+        if (field.precision > kMaxField) field.precision = kMaxField;
         wchar_t conversion = *p;
         if (conversion == 0) {
             if (ok) *ok = false;
@@ -227,17 +227,17 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             case L'd':
             case L'i': {
                 std::int64_t v;
-                if (spec.size == Size::kLong64)
+                if (field.size == Size::kLong64)
                     v = va_arg(ap, long long);
-                else if (spec.size == Size::kShort)
+                else if (field.size == Size::kShort)
                     v = static_cast<short>(va_arg(ap, int));
-                else if (spec.size == Size::kChar)
+                else if (field.size == Size::kChar)
                     v = static_cast<signed char>(va_arg(ap, int));
                 else
                     v = va_arg(ap, int);
                 std::uint64_t magnitude =
                     v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-                formatInteger(out, spec, conversion, magnitude, v < 0);
+                formatInteger(out, field, conversion, magnitude, v < 0);
                 break;
             }
             case L'u':
@@ -245,15 +245,15 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             case L'X':
             case L'o': {
                 std::uint64_t v;
-                if (spec.size == Size::kLong64)
+                if (field.size == Size::kLong64)
                     v = va_arg(ap, unsigned long long);
-                else if (spec.size == Size::kShort)
+                else if (field.size == Size::kShort)
                     v = static_cast<unsigned short>(va_arg(ap, unsigned));
-                else if (spec.size == Size::kChar)
+                else if (field.size == Size::kChar)
                     v = static_cast<unsigned char>(va_arg(ap, unsigned));
                 else
                     v = va_arg(ap, unsigned);
-                formatInteger(out, spec, conversion, v, false);
+                formatInteger(out, field, conversion, v, false);
                 break;
             }
             case L'f':
@@ -264,10 +264,10 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
             case L'G':
             case L'a':
             case L'A': {
-                if (spec.size == Size::kLongDouble)
-                    formatFloating(out, spec, conversion, va_arg(ap, long double), true);
+                if (field.size == Size::kLongDouble)
+                    formatFloating(out, field, conversion, va_arg(ap, long double), true);
                 else
-                    formatFloating(out, spec, conversion, va_arg(ap, double), false);
+                    formatFloating(out, field, conversion, va_arg(ap, double), false);
                 break;
             }
             case L'p': {
@@ -275,37 +275,37 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
                 wchar_t text[32];
                 std::swprintf(text, 32, L"%016llX",
                               static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(v)));
-                pad(out, text, spec);
+                pad(out, text, field);
                 break;
             }
             case L's':
             case L'S': {
                 bool narrow = conversion == L'S';
-                if (spec.size == Size::kShort || spec.size == Size::kChar) narrow = true;
-                if (spec.size == Size::kLong32 || spec.size == Size::kWide) narrow = false;
+                if (field.size == Size::kShort || field.size == Size::kChar) narrow = true;
+                if (field.size == Size::kLong32 || field.size == Size::kWide) narrow = false;
                 std::wstring text;
                 if (narrow) {
                     const char* s = va_arg(ap, const char*);
-                    text = s ? narrowToWide(s, spec.precision) : std::wstring(L"(null)");
+                    text = s ? narrowToWide(s, field.precision) : std::wstring(L"(null)");
                 } else {
                     const wchar_t* s = va_arg(ap, const wchar_t*);
                     text =
-                        s ? std::wstring(s, spec.precision < 0
+                        s ? std::wstring(s, field.precision < 0
                                                 ? std::wcslen(s)
-                                                : wcsnlen(s, static_cast<size_t>(spec.precision)))
+                                                : wcsnlen(s, static_cast<size_t>(field.precision)))
                           : std::wstring(L"(null)");
                 }
-                if (spec.precision >= 0 && text.size() > static_cast<size_t>(spec.precision)) {
-                    text.resize(static_cast<size_t>(spec.precision));
+                if (field.precision >= 0 && text.size() > static_cast<size_t>(field.precision)) {
+                    text.resize(static_cast<size_t>(field.precision));
                 }
-                pad(out, text, spec, spec.zero && !spec.left ? L'0' : L' ');
+                pad(out, text, field, field.zero && !field.left ? L'0' : L' ');
                 break;
             }
             case L'c':
             case L'C': {
                 bool narrow = conversion == L'C';
-                if (spec.size == Size::kShort || spec.size == Size::kChar) narrow = true;
-                if (spec.size == Size::kLong32 || spec.size == Size::kWide) narrow = false;
+                if (field.size == Size::kShort || field.size == Size::kChar) narrow = true;
+                if (field.size == Size::kLong32 || field.size == Size::kWide) narrow = false;
                 int v = va_arg(ap, int);
                 std::wstring text;
                 if (narrow) {
@@ -314,7 +314,7 @@ std::wstring vformatWide(const wchar_t* format, va_list args, bool* ok) {
                 } else {
                     text.assign(1, static_cast<wchar_t>(v));
                 }
-                pad(out, text, spec, spec.zero && !spec.left ? L'0' : L' ');
+                pad(out, text, field, field.zero && !field.left ? L'0' : L' ');
                 break;
             }
             default:

@@ -37,14 +37,14 @@ Values title(const wchar_t* dmTitle, const wchar_t* name, const wchar_t* page,
 }
 
 ManagedDocSpec multiLayoutSpec() {
-    ManagedDocSpec spec;
-    spec.settings = {{"autocad.updatealltitleblock", "1"}, {"autocad.multilayout", "1"}};
-    spec.document = {{"dm_title", "P-100"}, {"BENENNUNG1", "doc"}, {"dm_revisionno", "1"}};
-    spec.revisions = {revision(1)};
-    spec.relations = {{{{"dm_title", "P-100/Sheet1"}, {"BENENNUNG1", "one"}}, {}},
+    ManagedDocSpec setup;
+    setup.settings = {{"autocad.updatealltitleblock", "1"}, {"autocad.multilayout", "1"}};
+    setup.document = {{"dm_title", "P-100"}, {"BENENNUNG1", "doc"}, {"dm_revisionno", "1"}};
+    setup.revisions = {revision(1)};
+    setup.relations = {{{{"dm_title", "P-100/Sheet1"}, {"BENENNUNG1", "one"}}, {}},
                       {{{"dm_title", "P-100/Sheet3"}, {"BENENNUNG1", "three"}}, {}},
                       {{{"dm_title", "P-100/Elsewhere"}, {"BENENNUNG1", "no such layout"}}, {}}};
-    return spec;
+    return setup;
 }
 
 }  // namespace
@@ -69,10 +69,10 @@ TEST(UpdateAllLayoutsTest, MultiLayoutWayNumbersTheLayoutObjects) {
 TEST(UpdateAllLayoutsTest, LayoutVariantTakesTheMultiLayoutWay) {
     TestDrawing drawing("sheets.dxf");
     Sheets sheets(drawing);
-    ManagedDocSpec spec = multiLayoutSpec();
-    spec.settings = {{"autocad.updatealltitleblock", "1"}};
-    spec.document.emplace_back("dm_vartype", "DM_LAYOUT");
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup = multiLayoutSpec();
+    setup.settings = {{"autocad.updatealltitleblock", "1"}};
+    setup.document.emplace_back("dm_vartype", "DM_LAYOUT");
+    ManagedDoc doc(setup);
     EXPECT_EQ(doc.data().updateAllLayouts(drawing.db()), 1);
     EXPECT_EQ(drawing.attribute(sheets.titles[3], L"PAGE"), L"3");
     EXPECT_EQ(drawing.attribute(sheets.titles[2], L"DM_TITLE"), L"-");
@@ -81,9 +81,9 @@ TEST(UpdateAllLayoutsTest, LayoutVariantTakesTheMultiLayoutWay) {
 TEST(UpdateAllLayoutsTest, SingleRecordWayFillsEveryLayoutWithoutPages) {
     TestDrawing drawing("sheets_paper.dxf");
     Sheets sheets(drawing);
-    ManagedDocSpec spec = multiLayoutSpec();
-    spec.settings = {{"autocad.updatealltitleblock", "1"}, {"autocad.multilayout", "0"}};
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup = multiLayoutSpec();
+    setup.settings = {{"autocad.updatealltitleblock", "1"}, {"autocad.multilayout", "0"}};
+    ManagedDoc doc(setup);
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 1);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(drawing.attributes(sheets.titles[i]), title(L"P-100", L"doc", L"-", L"-")) << i;

@@ -19,10 +19,10 @@ TEST(UpdateOnLoadTest, ManagedDrawingIsUpdatedUnderTheWaitCursor) {
     pdmtest::TempDir dir;
     const std::filesystem::path drawingPath = dir.path("plan.dxf");
     std::filesystem::copy_file(updatetest::fixture("sheets.dxf"), drawingPath);
-    ManagedDocSpec spec;
-    spec.document = {{"dm_title", "P-100"}, {"dm_revisionno", "1"}};
-    spec.revisions = {updatetest::revision(1)};
-    updatetest::writeCompanionFiles(dir, spec);
+    ManagedDocSpec setup;
+    setup.document = {{"dm_title", "P-100"}, {"dm_revisionno", "1"}};
+    setup.revisions = {updatetest::revision(1)};
+    updatetest::writeCompanionFiles(dir, setup);
 
     TestDrawing drawing("", drawingPath);
     const AcDbObjectId title = drawing.insert(L"Model", L"SCHRIFTFELD");

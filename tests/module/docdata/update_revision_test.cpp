@@ -77,11 +77,11 @@ TEST(UpdateRevisionTableTest, RevisionWindows) {
         SCOPED_TRACE(c.what);
         TestDrawing drawing("sheets.dxf");
         const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
-        ManagedDocSpec spec;
-        spec.settings = c.settings;
-        if (c.current != nullptr) spec.document.emplace_back("dm_revisionno", c.current);
-        spec.revisions = revisions(c.revisions);
-        ManagedDoc doc(spec);
+        ManagedDocSpec setup;
+        setup.settings = c.settings;
+        if (c.current != nullptr) setup.document.emplace_back("dm_revisionno", c.current);
+        setup.revisions = revisions(c.revisions);
+        ManagedDoc doc(setup);
         EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model",
                                                  doc.data().getSettings(), drawing.db()),
                   c.result);
@@ -92,10 +92,10 @@ TEST(UpdateRevisionTableTest, RevisionWindows) {
 TEST(UpdateRevisionTableTest, RowsCarryCommentDateAndUser) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId table = drawing.insert(L"Sheet1", L"REVTABLE");
-    ManagedDocSpec spec;
-    spec.document.emplace_back("dm_revisionno", "2");
-    spec.revisions = {revision(1, "first"), revision(2)};  // the second lacks dm_comment
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup;
+    setup.document.emplace_back("dm_revisionno", "2");
+    setup.revisions = {revision(1, "first"), revision(2)};  // the second lacks dm_comment
+    ManagedDoc doc(setup);
     EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), nullptr,
                                              doc.data().getSettings(), nullptr),
               1);
@@ -108,10 +108,10 @@ TEST(UpdateRevisionTableTest, RowsCarryCommentDateAndUser) {
 TEST(UpdateRevisionTableTest, ShownRevisionWithoutNumberLeavesTheTableAlone) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
-    ManagedDocSpec spec;
-    spec.document.emplace_back("dm_revisionno", "3");
-    spec.revisions = {revision(1), {{"dm_revlabel", "no number"}}, revision(3)};
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup;
+    setup.document.emplace_back("dm_revisionno", "3");
+    setup.revisions = {revision(1), {{"dm_revlabel", "no number"}}, revision(3)};
+    ManagedDoc doc(setup);
     EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model",
                                              doc.data().getSettings(), drawing.db()),
               0);
@@ -121,10 +121,10 @@ TEST(UpdateRevisionTableTest, ShownRevisionWithoutNumberLeavesTheTableAlone) {
 TEST(UpdateRevisionTableTest, NoTableOnTheLayoutWritesNothingSilently) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId elsewhere = drawing.insert(L"Sheet2", L"REVTABLE");
-    ManagedDocSpec spec;
-    spec.document.emplace_back("dm_revisionno", "1");
-    spec.revisions = revisions(1);
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup;
+    setup.document.emplace_back("dm_revisionno", "1");
+    setup.revisions = revisions(1);
+    ManagedDoc doc(setup);
     InputSession session;
     EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Sheet1",
                                              doc.data().getSettings(), drawing.db()),
@@ -136,10 +136,10 @@ TEST(UpdateRevisionTableTest, NoTableOnTheLayoutWritesNothingSilently) {
 TEST(UpdateRevisionTableTest, FailingCollectIsReportedAndGivesZero) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
-    ManagedDocSpec spec;
-    spec.document.emplace_back("dm_revisionno", "1");
-    spec.revisions = revisions(1);
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup;
+    setup.document.emplace_back("dm_revisionno", "1");
+    setup.revisions = revisions(1);
+    ManagedDoc doc(setup);
     DbFaultScope faults;
     InputSession session;
     failCall(DbCall::kNewIterator, Acad::eOutOfMemory);

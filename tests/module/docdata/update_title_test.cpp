@@ -33,13 +33,13 @@ const Values kOld{{L"DM_TITLE", L"-"},
                   {L"PAGES", L"-"}};
 
 ManagedDocSpec layoutObjectSpec() {
-    ManagedDocSpec spec;
-    spec.document = {{"dm_title", "P-100"}, {"dm_revisionno", "2"}, {"BENENNUNG1", "document"}};
-    spec.revisions = {revision(1, "first"), revision(2, "second")};
-    spec.relations = {
+    ManagedDocSpec setup;
+    setup.document = {{"dm_title", "P-100"}, {"dm_revisionno", "2"}, {"BENENNUNG1", "document"}};
+    setup.revisions = {revision(1, "first"), revision(2, "second")};
+    setup.relations = {
         {{{"dm_title", "p-100/SHEET2"}, {"BENENNUNG1", "layout object"}}, {revision(9)}},
         {{{"dm_title", "P-100/Sheet3"}, {"BENENNUNG1", "other"}}, {}}};
-    return spec;
+    return setup;
 }
 
 }  // namespace
@@ -88,9 +88,9 @@ TEST(UpdateTitleBlocksTest, PaperLayoutWithoutLayoutObjectIsLeftAlone) {
     TestDrawing drawing("sheets_paper.dxf");
     const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Sheet2", L"REVTABLE");
-    ManagedDocSpec spec = layoutObjectSpec();
-    spec.relations.clear();
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup = layoutObjectSpec();
+    setup.relations.clear();
+    ManagedDoc doc(setup);
     InputSession session;
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
     EXPECT_EQ(drawing.attributes(onSheet2), kOld);
@@ -101,9 +101,9 @@ TEST(UpdateTitleBlocksTest, PaperLayoutWithoutLayoutObjectIsLeftAlone) {
 TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onSheet3 = drawing.insert(L"Sheet3", L"SCHRIFTFELD");
-    ManagedDocSpec spec;
-    spec.attributeMap = "dm_number = ZEICHNUNG*\nunknown = BENENNUNG1\n";
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup;
+    setup.attributeMap = "dm_number = ZEICHNUNG*\nunknown = BENENNUNG1\n";
+    ManagedDoc doc(setup);
     DocumentRecord record;
     record.properties = {{L"dm_title", L"T"}, {L"dm_number", L"4711"}, {L"PAGE", L"99"}};
 
@@ -132,10 +132,10 @@ TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
 TEST(UpdateTitleBlocksTest, SettingsWithoutTitleBlocksFindNothing) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
-    ManagedDocSpec spec;
-    spec.titleBlocks = "";
-    spec.revisionBlocks = "";
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup;
+    setup.titleBlocks = "";
+    setup.revisionBlocks = "";
+    ManagedDoc doc(setup);
     InputSession session;
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
     EXPECT_EQ(drawing.attribute(onModel, L"DM_TITLE"), L"-");
@@ -165,9 +165,9 @@ TEST(UpdateTitleBlocksTest, FailedTitleSearchStillUpdatesTheRevisionTable) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
-    ManagedDocSpec spec = layoutObjectSpec();
-    spec.settings = {{"autocad.titlebordermode", "1"}};
-    ManagedDoc doc(spec);
+    ManagedDocSpec setup = layoutObjectSpec();
+    setup.settings = {{"autocad.titlebordermode", "1"}};
+    ManagedDoc doc(setup);
     DbFaultScope faults;
     InputSession session;
     // The first reference list is the title border manager's.
@@ -205,11 +205,11 @@ TEST(UpdateTitleBlocksTest, UnexpectedFailureGivesTheUndefinedErrorLineAndZero) 
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
     FailingDocData data;
-    updatetest::ManagedDocSpec spec;
-    spec.document.emplace_back("dm_revisionno", "1");
-    spec.revisions = {revision(1)};
+    updatetest::ManagedDocSpec setup;
+    setup.document.emplace_back("dm_revisionno", "1");
+    setup.revisions = {revision(1)};
     pdmtest::TempDir dir;
-    updatetest::writeCompanionFiles(dir, spec);
+    updatetest::writeCompanionFiles(dir, setup);
     data.load(drawing.db(), dir.path("plan.dxf").wstring().c_str(), 1, 1);
     InputSession session;
     EXPECT_EQ(data.updateAllTitleBlocks(drawing.db()), 0);

@@ -58,16 +58,16 @@ struct ManagedDocSpec {
 };
 
 // Writes <stem>.ini and the companion file <stem>.qdx (naming the settings file) into dir.
-inline void writeCompanionFiles(const pdmtest::TempDir& dir, const ManagedDocSpec& spec,
+inline void writeCompanionFiles(const pdmtest::TempDir& dir, const ManagedDocSpec& setup,
                                 const std::string& stem = "plan") {
-    std::string ini = "[TITLE_BLOCK]\n" + spec.titleBlocks + "[ATTRIBUTE_MAP]\n" +
-                      spec.attributeMap + "[REVISION_BLOCK]\n" + spec.revisionBlocks;
+    std::string ini = "[TITLE_BLOCK]\n" + setup.titleBlocks + "[ATTRIBUTE_MAP]\n" +
+                      setup.attributeMap + "[REVISION_BLOCK]\n" + setup.revisionBlocks;
     const std::filesystem::path iniPath = dir.write(stem + ".ini", ini);
     std::string qdx = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<pdm>\n<config>" +
-                      iniPath.string() + "</config>\n<settings" + xmlAttributes(spec.settings) +
-                      "/>\n<document" + xmlAttributes(spec.document) + ">" +
-                      xmlRevisions(spec.revisions) + "</document>\n<relations>";
-    for (const Relation& r : spec.relations)
+                      iniPath.string() + "</config>\n<settings" + xmlAttributes(setup.settings) +
+                      "/>\n<document" + xmlAttributes(setup.document) + ">" +
+                      xmlRevisions(setup.revisions) + "</document>\n<relations>";
+    for (const Relation& r : setup.relations)
         qdx += "<relation" + xmlAttributes(r.properties) + ">" + xmlRevisions(r.revisions) +
                "</relation>";
     qdx += "</relations>\n</pdm>\n";
@@ -77,8 +77,8 @@ inline void writeCompanionFiles(const pdmtest::TempDir& dir, const ManagedDocSpe
 // Writes plan.qdx and plan.ini into a fresh folder and loads them into a CDocData.
 class ManagedDoc {
   public:
-    explicit ManagedDoc(const ManagedDocSpec& spec) {
-        writeCompanionFiles(m_dir, spec);
+    explicit ManagedDoc(const ManagedDocSpec& setup) {
+        writeCompanionFiles(m_dir, setup);
         const std::wstring drawing = m_dir.path("plan.dxf").wstring();
         // Needs a database to load against: construct it after the TestDrawing.
         m_data.load(acdbHostApplicationServices()->workingDatabase(), drawing.c_str(), 1, 1);
