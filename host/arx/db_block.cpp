@@ -248,46 +248,32 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& pOutputId
 // ---- entity iterator ----
 
 AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator(AcDbObjectIdArray ids, bool atBeginning, bool skipDeleted)
-    : m_ids(std::move(ids)) {
+    : m_walk(std::move(ids)) {
     start(atBeginning, skipDeleted);
 }
 
 AcDbBlockTableRecordIterator::~AcDbBlockTableRecordIterator() = default;
 
-bool AcDbBlockTableRecordIterator::skipToLive(bool forward) {
-    while (!done() && m_ids[m_pos].isErased()) m_pos += forward ? 1 : -1;
-    return !done();
-}
+void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) { m_walk.start(atBeginning, skipDeleted); }
 
-void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
-    m_pos = atBeginning ? 0 : m_ids.length() - 1;
-    if (skipDeleted) skipToLive(atBeginning);
-}
-
-bool AcDbBlockTableRecordIterator::done() const { return m_pos < 0 || m_pos >= m_ids.length(); }
+bool AcDbBlockTableRecordIterator::done() const { return m_walk.done(); }
 
 void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
-    if (done()) return;
-    m_pos += forward ? 1 : -1;
-    if (skipDeleted) skipToLive(forward);
+    if (!done()) m_walk.move(forward, skipDeleted);
 }
 
-Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& entityId) const {
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& id) const {
     if (done()) return Acad::eIteratorDone;
-    entityId = m_ids[m_pos];
+    id = m_walk.current();
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pEntity, AcDb::OpenMode mode,
-                                                          bool openErasedEntity) const {
-    pEntity = nullptr;
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pObject, AcDb::OpenMode mode, bool openErasedEntity) const {
+    pObject = nullptr;
     if (done()) return Acad::eIteratorDone;
-    return acdbOpenAcDbEntity(pEntity, m_ids[m_pos], mode, openErasedEntity);
+    return acdbOpenAcDbEntity(pObject, m_walk.current(), mode, openErasedEntity);
 }
 
 Acad::ErrorStatus AcDbBlockTableRecordIterator::seek(AcDbObjectId id) {
-    int i = m_ids.find(id);
-    if (i < 0) return Acad::eInvalidInput;
-    m_pos = i;
-    return Acad::eOk;
+    return m_walk.seek(id) ? Acad::eOk : Acad::eInvalidInput;
 }

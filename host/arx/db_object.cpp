@@ -560,22 +560,12 @@ Acad::ErrorStatus AcDbEntity::getGeomExtents(AcDbExtents& extents) const {
 
 // ---- attribute iterator ----
 
-void AcDbObjectIterator::start(bool atEnd) {
-    m_pos = atEnd ? m_ids.length() - 1 : 0;
-    while (m_pos >= 0 && m_pos < m_ids.length() && m_ids[m_pos].isErased()) m_pos += atEnd ? -1 : 1;
-}
+void AcDbObjectIterator::start(bool atEnd) { m_walk.start(!atEnd, true); }
 
-bool AcDbObjectIterator::done() const { return m_pos < 0 || m_pos >= m_ids.length(); }
+bool AcDbObjectIterator::done() const { return m_walk.done(); }
 
-void AcDbObjectIterator::step(bool backwards, bool skipErased) {
-    do {
-        m_pos += backwards ? -1 : 1;
-    } while (skipErased && !done() && m_ids[m_pos].isErased());
-}
+void AcDbObjectIterator::step(bool backwards, bool skipErased) { m_walk.move(!backwards, skipErased); }
 
-AcDbObjectId AcDbObjectIterator::objectId() const { return done() ? AcDbObjectId::kNull : m_ids[m_pos]; }
+AcDbObjectId AcDbObjectIterator::objectId() const { return done() ? AcDbObjectId::kNull : m_walk.current(); }
 
-void AcDbObjectIterator::setPosition(AcDbObjectId id) {
-    int i = m_ids.find(id);
-    if (i >= 0) m_pos = i;
-}
+void AcDbObjectIterator::setPosition(AcDbObjectId id) { m_walk.seek(id); }

@@ -266,48 +266,34 @@ bool AcDbSymbolTableRecord::isResolved() const {
 // ---- iterators ----
 
 AcDbSymbolTableIterator::AcDbSymbolTableIterator(AcDbObjectIdArray ids, bool atBeginning, bool skipDeleted)
-    : m_ids(std::move(ids)) {
+    : m_walk(std::move(ids)) {
     start(atBeginning, skipDeleted);
 }
 
 AcDbSymbolTableIterator::~AcDbSymbolTableIterator() = default;
 
-bool AcDbSymbolTableIterator::skipToLive(bool forward) {
-    while (!done() && m_ids[m_pos].isErased()) m_pos += forward ? 1 : -1;
-    return !done();
-}
+void AcDbSymbolTableIterator::start(bool atBeginning, bool skipDeleted) { m_walk.start(atBeginning, skipDeleted); }
 
-void AcDbSymbolTableIterator::start(bool atBeginning, bool skipDeleted) {
-    m_pos = atBeginning ? 0 : m_ids.length() - 1;
-    if (skipDeleted) skipToLive(atBeginning);
-}
-
-bool AcDbSymbolTableIterator::done() const { return m_pos < 0 || m_pos >= m_ids.length(); }
+bool AcDbSymbolTableIterator::done() const { return m_walk.done(); }
 
 void AcDbSymbolTableIterator::step(bool forward, bool skipDeleted) {
-    if (done()) return;
-    m_pos += forward ? 1 : -1;
-    if (skipDeleted) skipToLive(forward);
+    if (!done()) m_walk.move(forward, skipDeleted);
 }
 
 Acad::ErrorStatus AcDbSymbolTableIterator::getRecordId(AcDbObjectId& id) const {
     if (done()) return Acad::eIteratorDone;
-    id = m_ids[m_pos];
+    id = m_walk.current();
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& pRecord, AcDb::OpenMode mode,
-                                                     bool openErasedRec) const {
-    pRecord = nullptr;
+Acad::ErrorStatus AcDbSymbolTableIterator::getRecord(AcDbSymbolTableRecord*& pObject, AcDb::OpenMode mode, bool openErasedRec) const {
+    pObject = nullptr;
     if (done()) return Acad::eIteratorDone;
-    return acdbOpenObject(pRecord, m_ids[m_pos], mode, openErasedRec);
+    return acdbOpenObject(pObject, m_walk.current(), mode, openErasedRec);
 }
 
 Acad::ErrorStatus AcDbSymbolTableIterator::seek(AcDbObjectId id) {
-    int i = m_ids.find(id);
-    if (i < 0) return Acad::eInvalidInput;
-    m_pos = i;
-    return Acad::eOk;
+    return m_walk.seek(id) ? Acad::eOk : Acad::eInvalidInput;
 }
 
 // ---- the typed tables ----

@@ -244,6 +244,41 @@ protected:
     explicit AcDbEntity(const char* dxfType);
 };
 
+namespace cadhost {
+// A position in a list of object ids: the common core of the host's iterators.
+class IdWalk {
+public:
+    explicit IdWalk(AcDbObjectIdArray ids) : m_ids(static_cast<AcDbObjectIdArray&&>(ids)) {}
+    // To the first id (forward) or the last, then past erased ones in that direction if asked.
+    void start(bool forward, bool skipErased) {
+        m_pos = forward ? 0 : m_ids.length() - 1;
+        if (skipErased) skipErasedFrom(forward);
+    }
+    bool done() const { return m_pos < 0 || m_pos >= m_ids.length(); }
+    void move(bool forward, bool skipErased) {
+        m_pos += forward ? 1 : -1;
+        if (skipErased) skipErasedFrom(forward);
+    }
+    // The id at the position; only while !done().
+    AcDbObjectId current() const { return m_ids[m_pos]; }
+    // To the position of id; false (position unchanged) when the list lacks it.
+    bool seek(AcDbObjectId id) {
+        int i = m_ids.find(id);
+        if (i < 0) return false;
+        m_pos = i;
+        return true;
+    }
+
+private:
+    void skipErasedFrom(bool forward) {
+        while (!done() && m_ids[m_pos].isErased()) m_pos += forward ? 1 : -1;
+    }
+
+    AcDbObjectIdArray m_ids;
+    int m_pos = 0;
+};
+}  // namespace cadhost
+
 // Iterates the sub-objects of a complex entity (the attributes of a block reference).
 class AcDbObjectIterator {
 public:
@@ -257,11 +292,10 @@ public:
     void setPosition(AcDbObjectId id);
 
     // Host-internal: iterate these ids.
-    explicit AcDbObjectIterator(AcDbObjectIdArray ids) : m_ids(static_cast<AcDbObjectIdArray&&>(ids)) {}
+    explicit AcDbObjectIterator(AcDbObjectIdArray ids) : m_walk(static_cast<AcDbObjectIdArray&&>(ids)) {}
 
 private:
-    AcDbObjectIdArray m_ids;
-    int m_pos = 0;
+    cadhost::IdWalk m_walk;
 };
 
 class AcDbDatabase : public AcRxObject {

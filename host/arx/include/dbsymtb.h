@@ -79,10 +79,8 @@ public:
     // Host-internal: a walk over these record ids.
     AcDbSymbolTableIterator(AcDbObjectIdArray ids, bool atBeginning, bool skipDeleted);
 
-protected:
-    AcDbObjectIdArray m_ids;
-    int m_pos = 0;
-    bool skipToLive(bool forward);
+private:
+    cadhost::IdWalk m_walk;
 };
 
 // One typed table, its record type and iterator type. The macro keeps the nine tables alike.
@@ -189,7 +187,5 @@ public:
     AcDbBlockTableRecordIterator(AcDbObjectIdArray ids, bool atBeginning, bool skipDeleted);
 
 private:
-    AcDbObjectIdArray m_ids;
-    int m_pos = 0;
-    bool skipToLive(bool forward);
+    cadhost::IdWalk m_walk;
 };
