@@ -137,6 +137,28 @@ Acad::ErrorStatus CAttBlock::setAttributeValues(const CMapStringToString& values
 CAttBlockList::CAttBlockList(AcDbDatabase* db)
     : AcArray(0, 8), m_db(db != nullptr ? db : acdbHostApplicationServices()->workingDatabase()) {}
 
+void forEachNamedReference(AcDbDatabase* db, AcDbObjectId layoutId, const CStringArray& patterns,
+                           const wchar_t* source, int line,
+                           const std::function<void(const AcDbObjectId&)>& found) {
+    walkBlockTable(db, source, line, [&](AcDbBlockTableRecord* record) {
+        if (record->isLayout() || record->isAnonymous() || !record->hasAttributeDefinitions())
+            return true;
+        const ACHAR* name = nullptr;
+        Acad::ErrorStatus es = record->getName(name);
+        if (es != Acad::eOk) throwAcadError(es, source, line);
+        if (!matchesAnyName(patterns, name)) return true;
+        AcDbObjectIdArray references;
+        es = record->getBlockReferenceIds(references, true, false);
+        if (es != Acad::eOk) throwAcadError(es, source, line);
+        for (const AcDbObjectId& id : references) {
+            CObjectHolder<AcDbBlockReference> reference;
+            if (acdbOpenObject(reference.out(), id, AcDb::kForRead) != Acad::eOk) continue;
+            if (reference->ownerId() == layoutId) found(id);
+        }
+        return true;
+    });
+}
+
 CAttBlockList::~CAttBlockList() = default;
 
 bool CAttBlockList::collectFromLayout(const AcDbBlockTableRecord* layout,
@@ -144,23 +166,8 @@ bool CAttBlockList::collectFromLayout(const AcDbBlockTableRecord* layout,
     if (layout == nullptr || !layout->isLayout()) return false;
     const AcDbObjectId layoutId = layout->objectId();
     reportingBoundary(kSource, __LINE__, [&] {
-        walkBlockTable(m_db, kSource, __LINE__, [&](AcDbBlockTableRecord* record) {
-            if (record->isLayout() || record->isAnonymous() || !record->hasAttributeDefinitions())
-                return true;
-            const ACHAR* name = nullptr;
-            Acad::ErrorStatus es = record->getName(name);
-            if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
-            if (!matchesAnyName(patterns, name)) return true;
-            AcDbObjectIdArray references;
-            es = record->getBlockReferenceIds(references, true, false);
-            if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
-            for (const AcDbObjectId& id : references) {
-                CObjectHolder<AcDbBlockReference> reference;
-                if (acdbOpenObject(reference.out(), id, AcDb::kForRead) != Acad::eOk) continue;
-                if (reference->ownerId() == layoutId) append(id);
-            }
-            return true;
-        });
+        forEachNamedReference(m_db, layoutId, patterns, kSource, __LINE__,
+                              [&](const AcDbObjectId& id) { append(id); });
     });
     return !isEmpty();
 }

@@ -10,6 +10,8 @@
 #include <dbmain.h>
 #include <dbsymtb.h>
 
+#include <functional>
+
 // One block reference. Every operation opens what it needs and closes it before returning;
 // statuses are the host's (eOk is success).
 class CAttBlock {
@@ -85,3 +87,12 @@ int getBlockName(ACHAR*& name, const AcDbBlockReference* reference);
 bool findDynamicBlockName(ACHAR*& name, AcDbObjectId anonymousId);
 // The record's name as a new host string (acutNewString); on failure name is null.
 Acad::ErrorStatus getRecordName(const AcDbSymbolTableRecord* record, ACHAR*& name);
+
+// Calls found(id) for every direct reference, owned by the layout block layoutId, of the
+// block definitions of db whose names match one of the patterns (layouts, anonymous blocks
+// and blocks without attribute definitions are not searched), in block-table order.
+// References that do not open are skipped. A table, name or reference list that cannot be
+// read is raised as an error report naming source and line; what was found before stays found.
+void forEachNamedReference(AcDbDatabase* db, AcDbObjectId layoutId, const CStringArray& patterns,
+                           const wchar_t* source, int line,
+                           const std::function<void(const AcDbObjectId&)>& found);

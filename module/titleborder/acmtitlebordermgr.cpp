@@ -70,23 +70,8 @@ void AcmTitleBorderMgr::scanEntities(const AcDbBlockTableRecord* layout,
 void AcmTitleBorderMgr::scanDefinitions(const AcDbBlockTableRecord* layout,
                                         const CStringArray& patterns) {
     const AcDbObjectId layoutId = layout->objectId();
-    walkBlockTable(m_db, kSource, __LINE__, [&](AcDbBlockTableRecord* record) {
-        if (record->isLayout() || record->isAnonymous() || !record->hasAttributeDefinitions())
-            return true;
-        const ACHAR* name = nullptr;
-        Acad::ErrorStatus es = record->getName(name);
-        if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
-        if (!matchesAnyName(patterns, name)) return true;
-        AcDbObjectIdArray references;
-        es = record->getBlockReferenceIds(references, true, false);
-        if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
-        for (const AcDbObjectId& id : references) {
-            CObjectHolder<AcDbBlockReference> reference;
-            if (acdbOpenObject(reference.out(), id, AcDb::kForRead) != Acad::eOk) continue;
-            if (reference->ownerId() == layoutId)
-                append(AcmTitleBorder(AcmBorder(), AcmTitle(id, true)));
-        }
-        return true;
+    forEachNamedReference(m_db, layoutId, patterns, kSource, __LINE__, [&](const AcDbObjectId& id) {
+        append(AcmTitleBorder(AcmBorder(), AcmTitle(id, true)));
     });
 }
 
