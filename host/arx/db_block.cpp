@@ -42,7 +42,10 @@ bool editRecord(AcDbDatabase::Impl& d, DbStub* r, std::string_view marker, int c
     int i = t.find(code, first, end);
     if (i >= 0) t.setValue(i, value);
     else t.insert(end, code, value, d.file->format());
-    if (t.changed()) d.file->setObjectText(*r, t.text());
+    if (t.changed()) {
+        d.file->setObjectText(*r, t.text());
+        d.recordEdited(r);
+    }
     return true;
 }
 
@@ -102,14 +105,15 @@ bool AcDbBlockTableRecord::isFromOverlayReference() const {
     return st->db && st->stub && (st->db->blockFlags(st->stub) & 8) != 0;
 }
 
-AcDbObjectId AcDbBlockTableRecord::getLayoutId() const {
-    const DbObjectState* st = state();
-    if (!st->db || !st->stub) return AcDbObjectId::kNull;
+namespace {
+
+// The layout of a block record: the record's 340 link, or the layout that names the record.
+DbStub* findLayout(const DbObjectState* st) {
     std::uint64_t h = 0;
     std::string_view v = st->valueIn("AcDbBlockTableRecord", 340);
     if (dxf::parseHandle(v, h)) {
         DbStub* layout = st->db->byHandle(h);
-        if (st->db->isType(layout, "LAYOUT") && !layout->erased()) return AcDbObjectId::fromStub(layout);
+        if (st->db->isType(layout, "LAYOUT") && !layout->erased()) return layout;
     }
     // Files from some writers leave the link out; the layout still names its block record.
     AcDbDatabase::Impl& d = *st->db;
@@ -121,7 +125,19 @@ AcDbObjectId AcDbBlockTableRecord::getLayoutId() const {
         d.layoutIndexBuilt = true;
     }
     auto it = d.layoutByBlock.find(st->stub->handle);
-    return it == d.layoutByBlock.end() || it->second->erased() ? AcDbObjectId::kNull : AcDbObjectId::fromStub(it->second);
+    return it == d.layoutByBlock.end() || it->second->erased() ? nullptr : it->second;
+}
+
+}  // namespace
+
+AcDbObjectId AcDbBlockTableRecord::getLayoutId() const {
+    const DbObjectState* st = state();
+    if (!st->db || !st->stub) return AcDbObjectId::kNull;
+    if (st->parsed()) return AcDbObjectId::fromStub(findLayout(st));
+    // Every layout walk asks each block record for its layout.
+    auto [it, added] = st->db->layoutOfBlockMemo.try_emplace(st->stub, nullptr);
+    if (added) it->second = findLayout(st);
+    return AcDbObjectId::fromStub(it->second);
 }
 
 Acad::ErrorStatus AcDbBlockTableRecord::setLayoutId(AcDbObjectId layoutId) {

@@ -76,6 +76,7 @@ std::string firstValue(AcDbDatabase::Impl& d, const DbStub* s, int code) {
 // ---- indexes ----
 
 void AcDbDatabase::Impl::reset() {
+    releaseSpares();
     file.reset();
     codec.reset();
     tableHeads.fill(nullptr);
@@ -85,7 +86,8 @@ void AcDbDatabase::Impl::reset() {
     entitiesEnd = blocksEnd = rootDictionary = nullptr;
     layouts.clear();
     layoutIndexBuilt = false;
-    layoutByBlock.clear();
+    kindByType.clear();
+    structureChanged();
     insertIndexBuilt = repIndexBuilt = false;
     for (auto& n : names) n.clear();
     namesBuilt.fill(false);
@@ -231,7 +233,7 @@ DbStub* AcDbDatabase::Impl::findRecord(db::TableKind kind, std::wstring_view nam
         for (DbStub* r : tableRecords[kind]) index[db::upperWide(recordName(r))].push_back(r);
         namesBuilt[kind] = true;
     }
-    auto it = index.find(db::upperWide(name));
+    auto it = index.find(name);
     if (it == index.end()) return nullptr;
     for (DbStub* r : it->second)
         if (!r->erased() || erasedToo) return r;
@@ -262,6 +264,7 @@ std::uint64_t AcDbDatabase::Impl::allocateHandle() {
 
 DbStub& AcDbDatabase::Impl::addRecord(DbStub& before, std::string_view typeName, std::string text,
                                        dxf::Section section, std::uint64_t handle) {
+    structureChanged();
     DbStub& r = file->insertBefore(before, std::move(text), type(typeName), section);
     r.database = self;
     r.handle = handle;
@@ -319,6 +322,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : m_impl(new Impl(thi
 AcDbDatabase::~AcDbDatabase() {
     if (acdbHostApplicationServices()->workingDatabase() == this)
         acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    m_impl->releaseSpares();
     // Objects still open are the caller's mistake; they die with the database.
     if (m_impl->file)
         for (DbStub& r : m_impl->file->records())

@@ -5,6 +5,7 @@
 #include "dbdynblk.h"
 #include "dbents.h"
 #include "dbsymtb.h"
+#include "dxf/tag_scan.h"
 
 using cadhost::DbStub;
 namespace db = cadhost::db;
@@ -26,13 +27,14 @@ dxf::TagList tagsOf(AcDbDatabase::Impl& d, const DbStub* s) {
 
 // The extension dictionary of a record (before its first subclass).
 DbStub* extensionDictionary(AcDbDatabase::Impl& d, const DbStub* s) {
-    dxf::TagList t = tagsOf(d, s);
-    for (int i = 0; i < t.size(); ++i) {
-        if (t[i].code == 100) break;
-        if (t[i].code == 102 && trimView(t[i].value()) == "{ACAD_XDICTIONARY") {
-            int h = t.find(360, i + 1);
+    dxf::TagCursor t(d.file->objectText(*s));
+    while (t.next()) {
+        if (t.code() == 100) break;
+        if (t.code() == 102 && t.trimmedValue() == "{ACAD_XDICTIONARY") {
+            while (t.next() && t.code() != 360) {
+            }
             std::uint64_t v = 0;
-            if (h >= 0 && dxf::parseHandle(t[h].value(), v)) return d.byHandle(v);
+            if (t.code() == 360 && dxf::parseHandle(t.value(), v)) return d.byHandle(v);
             break;
         }
     }
@@ -42,12 +44,15 @@ DbStub* extensionDictionary(AcDbDatabase::Impl& d, const DbStub* s) {
 // The entry of a dictionary record (3 key followed by a 350/360 handle).
 DbStub* dictionaryEntry(AcDbDatabase::Impl& d, const DbStub* dict, std::string_view key) {
     if (!dict) return nullptr;
-    dxf::TagList t = tagsOf(d, dict);
-    for (int i = 0; i + 1 < t.size(); ++i)
-        if (t[i].code == 3 && t[i].value() == key && (t[i + 1].code == 350 || t[i + 1].code == 360)) {
+    dxf::TagCursor t(d.file->objectText(*dict));
+    bool keyed = false;
+    while (t.next()) {
+        if (keyed && (t.code() == 350 || t.code() == 360)) {
             std::uint64_t v = 0;
-            return dxf::parseHandle(t[i + 1].value(), v) ? d.byHandle(v) : nullptr;
+            return dxf::parseHandle(t.value(), v) ? d.byHandle(v) : nullptr;
         }
+        keyed = t.code() == 3 && t.value() == key;
+    }
     return nullptr;
 }
 

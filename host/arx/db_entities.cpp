@@ -303,8 +303,13 @@ AcDbBlockReference::AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId
 AcDbObjectId AcDbBlockReference::blockTableRecord() const {
     DbObjectState* st = state();
     if (!st->db) return AcDbObjectId::kNull;
-    std::wstring name = st->decode(trimView(st->valueIn("AcDbBlockReference", 2)));
-    return AcDbObjectId::fromStub(st->db->findRecord(db::kBlockRecord, name));
+    std::string_view raw = trimView(st->valueIn("AcDbBlockReference", 2));
+    // References outnumber blocks by far: each raw name is decoded and looked up once.
+    auto& memo = st->db->blockByRawNameMemo;
+    auto it = memo.find(raw);
+    if (it == memo.end())
+        it = memo.emplace(std::string(raw), st->db->findRecord(db::kBlockRecord, st->decode(raw))).first;
+    return AcDbObjectId::fromStub(it->second);
 }
 
 Acad::ErrorStatus AcDbBlockReference::setBlockTableRecord(AcDbObjectId id) {

@@ -40,6 +40,22 @@ std::string upperAscii(std::string_view s);
 std::wstring upperWide(std::wstring_view s);
 bool equalsNoCase(std::wstring_view a, std::wstring_view b);
 
+// Hashing and equality of names without regard to case, usable with any string view (so that
+// a look-up needs no upper-case copy of the name).
+struct NoCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::wstring_view s) const;
+};
+struct NoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::wstring_view a, std::wstring_view b) const { return equalsNoCase(a, b); }
+};
+
+struct RawHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+
 std::string formatHandle(std::uint64_t handle);
 std::string formatReal(double value);
 
@@ -87,6 +103,11 @@ struct DbAccess {
     static DbObjectState* state(const AcDbObject* o) { return o->m_state; }
     // Creates the typed object for a record (not yet marked open).
     static AcDbObject* create(AcDbDatabase::Impl& db, DbStub& stub);
+    // The class create() would build for a record.
+    static AcRxClass* classOf(AcDbDatabase::Impl& db, const DbStub& stub);
+    // Keeps a closed object for the next open of its record, when that is safe; false when the
+    // caller is to delete it.
+    static bool keepSpare(AcDbObject* obj);
 };
 
 }  // namespace cadhost
@@ -106,6 +127,20 @@ public:
     std::uint64_t nextHandle = 0;
     std::uint64_t savedHandseed = 0;
     int openCount = 0;
+    // What each interned type is built as (an index into the host's kinds; -1: not looked up).
+    std::vector<std::int16_t> kindByType;
+    // Closed objects kept for the next open of their record, by record index.
+    std::vector<AcDbObject*> spares;
+    void releaseSpares();
+
+    // Answers that every walk over layouts and block references asks again and again, kept
+    // until a layout, block record or block changes or a record is added or erased.
+    std::unordered_map<const cadhost::DbStub*, std::wstring> layoutNameMemo;
+    std::unordered_map<const cadhost::DbStub*, cadhost::DbStub*> layoutOfBlockMemo;
+    std::unordered_map<std::string, cadhost::DbStub*, cadhost::db::RawHash, std::equal_to<>> blockByRawNameMemo;
+    void structureChanged();
+    // Called for every record whose text changes.
+    void recordEdited(const cadhost::DbStub* r);
 
     std::array<cadhost::DbStub*, cadhost::db::kTableCount> tableHeads{};
     std::array<cadhost::DbStub*, cadhost::db::kTableCount> tableEnds{};
@@ -150,7 +185,10 @@ public:
     cadhost::DbStub* findRecord(cadhost::db::TableKind kind, std::wstring_view name, bool erasedToo = false);
     std::wstring recordName(const cadhost::DbStub* r);
     // Records by upper-case name, per table, built on first use (dropped when a name changes).
-    std::array<std::unordered_map<std::wstring, std::vector<cadhost::DbStub*>>, cadhost::db::kTableCount> names;
+    std::array<std::unordered_map<std::wstring, std::vector<cadhost::DbStub*>, cadhost::db::NoCaseHash,
+                                  cadhost::db::NoCaseEqual>,
+               cadhost::db::kTableCount>
+        names;
     std::array<bool, cadhost::db::kTableCount> namesBuilt{};
     cadhost::db::TableKind tableKindOf(const cadhost::DbStub* head);
     // True for blocks whose entities live in the ENTITIES section (*Model_Space, *Paper_Space).
@@ -168,7 +206,9 @@ public:
     std::vector<cadhost::DbStub*> attributesOf(const cadhost::DbStub* insert, cadhost::DbStub** seqend = nullptr);
 
     // Opening and closing.
-    Acad::ErrorStatus open(AcDbObject*& obj, cadhost::DbStub* stub, AcDb::OpenMode mode, bool openErased);
+    // wanted: refuse (eNotThatKindOfClass) a record of another class without building it.
+    Acad::ErrorStatus open(AcDbObject*& obj, cadhost::DbStub* stub, AcDb::OpenMode mode, bool openErased,
+                           const AcRxClass* wanted = nullptr);
     // Renders a new object's tags in this file's format.
     std::string render(const cadhost::dxf::TagList& tags) const;
 

@@ -27,8 +27,15 @@ Acad::ErrorStatus AcDbLayout::getLayoutName(const ACHAR*& layoutName) const {
     if (db::injectedFault(DbCall::kGetLayoutName, es)) return es;
     DbObjectState* st = state();
     // The first 1 of a layout is the page setup name; the layout's name follows AcDbLayout.
-    st->text[0] = st->decode(st->valueIn("AcDbLayout", 1));
-    layoutName = st->text[0].c_str();
+    if (st->parsed() || !st->db || !st->stub) {
+        st->text[0] = st->decode(st->valueIn("AcDbLayout", 1));
+        layoutName = st->text[0].c_str();
+        return Acad::eOk;
+    }
+    // Every walk over the block table asks each layout for its name.
+    auto [it, added] = st->db->layoutNameMemo.try_emplace(st->stub);
+    if (added) it->second = st->decode(st->valueIn("AcDbLayout", 1));
+    layoutName = it->second.c_str();
     return Acad::eOk;
 }
 

@@ -9,6 +9,7 @@
 #include "dbents.h"
 #include "dblayout.h"
 #include "dbsymtb.h"
+#include "dxf/tag_scan.h"
 
 using cadhost::DbAccess;
 using cadhost::DbObjectState;
@@ -45,6 +46,12 @@ bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
     for (std::size_t i = 0; i < a.size(); ++i)
         if (upperChar(a[i]) != upperChar(b[i])) return false;
     return true;
+}
+
+std::size_t NoCaseHash::operator()(std::wstring_view s) const {
+    std::size_t h = 14695981039346656037ull;
+    for (wchar_t c : s) h = (h ^ static_cast<std::size_t>(upperChar(c))) * 1099511628211ull;
+    return h;
 }
 
 std::string formatHandle(std::uint64_t handle) {
@@ -134,11 +141,7 @@ AcDbDatabase* AcDbObjectId::database() const {
 AcRxClass* AcDbObjectId::objectClass() const {
     if (!m_stub || m_stub->openObject) return m_stub ? static_cast<AcDbObject*>(m_stub->openObject)->isA() : nullptr;
     AcDbDatabase::Impl* d = db::dbOf(m_stub);
-    if (!d) return nullptr;
-    AcDbObject* o = DbAccess::create(*d, *m_stub);
-    AcRxClass* c = o->isA();
-    delete o;
-    return c;
+    return d ? DbAccess::classOf(*d, *m_stub) : nullptr;
 }
 
 // ---- object state ----
@@ -166,6 +169,11 @@ std::string DbObjectState::encode(std::wstring_view text) const {
 const dxf::TagFormat& DbObjectState::format() const { return db ? db->file->format() : defaultFormat(); }
 
 std::string_view DbObjectState::valueIn(std::string_view marker, int code) const {
+    if (!m_parsed && stub && db) {
+        // Read-only questions need no split: the record's text stays put while it is open.
+        std::string_view value;
+        return dxf::findInSubclass(db->file->objectText(*stub), marker, code, value) ? value : std::string_view();
+    }
     const dxf::TagList& t = tags();
     int i = t.findInSubclass(marker, code);
     return i < 0 ? std::string_view() : t[i].value();
@@ -188,10 +196,8 @@ bool DbObjectState::setIn(std::string_view marker, int code, std::string_view va
 std::string AcDbDatabase::Impl::recordValue(const DbStub* s, std::string_view marker, int code) {
     if (!s) return {};
     if (s->openObject) return std::string(DbAccess::state(static_cast<AcDbObject*>(s->openObject))->valueIn(marker, code));
-    dxf::TagList t;
-    t.parse(file->objectText(*s));
-    int i = t.findInSubclass(marker, code);
-    return i < 0 ? std::string() : std::string(t[i].value());
+    std::string_view value;
+    return dxf::findInSubclass(file->objectText(*s), marker, code, value) ? std::string(value) : std::string();
 }
 
 std::string AcDbDatabase::Impl::render(const dxf::TagList& tags) const {
@@ -206,7 +212,133 @@ std::string AcDbDatabase::Impl::render(const dxf::TagList& tags) const {
     return out;
 }
 
-Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb::OpenMode mode, bool openErased) {
+namespace {
+
+// What the database builds for a record: its class, and how to make the typed object.
+struct ObjectKind {
+    AcRxClass* (*desc)();
+    AcDbObject* (*make)(const char* type);
+    // Kept for the next open once closed (when nothing was split or changed): tables, their
+    // records and layouts are opened again and again by every walk over a drawing.
+    bool reused = false;
+};
+
+template <class T>
+AcDbObject* makeTyped(const char*) {
+    return new T();
+}
+AcDbObject* makeGenericObject(const char* type) { return new GenericObject(type); }
+AcDbObject* makeGenericEntity(const char* type) { return new GenericEntity(type); }
+
+template <class T>
+constexpr ObjectKind kindFor(bool reused = false) {
+    return {&T::desc, &makeTyped<T>, reused};
+}
+
+struct NamedKind {
+    std::string_view type;
+    ObjectKind kind;
+};
+
+// Records the host models, by DXF type; everything else is a generic object or entity.
+const NamedKind kNamedKinds[] = {
+    {"INSERT", kindFor<AcDbBlockReference>()},
+    {"ATTRIB", kindFor<AcDbAttribute>()},
+    {"ATTDEF", kindFor<AcDbAttributeDefinition>()},
+    {"TEXT", kindFor<AcDbText>()},
+    {"MTEXT", kindFor<AcDbMText>()},
+    {"LAYOUT", kindFor<AcDbLayout>(true)},
+    {"BLOCK_RECORD", kindFor<AcDbBlockTableRecord>(true)},
+    {"LAYER", kindFor<AcDbLayerTableRecord>(true)},
+    {"STYLE", kindFor<AcDbTextStyleTableRecord>(true)},
+    {"LTYPE", kindFor<AcDbLinetypeTableRecord>(true)},
+    {"VIEW", kindFor<AcDbViewTableRecord>(true)},
+    {"UCS", kindFor<AcDbUCSTableRecord>(true)},
+    {"VPORT", kindFor<AcDbViewportTableRecord>(true)},
+    {"APPID", kindFor<AcDbRegAppTableRecord>(true)},
+    {"DIMSTYLE", kindFor<AcDbDimStyleTableRecord>(true)},
+};
+
+// The tables, in TableKind order.
+const ObjectKind kTableKinds[db::kTableCount] = {
+    kindFor<AcDbViewportTable>(true), kindFor<AcDbLinetypeTable>(true), kindFor<AcDbLayerTable>(true),
+    kindFor<AcDbTextStyleTable>(true), kindFor<AcDbViewTable>(true),    kindFor<AcDbUCSTable>(true),
+    kindFor<AcDbRegAppTable>(true),   kindFor<AcDbDimStyleTable>(true), kindFor<AcDbBlockTable>(true),
+};
+
+const ObjectKind kGenericObject{&AcDbObject::desc, &makeGenericObject};
+const ObjectKind kGenericEntity{&AcDbEntity::desc, &makeGenericEntity};
+
+const ObjectKind& kindOf(AcDbDatabase::Impl& d, const DbStub& stub) {
+    const std::string& t = d.file->typeName(stub.type);
+    if (t == "TABLE") {
+        db::TableKind table = d.tableKindOf(&stub);
+        return table < db::kTableCount ? kTableKinds[table] : kGenericObject;
+    }
+    // Type names are interned per file: the answer for a type is looked up once.
+    std::vector<std::int16_t>& cache = d.kindByType;
+    if (cache.size() <= stub.type) cache.resize(stub.type + 1u, -1);
+    std::int16_t& k = cache[stub.type];
+    if (k < 0) {
+        k = static_cast<std::int16_t>(std::size(kNamedKinds));
+        for (std::size_t i = 0; i < std::size(kNamedKinds); ++i)
+            if (kNamedKinds[i].type == t) k = static_cast<std::int16_t>(i);
+    }
+    if (static_cast<std::size_t>(k) < std::size(kNamedKinds)) return kNamedKinds[k].kind;
+    auto section = static_cast<dxf::Section>(stub.section);
+    return section == dxf::Section::kEntities || section == dxf::Section::kBlocks ? kGenericEntity : kGenericObject;
+}
+
+}  // namespace
+
+AcRxClass* DbAccess::classOf(AcDbDatabase::Impl& d, const DbStub& stub) { return kindOf(d, stub).desc(); }
+
+bool DbAccess::keepSpare(AcDbObject* obj) {
+    DbObjectState* st = state(obj);
+    // An object that split or changed its text holds a copy of it: only a plain one is
+    // the same as a freshly built object.
+    if (!st->db || !st->stub || st->parsed() || !kindOf(*st->db, *st->stub).reused) return false;
+    std::vector<AcDbObject*>& spares = st->db->spares;
+    if (spares.size() <= st->stub->index) spares.resize(st->stub->index + 1u, nullptr);
+    AcDbObject*& slot = spares[st->stub->index];
+    if (slot) return false;
+    slot = obj;
+    return true;
+}
+
+void AcDbDatabase::Impl::releaseSpares() {
+    for (AcDbObject* obj : spares) {
+        if (!obj) continue;
+        DbAccess::state(obj)->stub = nullptr;  // the record may be gone already
+        delete obj;
+    }
+    spares.clear();
+}
+
+void AcDbDatabase::Impl::structureChanged() {
+    layoutNameMemo.clear();
+    layoutOfBlockMemo.clear();
+    blockByRawNameMemo.clear();
+    layoutIndexBuilt = false;
+    layoutByBlock.clear();
+}
+
+void AcDbDatabase::Impl::recordEdited(const DbStub* r) {
+    const std::string& t = file->typeName(r->type);
+    if (t == "LAYOUT" || t == "BLOCK_RECORD" || t == "BLOCK") structureChanged();
+}
+
+AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
+    AcDbObject* o = kindOf(d, stub).make(d.file->typeName(stub.type).c_str());
+    DbObjectState* st = state(o);
+    st->stub = &stub;
+    st->db = &d;
+    st->write = false;
+    return o;
+}
+
+Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb::OpenMode mode, bool openErased,
+                                            const AcRxClass* wanted) {
     obj = nullptr;
     Acad::ErrorStatus es;
     if (db::injectedFault(cadhost::testing::DbCall::kOpenObject, es) || db::injectedOpenFault(stub, es)) return es;
@@ -215,62 +347,25 @@ Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb:
     if (stub->openObject) {
         if (stub->writer) return Acad::eWasOpenForWrite;
         if (write) return Acad::eWasOpenForRead;
+        if (wanted && !static_cast<AcDbObject*>(stub->openObject)->isKindOf(wanted)) return Acad::eNotThatKindOfClass;
         ++stub->readers;
         ++openCount;
         obj = static_cast<AcDbObject*>(stub->openObject);
         return Acad::eOk;
     }
-    obj = DbAccess::create(*this, *stub);
+    // Probing ids for a class is common (is this entity a block reference?): answer it from the
+    // record's type before anything is built.
+    const ObjectKind& kind = kindOf(*this, *stub);
+    if (wanted && !kind.desc()->isDerivedFrom(wanted)) return Acad::eNotThatKindOfClass;
+    obj = nullptr;
+    if (kind.reused && stub->index < spares.size()) std::swap(obj, spares[stub->index]);
+    if (!obj) obj = DbAccess::create(*this, *stub);
     DbAccess::state(obj)->write = write;
     stub->openObject = obj;
     stub->writer = write;
     stub->readers = write ? 0 : 1;
     ++openCount;
     return Acad::eOk;
-}
-
-AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
-    const std::string& t = d.file->typeName(stub.type);
-    AcDbObject* o = nullptr;
-    auto section = static_cast<dxf::Section>(stub.section);
-    if (t == "INSERT") o = new AcDbBlockReference();
-    else if (t == "ATTRIB") o = new AcDbAttribute();
-    else if (t == "ATTDEF") o = new AcDbAttributeDefinition();
-    else if (t == "TEXT") o = new AcDbText();
-    else if (t == "MTEXT") o = new AcDbMText();
-    else if (t == "LAYOUT") o = new AcDbLayout();
-    else if (t == "BLOCK_RECORD") o = new AcDbBlockTableRecord();
-    else if (t == "LAYER") o = new AcDbLayerTableRecord();
-    else if (t == "STYLE") o = new AcDbTextStyleTableRecord();
-    else if (t == "LTYPE") o = new AcDbLinetypeTableRecord();
-    else if (t == "VIEW") o = new AcDbViewTableRecord();
-    else if (t == "UCS") o = new AcDbUCSTableRecord();
-    else if (t == "VPORT") o = new AcDbViewportTableRecord();
-    else if (t == "APPID") o = new AcDbRegAppTableRecord();
-    else if (t == "DIMSTYLE") o = new AcDbDimStyleTableRecord();
-    else if (t == "TABLE") {
-        switch (d.tableKindOf(&stub)) {
-        case db::kBlockRecord: o = new AcDbBlockTable(); break;
-        case db::kLayer: o = new AcDbLayerTable(); break;
-        case db::kStyle: o = new AcDbTextStyleTable(); break;
-        case db::kLtype: o = new AcDbLinetypeTable(); break;
-        case db::kView: o = new AcDbViewTable(); break;
-        case db::kUcs: o = new AcDbUCSTable(); break;
-        case db::kVport: o = new AcDbViewportTable(); break;
-        case db::kAppid: o = new AcDbRegAppTable(); break;
-        case db::kDimstyle: o = new AcDbDimStyleTable(); break;
-        default: o = new GenericObject("TABLE"); break;
-        }
-    } else if (section == dxf::Section::kEntities || section == dxf::Section::kBlocks) {
-        o = new GenericEntity(t.c_str());
-    } else {
-        o = new GenericObject(t.c_str());
-    }
-    DbObjectState* st = state(o);
-    st->stub = &stub;
-    st->db = &d;
-    st->write = false;
-    return o;
 }
 
 // ---- AcDbObject ----
@@ -340,6 +435,7 @@ void flush(DbObjectState* st) {
     if (!t.changed()) return;
     std::string text = (st->stub->flags & DbStub::kNew) ? st->db->render(t) : t.text();
     st->db->file->setObjectText(*st->stub, std::move(text));
+    st->db->recordEdited(st->stub);
     // Later opens parse the new text; this object keeps its own copy.
 }
 
@@ -363,7 +459,7 @@ Acad::ErrorStatus AcDbObject::close() {
     --st->db->openCount;
     if (stub->readers == 0 && !stub->writer) {
         stub->openObject = nullptr;
-        delete this;
+        if (!DbAccess::keepSpare(this)) delete this;
     }
     return Acad::eOk;
 }
@@ -404,6 +500,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
         else s->flags &= static_cast<std::uint8_t>(~DbStub::kErased);
     };
     // What is written together with the object goes with it.
+    d.structureChanged();
     mark(stub);
     if (d.isType(stub, "INSERT")) {
         DbStub* seqend = nullptr;
@@ -429,6 +526,15 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenM
     AcDbDatabase::Impl* d = db::dbOf(id.stub());
     if (!d) return Acad::eInvalidObjectId;
     return d->open(pObj, id.stub(), mode, openErased);
+}
+
+Acad::ErrorStatus cadhost::openObjectOfClass(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
+                                             const AcRxClass* wanted) {
+    pObj = nullptr;
+    if (id.isNull()) return Acad::eNullObjectId;
+    AcDbDatabase::Impl* d = db::dbOf(id.stub());
+    if (!d) return Acad::eInvalidObjectId;
+    return d->open(pObj, id.stub(), mode, openErased, wanted);
 }
 
 Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased) {

@@ -239,6 +239,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* pName) {
         DbStub* other = d.findRecord(kind, pName);
         if (other && other != st->stub) return Acad::eDuplicateRecordName;
         if (kind < db::kTableCount) d.namesBuilt[kind] = false;
+        d.structureChanged();
         // A block's name is also written on its BLOCK entity.
         auto it = d.blocks.find(st->stub);
         if (it != d.blocks.end() && it->second.block) {

@@ -408,13 +408,20 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::O
 // As acdbOpenObject; eNotAnEntity when the object is not an entity.
 Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode, bool openErased = false);
 
+namespace cadhost {
+// acdbOpenObject that refuses an object of another class than `wanted` (eNotThatKindOfClass)
+// before building it.
+Acad::ErrorStatus openObjectOfClass(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
+                                    const AcRxClass* wanted);
+}  // namespace cadhost
+
 // Typed open: eNotThatKindOfClass (and nothing left open) when the object is not a T.
 template <class T>
 inline Acad::ErrorStatus acdbOpenObject(T*& pObj, AcDbObjectId id, AcDb::OpenMode mode = AcDb::kForRead,
                                         bool openErased = false) {
     pObj = nullptr;
     AcDbObject* p = nullptr;
-    Acad::ErrorStatus es = acdbOpenObject(p, id, mode, openErased);
+    Acad::ErrorStatus es = cadhost::openObjectOfClass(p, id, mode, openErased, T::desc());
     if (es != Acad::eOk) return es;
     pObj = T::cast(p);
     if (pObj == nullptr) {

@@ -1,0 +1,103 @@
+// Tests of the read-only tag look-ups: they must answer exactly as a split TagList does, on
+// hand-made edge cases and on every object of every corpus drawing.
+#include "dxf/tag_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dxf/dxf_file.h"
+#include "dxf/tag_list.h"
+
+namespace cadhost::dxf {
+namespace {
+
+// The TagList answer, as the look-up reports it.
+bool listAnswer(std::string_view text, std::string_view marker, int code, std::string_view& value) {
+    TagList t;
+    t.parse(text);
+    int i = t.findInSubclass(marker, code);
+    if (i < 0) return false;
+    value = t[i].value();
+    return true;
+}
+
+void expectSameAnswer(std::string_view text, std::string_view marker, int code) {
+    std::string_view fromList, fromScan;
+    bool inList = listAnswer(text, marker, code, fromList);
+    bool inScan = findInSubclass(text, marker, code, fromScan);
+    ASSERT_EQ(inScan, inList) << marker << " " << code << " in:\n" << text;
+    if (inList) {
+        EXPECT_EQ(fromScan, fromList) << marker << " " << code << " in:\n" << text;
+    }
+}
+
+TEST(TagScanTest, AnswersAsTagListOnEdgeCases) {
+    const char* texts[] = {
+        // Fields in two subclasses, extended data after them.
+        "  0\r\nATTRIB\r\n  5\r\n705\r\n100\r\nAcDbEntity\r\n  8\r\n0\r\n100\r\nAcDbText\r\n  1\r\nold\r\n"
+        "100\r\nAcDbAttribute\r\n  2\r\nTAG\r\n1001\r\nAPP\r\n  2\r\nnot this\r\n",
+        // No markers at all: one span after the 0 tag, up to the extended data.
+        "  0\nINSERT\n  8\n0\n  2\nTB\n1001\nAPP\n  2\nnot this\n",
+        // A symbol table record's fields run on through its second marker, but no further.
+        "  0\nBLOCK_RECORD\n  5\n1F\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\nTB\n340\n0\n"
+        "100\nAcDbThird\n 70\n1\n",
+        // A marker behind the extended data does not count; a last line without line end.
+        "  0\nLINE\n  5\n1\n1001\nAPP\n100\nAcDbEntity\n  8\nX",
+        // Padded markers, codes with blanks, an empty value, a code line at the very end.
+        "  0\nTEXT\n100\n  AcDbEntity \n  8\n\n 62 \n7\n100\nAcDbText\n  1",
+        "", "  0\nSEQEND\n",
+    };
+    const std::pair<const char*, int> questions[] = {
+        {"AcDbEntity", 8},   {"AcDbText", 1},   {"AcDbAttribute", 2}, {"AcDbBlockReference", 2},
+        {"AcDbEntity", 2},   {"AcDbEntity", 62}, {"AcDbSymbolTableRecord", 340}, {"AcDbSymbolTableRecord", 100},
+        {"AcDbSymbolTableRecord", 70}, {"AcDbBlockTableRecord", 2}, {"AcDbText", 0}, {"AcDbEntity", 5},
+    };
+    for (const char* text : texts)
+        for (auto [marker, code] : questions) expectSameAnswer(text, marker, code);
+}
+
+TEST(TagScanTest, FindsTheCommonPartBeforeTheFirstMarker) {
+    std::string_view v;
+    const char* text = "  0\nINSERT\n  5\n2A\n102\n{ACAD_XDICTIONARY\n360\n2B\n102\n}\n100\nAcDbEntity\n360\n99\n";
+    ASSERT_TRUE(findBeforeSubclasses(text, 360, v));
+    EXPECT_EQ(v, "2B");
+    EXPECT_FALSE(findBeforeSubclasses(text, 8, v));
+    EXPECT_FALSE(findBeforeSubclasses(text, 0, v));  // the object's own 0 tag is not a field
+}
+
+TEST(TagScanTest, AnswersAsTagListOnEveryCorpusObject) {
+    std::filesystem::path dir = BRAKON_CORPUS_DIR;
+    if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus at " << dir;
+    const std::pair<const char*, int> questions[] = {
+        {"AcDbEntity", 8},           {"AcDbEntity", 60},         {"AcDbBlockReference", 2},
+        {"AcDbSymbolTableRecord", 2}, {"AcDbBlockTableRecord", 340}, {"AcDbLayout", 1},
+        {"AcDbLayout", 330},         {"AcDbText", 1},            {"AcDbAttribute", 2},
+        {"AcDbBlockBegin", 70},
+    };
+    int objects = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() != ".dxf") continue;
+        LoadError error;
+        std::string message;
+        auto f = DxfFile::load(entry.path().string(), error, message);
+        if (!f) continue;  // refused drawings are the scan's tests
+        for (const DbStub& r : f->records()) {
+            ++objects;
+            for (auto [marker, code] : questions) {
+                std::string_view fromList, fromScan;
+                std::string_view text = f->objectText(r);
+                bool inList = listAnswer(text, marker, code, fromList);
+                bool inScan = findInSubclass(text, marker, code, fromScan);
+                if (inScan != inList || fromScan != fromList) {
+                    ADD_FAILURE() << entry.path() << " object " << r.handle << ": " << marker << " " << code;
+                    return;
+                }
+            }
+        }
+    }
+    EXPECT_GT(objects, 0);
+}
+
+}  // namespace
+}  // namespace cadhost::dxf
