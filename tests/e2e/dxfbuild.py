@@ -1,25 +1,9 @@
 """Builds the drawings, PDM companion files and settings files that the
-end-to-end tests feed to cadhost, and reads the results back.
-
-Everything here goes through ezdxf (Debian's python3-ezdxf, run with
-/usr/bin/python3), an independent DXF implementation: a drawing built here
-and read back here never passes through the host's own DXF code.
-
-Drawings
-    new_drawing, set_layouts, define_attrib_block, define_title_block,
-    define_revision_block, insert_block, define_border_block,
-    add_border_pair, add_lone_border, define_dynamic_block, insert_dynamic,
-    add_xref, write_reference_set, save
-Companion files (.qdx), settings files (.ini), replacements files
-    revision, layout_relations, qdx_text, write_qdx, companion_path,
-    ini_text, write_ini, write_replacements
-    write_managed_drawing: drawing, companion file and settings file at once
-Readers
-    read, layout_names, active_layout, effective_block_name, dump_attribs,
-    attribs, xref_paths, raw_tags, tag_changes, audit_problems
-
-Layouts are named as on the drawing's tabs; "Model" is model space.
-Output is deterministic: equal calls give byte-identical files.
+end-to-end tests (and the fixture and example generators) feed to cadhost,
+and reads the results back, all through ezdxf (Debian's python3-ezdxf, run
+with /usr/bin/python3): nothing here passes through the host's own DXF code.
+Layouts are named as on the drawing's tabs; "Model" is model space. Equal
+calls give byte-identical files.
 """
 
 import difflib
@@ -62,13 +46,10 @@ _DYN_CLASSES = (
 
 # ------------------------------------------------------------------ drawings
 
-def new_drawing(version="R2018", codepage="ANSI_1252"):
-    """A new drawing with the one paper layout "Layout1" (active: Model).
-
-    version is an ezdxf version name ("R2000" ... "R2018").
-    """
+def new_drawing(version="R2018"):
+    """A new drawing with the one paper layout "Layout1" (active: Model)."""
     doc = ezdxf.new(version, setup=False)
-    doc.header["$DWGCODEPAGE"] = codepage
+    doc.header["$DWGCODEPAGE"] = "ANSI_1252"
     doc.header["$TILEMODE"] = 1
     return doc
 
@@ -77,28 +58,16 @@ def _paper_record(doc, name):
     return doc.block_records.get(doc.layouts.get(name).block_record_name)
 
 
-def set_layouts(doc, names, active=MODEL, taborder=None, last_paper=None):
-    """Make the paper layouts of doc exactly `names`, in this block-table order.
-
-    The block-table order is the order in which the module numbers pages; the
-    tab order shown by CAD programs is `taborder` (layout names, default: the
-    same as `names`). `active` is the layout open when the drawing was saved:
-    a paper layout name (then $TILEMODE 0 and that layout owns *Paper_Space),
-    or "Model" ($TILEMODE 1; *Paper_Space then names `last_paper`, default the
-    first layout, as AutoCAD keeps the last active paper layout there).
-    Call it before adding content to the layouts; layouts that are not in
-    `names` are deleted. At least one paper layout is required.
+def set_layouts(doc, names, active=MODEL, taborder=None):
+    """Make the paper layouts of doc exactly `names` (at least one), in this
+    block-table order: the module's page order. `taborder` is the order of
+    the tabs (default: `names`); `active` is the layout open when the drawing
+    was saved ("Model": $TILEMODE 1, *Paper_Space stays with the first
+    layout). Call it before adding content to the layouts.
     """
     names = list(names)
     order = list(taborder) if taborder is not None else names
-    if not names:
-        raise ValueError("a DXF drawing keeps at least one paper layout")
-    if len({n.lower() for n in names}) != len(names):
-        raise ValueError("duplicate layout names: %r" % names)
-    if sorted(order) != sorted(names):
-        raise ValueError("taborder must name the same layouts")
-    if active != MODEL and active not in names:
-        raise ValueError("active layout %r is not among %r" % (active, names))
+    assert sorted(order) == sorted(names) and (active == MODEL or active in names)
     existing = [n for n in doc.layouts.names() if n != MODEL]
     first = existing[0]
     if first != names[0]:
@@ -111,10 +80,7 @@ def set_layouts(doc, names, active=MODEL, taborder=None, last_paper=None):
             doc.layouts.delete(name)
     for k, name in enumerate(order, 1):
         doc.layouts.get(name).dxf_layout.dxf.taborder = k
-    paper = last_paper or names[0]
-    if active != MODEL:
-        paper = active
-    doc.layouts.set_active_layout(paper)
+    doc.layouts.set_active_layout(names[0] if active == MODEL else active)
     doc.header["$TILEMODE"] = 1 if active == MODEL else 0
     _order_block_records(doc, names)
 
@@ -133,21 +99,15 @@ def _order_block_records(doc, names):
 
 
 def layout(doc, name):
-    """The ezdxf layout object of a layout name ("Model" for model space)."""
     return doc.modelspace() if name == MODEL else doc.layouts.get(name)
 
 
 def define_attrib_block(doc, name, tags, defaults=None, columns=4,
-                        cell=(45.0, 8.0), labels=None, invisible_tags=(),
-                        frame=True, layer="0", widths=None):
-    """A block definition with one attribute definition per tag.
-
-    The attribute definitions are laid out in a grid of `columns` cells of
-    size `cell` (first tag top left; `widths` gives each column its own
-    width), each with a small label text (labels[tag], default the tag
-    itself; an empty label leaves the text out). defaults[tag] is the
-    default text (default "-"); tags in invisible_tags are invisible
-    attributes (ATTDEF flag 1). Returns the block layout.
+                        cell=(45.0, 8.0), labels=None, frame=True, layer="0", widths=None):
+    """A block definition with one attribute definition per tag, in a grid of
+    `columns` cells of size `cell` (or columns of `widths`), each labelled
+    labels.get(tag, tag) (an empty label: none); defaults.get(tag, "-") is
+    the default text. Returns the block layout.
     """
     defaults = defaults or {}
     labels = labels or {}
@@ -172,10 +132,9 @@ def define_attrib_block(doc, name, tags, defaults=None, columns=4,
         if label:
             blk.add_text(label, dxfattribs={
                 "insert": (x + 1.0, y + h - 2.5), "height": 1.8, "layer": layer})
-        flags = const.ATTRIB_INVISIBLE if tag in invisible_tags else 0
         blk.add_attdef(tag, (x + 1.0, y + 1.2), text=defaults.get(tag, "-"),
                        dxfattribs={"height": 2.5, "prompt": label or tag,
-                                   "flags": flags, "layer": layer})
+                                   "flags": 0, "layer": layer})
     return blk
 
 
@@ -184,31 +143,20 @@ def define_title_block(doc, name="SCHRIFTFELD", tags=TITLE_TAGS, **kwargs):
     return define_attrib_block(doc, name, tags, **kwargs)
 
 
-def revision_tags(rows=4, upper=True):
+def revision_tags(rows=4):
     """Tags of a revision table, row by row: DM_REV_LABEL_0, DM_REV_COMMENT_0 ..."""
-    tags = ["dm_rev_%s_%d" % (f.lower(), r) for r in range(rows) for f in REV_FIELDS]
-    return [t.upper() for t in tags] if upper else tags
+    return ["DM_REV_%s_%d" % (f, r) for r in range(rows) for f in REV_FIELDS]
 
 
-def define_revision_block(doc, name="REVTABLE", rows=4, upper=True, **kwargs):
-    """A revision table definition: one row of four attributes per revision.
-
-    Tags are upper case as AutoCAD stores them unless upper is False.
-    """
-    kwargs.setdefault("columns", 4)
-    kwargs.setdefault("defaults", {})
-    return define_attrib_block(doc, name, revision_tags(rows, upper), **kwargs)
+def define_revision_block(doc, name="REVTABLE", rows=4, **kwargs):
+    """A revision table definition: one row of four attributes per revision."""
+    return define_attrib_block(doc, name, revision_tags(rows), columns=4, **kwargs)
 
 
-def insert_block(doc, layout_name, block, values=None, at=(0, 0), invisible=False,
-                 xdata=None):
-    """Insert `block` with its attributes into a layout; returns the INSERT.
-
-    values[tag] overrides the attribute definition's default text. invisible
-    hides the reference and its attributes (group 60, as the host's
-    setVisibility does). xdata maps application names to tag lists
-    [(code, value), ...]; the applications are registered.
-    """
+def insert_block(doc, layout_name, block, values=None, at=(0, 0), invisible=False):
+    """Insert `block` with its attributes (values[tag] over the defaults) into
+    a layout; invisible hides the reference and its attributes (group 60).
+    Returns the INSERT."""
     values = values or {}
     blk = doc.blocks.get(block)
     ins = layout(doc, layout_name).add_blockref(block, at)
@@ -221,9 +169,6 @@ def insert_block(doc, layout_name, block, values=None, at=(0, 0), invisible=Fals
         ins.dxf.invisible = 1
         for att in ins.attribs:
             att.dxf.invisible = 1
-    for app, tags in (xdata or {}).items():
-        _regapp(doc, app)
-        ins.set_xdata(app, tags)
     return ins
 
 
@@ -236,14 +181,10 @@ def _regapp(doc, name):
 
 def define_border_block(doc, name="AM_BORDER", marker="attdef", tags=("FORMAT",),
                         size=(420.0, 297.0)):
-    """A title border definition of the Mechanical toolset.
-
-    What makes it a border is an entity whose text ends in INSERT: an
-    invisible attribute definition tagged BORDER_INSERT (marker "attdef") or
-    a text "BORDER_INSERT" (marker "text"); marker None leaves it out, for a
-    border that the module must not recognise. `tags` are further,
-    visible attribute definitions.
-    """
+    """A title border definition of the Mechanical toolset, marked as one by an
+    invisible attribute definition BORDER_INSERT (marker "attdef"), a text
+    BORDER_INSERT ("text") or nothing (None: not a border). `tags` are
+    further, visible attribute definitions."""
     w, h = size
     blk = doc.blocks.new(name, base_point=(0, 0))
     blk.add_lwpolyline([(0, 0), (w, 0), (w, h), (0, h)], close=True)
@@ -253,8 +194,6 @@ def define_border_block(doc, name="AM_BORDER", marker="attdef", tags=("FORMAT",)
             "height": 2.5, "flags": const.ATTRIB_INVISIBLE})
     elif marker == "text":
         blk.add_text("BORDER_INSERT", dxfattribs={"insert": (25, 12), "height": 1.0})
-    elif marker is not None:
-        raise ValueError("marker must be 'attdef', 'text' or None")
     for k, tag in enumerate(tags):
         blk.add_attdef(tag, (w - 60, h - 8 - 5 * k), text="-", dxfattribs={"height": 3.5})
     return blk
@@ -268,11 +207,8 @@ def add_border_pair(doc, layout_name, border="AM_BORDER", title="AM_TITLE",
                     border_values=None, title_values=None, link=None,
                     title_at=(230, 10)):
     """A border reference and a title reference linked as the Mechanical
-    toolset links them: both carry GENIUS_GENOREF_13 xdata with the same
-    1005 handle (default: the border reference's own handle).
-
-    Both block definitions must exist. Returns (border INSERT, title INSERT).
-    """
+    toolset links them: GENIUS_GENOREF_13 xdata with the same 1005 handle
+    (default: the border reference's). Returns both INSERTs."""
     b = insert_block(doc, layout_name, border, border_values)
     link = link or b.dxf.handle
     _regapp(doc, GENOREF_APP)
@@ -311,27 +247,20 @@ def _register_dyn_classes(doc):
         doc.classes.register(cls)
 
 
-def define_dynamic_block(doc, name, tags, representations=2, defaults=None):
-    """A dynamic block definition with anonymous representations, written as
-    AutoCAD writes them.
-
-    The definition record carries AcDbDynamicBlockTrueName and
-    AcDbDynamicBlockGUID xdata and an ACAD_ENHANCEDBLOCK entry in its
-    extension dictionary; each representation "*U<n>" carries
-    AcDbBlockRepBTag xdata (1005: the definition record's handle). Each
-    representation holds the same attribute definitions, with the outline
-    stretched by 10 units per representation. Returns the representation
-    block names.
+def define_dynamic_block(doc, name, tags, representations=2):
+    """A dynamic block definition as AutoCAD writes it (true name and GUID
+    xdata, ACAD_ENHANCEDBLOCK in the extension dictionary) with anonymous
+    representations "*U<n>" that name it in AcDbBlockRepBTag xdata, each
+    with the same attribute definitions. Returns the representation names.
     """
     for app in _DYN_APPS:
         _regapp(doc, app)
     _register_dyn_classes(doc)
-    defaults = defaults or {}
 
     def fill(blk, width):
         blk.add_lwpolyline([(0, 0), (width, 0), (width, 20), (0, 20)], close=True)
         for k, tag in enumerate(tags):
-            blk.add_attdef(tag, (2, 15 - 5 * k), text=defaults.get(tag, "-"),
+            blk.add_attdef(tag, (2, 15 - 5 * k), text="-",
                            dxfattribs={"height": 2.5})
 
     blk = doc.blocks.new(name, base_point=(0, 0))
@@ -358,16 +287,13 @@ def define_dynamic_block(doc, name, tags, representations=2, defaults=None):
     return reps
 
 
-def insert_dynamic(doc, layout_name, definition, representation=None, values=None,
-                   at=(0, 0), invisible=False):
-    """Insert a dynamic block: its anonymous representation `representation`
-    (a "*U<n>" name, with the INSERT's AcDbBlockRepresentation extension
-    dictionary pointing at the definition), or the definition itself when
-    None. Returns the INSERT.
-    """
+def insert_dynamic(doc, layout_name, definition, representation=None, values=None):
+    """Insert a dynamic block: its representation "*U<n>" (the INSERT's
+    AcDbBlockRepresentation data naming the definition), or the definition
+    itself when None. Returns the INSERT."""
     if representation is None:
-        return insert_block(doc, layout_name, definition, values, at, invisible)
-    ins = insert_block(doc, layout_name, representation, values, at, invisible)
+        return insert_block(doc, layout_name, definition, values)
+    ins = insert_block(doc, layout_name, representation, values)
     rec = doc.block_records.get(definition)
     xdict = ins.new_extension_dict().dictionary
     rep_dict = xdict.add_new_dict("AcDbBlockRepresentation", hard_owned=True)
@@ -381,34 +307,22 @@ def insert_dynamic(doc, layout_name, definition, representation=None, values=Non
 
 # ---------------------------------------------------------------------- xrefs
 
-def add_xref(doc, block_name, stored_path, overlay=False, layout_name=MODEL,
-             at=(0, 0), flags=None):
-    """An external reference block with the path stored as given (Windows
-    style relative paths such as ..\\parts\\b.dxf are kept verbatim), and a
-    reference to it. Flags: 4 (attached) or 12 (overlay) unless given.
-    Returns the INSERT.
-    """
-    if flags is None:
-        flags = const.BLK_XREF | (const.BLK_XREF_OVERLAY if overlay else 0)
+def add_xref(doc, block_name, stored_path, overlay=False, at=(0, 0)):
+    """An external reference block (flags 4, or 12 for an overlay) with the
+    path stored verbatim, and a reference to it in model space."""
+    flags = const.BLK_XREF | (const.BLK_XREF_OVERLAY if overlay else 0)
     doc.add_xref_def(stored_path, block_name, flags=flags)
-    return layout(doc, layout_name).add_blockref(block_name, at)
+    return doc.modelspace().add_blockref(block_name, at)
 
 
-def write_reference_set(folder, references, version="R2018"):
-    """Write a set of drawings that reference each other as xrefs.
-
-    references maps a drawing's file name relative to `folder` ("top.dxf",
-    "sub/left.dwg"; "/" separated) to the stored paths of its references,
-    exactly as they go into the file ("left.dwg", "..\\parts\\b.dxf",
-    "C:\\abs\\c.dwg"). Only the drawings named as keys are written, so a
-    reference to any other name points at a missing file; cycles are
-    allowed. The xref blocks are named XR_1, XR_2 ... in reference order.
-    The file contents are DXF whatever the extension. Returns the absolute
-    paths of the written drawings, in key order.
-    """
+def write_reference_set(folder, references):
+    """Write drawings (DXF whatever the extension) that reference each other:
+    references maps a "/"-separated file name under `folder` to the stored
+    paths of its xrefs XR_1, XR_2 ...; names that are no key stay missing.
+    Returns the written paths in key order."""
     written = []
     for name, refs in references.items():
-        doc = new_drawing(version)
+        doc = new_drawing()
         doc.modelspace().add_text(name, dxfattribs={"insert": (0, -10), "height": 2.5})
         for k, stored in enumerate(refs, 1):
             add_xref(doc, "XR_%d" % k, stored, at=(30.0 * k, 0))
@@ -492,19 +406,15 @@ def revision(number, label, comment, date, user, **extra):
     return props
 
 
-def layout_relations(title, names, props=None, revisions=()):
-    """One PDM layout object per layout name, titled "<title>/<name>".
-
-    props(name) may give further properties of a layout object; each object
-    gets the given revisions. Returns (properties, revisions) pairs for
-    qdx_text.
-    """
+def layout_relations(title, names, props=None):
+    """One PDM layout object per layout name, titled "<title>/<name>", with
+    the further properties props(name): (properties, revisions) pairs."""
     result = []
     for name in names:
         p = {"dm_title": "%s/%s" % (title, name)}
         if props:
             p.update(props(name))
-        result.append((p, list(revisions)))
+        result.append((p, []))
     return result
 
 
@@ -529,27 +439,16 @@ def _revisions(revs, indent):
 
 
 def qdx_text(document=None, revisions=None, relations=None, settings=None, config=None,
-             bomhead=None, positions=None, root="pdm",
-             declaration='<?xml version="1.0" encoding="ISO-8859-1"?>', comment=None,
-             config_own_line=False):
-    """The text of a PDM companion file, element for element as a PDM writes it.
-
-    Property sets (document, settings, each revision, bomhead, each
-    position) are dicts or lists of (name, value) pairs, written as
-    attributes in that order. relations is a list of (properties,
-    revisions) pairs (revisions may be None: no <revisions> element).
-    config is the settings file path, written as the text of <config>
-    (on its own indented line with config_own_line, as some PDMs do; XML
-    readers that condense white space take the path without it).
-    Arguments left None leave their element out. Edit the returned text
-    for malformed variants.
-    """
-    lines = []
-    if declaration:
-        lines.append(declaration)
+             bomhead=None, positions=None, comment=None, config_own_line=False):
+    """The text of a PDM companion file as a PDM writes it. Property sets are
+    dicts or (name, value) lists, written as attributes in order; relations
+    are (properties, revisions or None) pairs; config, the settings file
+    path, may stand on its own line. Arguments left None leave their element
+    out."""
+    lines = ['<?xml version="1.0" encoding="ISO-8859-1"?>']
     if comment:
         lines.append("<!-- %s -->" % comment)
-    lines.append("<%s>" % root)
+    lines.append("<pdm>")
     if config is not None and config_own_line:
         lines += ["  <config>", "    " + escape(config), "  </config>"]
     elif config is not None:
@@ -573,7 +472,7 @@ def qdx_text(document=None, revisions=None, relations=None, settings=None, confi
                 body += _element("position", p, "      ")
             body.append("    </positions>")
         lines += ["  <bomtable>"] + body + ["  </bomtable>"]
-    lines.append("</%s>" % root)
+    lines.append("</pdm>")
     return "\n".join(lines) + "\n"
 
 
@@ -586,15 +485,11 @@ def _write_text(path, text, encoding, newline):
     return path
 
 
-def write_qdx(path, text=None, encoding="cp1252", newline="\r\n", **kwargs):
-    """Write a companion file: `text`, or qdx_text(**kwargs).
-
-    The bytes are in `encoding` (a PDM on Windows writes its ANSI code page,
-    whatever the declaration says); text that the code page cannot hold
-    raises UnicodeEncodeError rather than being written wrongly.
-    """
+def write_qdx(path, text=None, encoding="cp1252", **kwargs):
+    """Write a companion file, `text` or qdx_text(**kwargs), CR LF, in the
+    PDM's ANSI code page; what the code page cannot hold raises."""
     return _write_text(path, text if text is not None else qdx_text(**kwargs),
-                       encoding, newline)
+                       encoding, "\r\n")
 
 
 def companion_path(drawing_path):
@@ -602,25 +497,19 @@ def companion_path(drawing_path):
     return os.path.splitext(drawing_path)[0] + ".qdx"
 
 
-def write_replacements(path, entries, encoding="cp1252", newline="\r\n"):
-    """Write a replacements file for the reference redirection command:
-    entries are (old document, new document) pairs, written "old=new", or
-    plain strings written as they are (lines without "=", empty lines)."""
+def write_replacements(path, entries):
+    """Write a replacements file: (old, new) pairs as "old=new", strings as
+    they are."""
     lines = [e if isinstance(e, str) else "%s=%s" % e for e in entries]
-    return _write_text(path, "".join(line + "\n" for line in lines), encoding, newline)
+    return _write_text(path, "".join(line + "\n" for line in lines), "cp1252", "\r\n")
 
 
 # ------------------------------------------------------------ settings files
 
-def ini_text(sections, header=None):
-    """The text of a settings file.
-
-    sections: list of (section name, entries); entries is a dict or a list
-    whose items are (key, value) pairs, written "key=value", or plain
-    strings, written as they are (comments ";...", odd lines). header lines
-    go before the first section.
-    """
-    lines = list(header or [])
+def ini_text(sections):
+    """The text of a settings file: (section, entries) pairs, entries a dict
+    or a list of (key, value) pairs and raw lines."""
+    lines = []
     for name, entries in sections:
         if lines:
             lines.append("")
@@ -630,67 +519,29 @@ def ini_text(sections, header=None):
     return "\n".join(lines) + "\n"
 
 
-def write_ini(path, sections=None, header=None, text=None, encoding="cp1252",
-              newline="\r\n"):
-    """Write a settings file (ini_text, or `text`) in the PDM's code page, CR LF."""
-    return _write_text(path, text if text is not None else ini_text(sections, header),
-                       encoding, newline)
+def write_ini(path, sections=None, text=None):
+    """Write a settings file (ini_text, or `text`) in code page 1252, CR LF."""
+    return _write_text(path, text if text is not None else ini_text(sections), "cp1252", "\r\n")
 
 
 # ------------------------------------------------------- managed drawings
 
-def write_managed_drawing(folder, name="drawing.dxf", layouts=("Layout1",), active=MODEL,
-                          title_layouts=None, revision_layouts=None, document=None,
-                          revisions=(), layout_objects=None, settings=None,
-                          attribute_map=None, title_tags=TITLE_TAGS, version="R2018",
-                          managed=True):
-    """A drawing with its companion file and settings file, as a PDM leaves
-    them for cadhost to open; returns {"drawing", "qdx", "ini": paths}.
-
-    The drawing has the paper layouts `layouts` (block-table order) with
-    `active` open, a title block "TB" (tags `title_tags`, texts "-") on each
-    of `title_layouts` and a revision table "REVTABLE" (4 rows) on each of
-    `revision_layouts` (both default: model space and every paper layout).
-    The settings file names TB and REVTABLE and holds `attribute_map`
-    ({property: "TAGS"}); the companion file holds `settings`
-    ({"autocad.*": value}), `document` (default dm_title P-100 and the
-    highest revision number), `revisions` and one layout object per entry of
-    `layout_objects` ({layout name: properties}; titled "<dm_title>/<layout>"
-    unless the properties say otherwise). managed=False writes no companion
-    file.
-    """
-    every = [MODEL] + list(layouts)
-    doc = new_drawing(version)
-    set_layouts(doc, layouts, active=active)
-    define_title_block(doc, "TB", title_tags)
-    define_revision_block(doc, "REVTABLE", rows=4)
-    for lay in every if title_layouts is None else title_layouts:
-        insert_block(doc, lay, "TB", at=(230, 10))
-    for lay in every if revision_layouts is None else revision_layouts:
-        insert_block(doc, lay, "REVTABLE", at=(230, 60))
-    drawing = save(doc, os.path.join(folder, name))
-    ini = os.path.join(os.path.abspath(folder), os.path.splitext(name)[0] + "_settings.ini")
-    write_ini(ini, [("TITLE_BLOCK", {"1": "TB"}),
+def save_managed(doc, path, document=None, revisions=(), relations=(), settings=None,
+                 title_blocks=("TB",), revision_blocks=("REVTABLE",), attribute_map=None,
+                 qdx_encoding="cp1252"):
+    """Save the drawing with its companion file and a settings file
+    "<name>_settings.ini" beside it naming the title and revision blocks and
+    holding attribute_map ({property: "TAGS"}), as a PDM leaves them for
+    cadhost. The document defaults to dm_title P-100. Returns path."""
+    path = save(doc, path)
+    ini = os.path.splitext(os.path.abspath(path))[0] + "_settings.ini"
+    write_ini(ini, [("TITLE_BLOCK", {str(k + 1): n for k, n in enumerate(title_blocks)}),
                     ("ATTRIBUTE_MAP", dict(attribute_map or {})),
-                    ("REVISION_BLOCK", {"1": "REVTABLE"})])
-    paths = {"drawing": drawing, "ini": ini, "qdx": companion_path(drawing)}
-    if not managed:
-        paths["qdx"] = None
-        return paths
-    revisions = list(revisions)
-    if document is None:
-        document = {"dm_title": "P-100"}
-        if revisions:
-            document["dm_revisionno"] = revisions[-1]["dm_revisionno"]
-    title = dict(_items(document)).get("dm_title", "")
-    relations = []
-    for lay, props in (layout_objects or {}).items():
-        record = {"dm_title": "%s/%s" % (title, lay)}
-        record.update(props)
-        relations.append((record, None))
-    write_qdx(paths["qdx"], config=ini, settings=settings or {}, document=document,
-              revisions=revisions, relations=relations)
-    return paths
+                    ("REVISION_BLOCK", {str(k + 1): n for k, n in enumerate(revision_blocks)})])
+    write_qdx(companion_path(path), encoding=qdx_encoding, config=ini, settings=settings or {},
+              document=document if document is not None else {"dm_title": "P-100"},
+              revisions=list(revisions), relations=list(relations))
+    return path
 
 
 # -------------------------------------------------------------------- readers
@@ -726,8 +577,8 @@ def active_layout(path_or_doc):
 
 
 def effective_block_name(doc, insert):
-    """The name a reference's block goes by: for an anonymous representation
-    of a dynamic block, the definition's (true) name."""
+    """A reference's block name; for a dynamic block's representation, the
+    definition's true name."""
     name = insert.dxf.name
     rec = doc.block_records.get(name)
     if rec is not None and rec.has_xdata("AcDbBlockRepBTag"):
@@ -742,19 +593,15 @@ def effective_block_name(doc, insert):
 
 
 def _unescape(text):
-    # \U+XXXX stands for a character the file's code page lacks (any case
-    # of hex digits: other writers use lower case); ezdxf leaves it as is.
+    # \U+XXXX: a character the code page lacks; ezdxf leaves it as is.
     return re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), text)
 
 
 def dump_attribs(path_or_doc, blocks=None):
-    """Every attribute of every block reference placed directly on a layout:
-    (layout, block, n, tag, text) tuples, layouts in block-table order,
-    references in drawing order, n counting the references of that block on
-    that layout from 0. block is the effective name (upper case); `blocks`
-    restricts the dump to these names (any case). Tags and texts come with
-    \\U+XXXX escapes decoded, as the host hands them out.
-    """
+    """(layout, BLOCK, n, tag, text) for every attribute of every reference
+    on a layout, layouts in block-table order, n counting that block's
+    references on that layout; BLOCK is the effective name, `blocks`
+    restricts to these names; escapes decoded as the host decodes them."""
     doc = read(path_or_doc)
     wanted = {b.upper() for b in blocks} if blocks else None
     rows = []
@@ -778,8 +625,7 @@ def attribs(path_or_doc, layout_name, block, n=0):
 
 
 def xref_paths(path_or_doc):
-    """(block name, stored path, block flags) of every external reference
-    block, in block-table order; paths as stored (\\U+XXXX decoded)."""
+    """(block name, stored path, flags) of every xref block, in table order."""
     doc = read(path_or_doc)
     out = []
     for rec in doc.block_records:
@@ -791,9 +637,8 @@ def xref_paths(path_or_doc):
 
 
 def raw_tags(path):
-    """The (code, value) pairs of a DXF file exactly as written: codes as
-    integers, values as text without the line end (UTF-8 from R2007,
-    code page 1252 before; undecodable bytes kept as surrogates)."""
+    """The (code, value) pairs of a DXF file as written (UTF-8 from R2007,
+    code page 1252 before)."""
     with open(path, "rb") as f:
         data = f.read()
     old = any(v in data[:4096] for v in (b"AC1015", b"AC1018"))
@@ -801,16 +646,11 @@ def raw_tags(path):
     lines = [line[:-1] if line.endswith("\r") else line for line in text.split("\n")]
     if lines and lines[-1] == "":
         lines.pop()
-    if len(lines) % 2:
-        raise ValueError("%s: odd number of lines, not a DXF tag file" % path)
     return [(int(c), v) for c, v in zip(lines[0::2], lines[1::2])]
 
 
 def tag_changes(before, after):
-    """How a DXF file changed, tag by tag: a list of (index in `before`,
-    old tags, new tags), old and new being lists of (code, value); [] when
-    the tags are identical. Use it to check that a save touched only what
-    it had to (attribute texts, an xref path, $HANDSEED ...)."""
+    """How a DXF file changed: [(index in `before`, old tags, new tags)]."""
     a, b = raw_tags(before), raw_tags(after)
     if len(a) == len(b):
         return [(k, [x], [y]) for k, (x, y) in enumerate(zip(a, b)) if x != y]
@@ -820,8 +660,7 @@ def tag_changes(before, after):
 
 
 def audit_problems(path):
-    """What ezdxf's audit finds wrong with a DXF file (errors and the fixes
-    it would apply), as readable lines; [] for a clean file."""
+    """ezdxf's audit errors and fixes for a DXF file; [] for a clean one."""
     doc = ezdxf.readfile(path)
     auditor = doc.audit()
     return (["error %s: %s" % (e.code, e.message) for e in auditor.errors]

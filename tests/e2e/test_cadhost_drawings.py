@@ -1,8 +1,7 @@
 """cadhost with drawings: `open` with the real module (the "not managed"
-message in English and German, full paths, drawings that cannot be read),
-and scripts that open and save drawings (OPEN / SAVEAS / QSAVE / QUIT) with
-the probe module, checked byte for byte and with ezdxf as an independent
-reader."""
+message, drawings that cannot be read or saved, --no-save), and scripts that
+open and save drawings with the probe module, checked byte for byte and with
+ezdxf."""
 
 import os
 import shutil
@@ -61,110 +60,40 @@ class DrawingTestCase(unittest.TestCase):
         return shutil.copy(os.path.join(CORPUS, corpus), os.path.join(self.tmp, name))
 
 
-class UnmanagedDrawingTest(DrawingTestCase):
-
-    def test_a_drawing_without_companion_file_is_reported_as_not_managed(self):
-        cases = [
-            ([], "\nThe file [%s] is not managed by PDM."),
-            (["--lang", "en"], "\nThe file [%s] is not managed by PDM."),
-            (["--lang", "de"], "\nDie Datei [%s] ist nicht vom PDM verwaltet."),
-        ]
-        path = self.drawing("Skizze.dxf")
-        before = read_bytes(path)
-        for options, message in cases:
-            with self.subTest(options=options):
-                status, out, err = cadhost(*options, "open", path)
-                self.assertEqual(0, status, err)
-                self.assertEqual(message % path, out)
-                self.assertEqual("", err)
-                self.assertEqual(before, read_bytes(path))
-                self.assertFalse(os.path.exists(os.path.join(self.tmp, "Skizze.bak")))
-
-    def test_the_message_names_the_full_path_of_a_relative_one(self):
-        os.mkdir(os.path.join(self.tmp, "sub"))
-        path = self.drawing(os.path.join("sub", "a.dxf"))
-        status, out, _ = cadhost("open", os.path.join("sub", ".", "a.dxf"), cwd=self.tmp)
-        self.assertEqual(0, status)
-        self.assertEqual("\nThe file [%s] is not managed by PDM." % path, out)
-
-    def test_a_drawing_that_cannot_be_read_fails_alone(self):
-        first = self.drawing("first.dxf")
-        missing = os.path.join(self.tmp, "missing.dxf")
-        last = self.drawing("last.dxf")
-        status, out, err = cadhost("open", first, missing, last)
-        self.assertEqual(1, status)
-        self.assertEqual("\nThe file [%s] is not managed by PDM." % first +
-                         "\nThe file [%s] is not managed by PDM." % last, out)
-        self.assertEqual(1, len(err.splitlines()), err)
-        self.assertTrue(err.startswith("cadhost: "), err)
-        self.assertIn(missing, err)
-
-
-class ManagedDrawingTest(DrawingTestCase):
-
-    def managed(self):
-        return b.write_managed_drawing(self.tmp, "managed.dxf",
-                                       document={"dm_title": "P-100", "BENENNUNG1": "Welle"},
-                                       attribute_map={"BENENNUNG1": "BENENNUNG1"})["drawing"]
-
-    def test_a_changed_drawing_is_saved_over_its_file_keeping_a_backup(self):
-        path = self.managed()
-        before = read_bytes(path)
-        status, out, err = cadhost("open", path)
-        self.assertEqual(0, status, err)
-        self.assertEqual("", out)
-        self.assertEqual("cadhost: saved %s\n" % path, err)
-        self.assertEqual(before, read_bytes(os.path.join(self.tmp, "managed.bak")))
-        self.assertEqual("Welle", b.attribs(path, b.MODEL, "TB")["BENENNUNG1"])
-        self.assertEqual([], b.audit_problems(path))
-
-    def test_no_save_leaves_the_changed_drawing_alone(self):
-        path = self.managed()
-        before = read_bytes(path)
-        status, out, err = cadhost("open", "--no-save", path)
-        self.assertEqual(0, status, err)
-        self.assertEqual("", err)
-        self.assertEqual(before, read_bytes(path))
-        self.assertEqual(["managed.dxf", "managed.qdx", "managed_settings.ini"],
-                         sorted(os.listdir(self.tmp)))
-
-    def test_a_drawing_that_cannot_be_saved_is_reported_and_kept(self):
-        path = self.managed()
-        other = b.write_managed_drawing(self.tmp, "other.dxf",
-                                        document={"dm_title": "P-200", "BENENNUNG1": "Nabe"},
-                                        attribute_map={"BENENNUNG1": "BENENNUNG1"})["drawing"]
-        before = read_bytes(path)
-        os.chmod(path, 0o444)
-        status, _, err = cadhost("open", path, other)
-        self.assertEqual(1, status)
-        lines = err.splitlines()
-        self.assertEqual(2, len(lines), err)
-        self.assertTrue(lines[0].startswith("cadhost: %s: " % path), err)
-        self.assertEqual("cadhost: saved %s" % other, lines[1])
-        self.assertEqual(before, read_bytes(path))
-        self.assertEqual("Nabe", b.attribs(other, b.MODEL, "TB")["BENENNUNG1"])
-
-
 class OpenTest(DrawingTestCase):
 
-    def test_drawings_that_cannot_be_read_get_one_line_each_on_stderr(self):
+    def test_a_drawing_without_companion_file_is_reported_by_its_full_path(self):
+        os.mkdir(os.path.join(self.tmp, "sub"))
+        path = self.drawing(os.path.join("sub", "Skizze.dxf"))
+        before = read_bytes(path)
+        for options, message in [([], "\nThe file [%s] is not managed by PDM."),
+                                 (["--lang", "de"], "\nDie Datei [%s] ist nicht vom PDM verwaltet.")]:
+            with self.subTest(options=options):
+                status, out, err = cadhost(*options, "open", os.path.join("sub", ".", "Skizze.dxf"),
+                                           cwd=self.tmp)
+                self.assertEqual((status, out, err), (0, message % path, ""))
+                self.assertEqual(before, read_bytes(path))
+                self.assertEqual(["Skizze.dxf"], os.listdir(os.path.dirname(path)))
+
+    def test_drawings_that_cannot_be_read_get_one_line_each_and_the_rest_go_on(self):
         garbage = os.path.join(self.tmp, "garbage.dxf")
         with open(garbage, "wb") as f:
             f.write(b"AutoCAD Binary DXF\r\n\x1a\x00" + bytes(range(256)))
         cut = os.path.join(self.tmp, "cut.dxf")
+        cut_bytes = read_bytes(os.path.join(CORPUS, ROUND_TRIP[0]))[:5000]
         with open(cut, "wb") as f:
-            f.write(read_bytes(os.path.join(CORPUS, ROUND_TRIP[0]))[:5000])
-        good = self.drawing("good.dxf")
-        status, out, err = cadhost("--module", PROBE, "open", garbage, cut, good)
+            f.write(cut_bytes)
+        missing = os.path.join(self.tmp, "missing.dxf")
+        first, last = self.drawing("first.dxf"), self.drawing("last.dxf")
+        status, out, err = cadhost("open", first, garbage, cut, missing, last)
         self.assertEqual(1, status)
-        self.assertEqual(INIT + "probe: loaded [%s]\n" % good +
-                         "probe: unloading [%s]\n" % good +
-                         "probe: destroying [%s]\n" % good + UNLOAD, out)
+        self.assertEqual("\nThe file [%s] is not managed by PDM." % first +
+                         "\nThe file [%s] is not managed by PDM." % last, out)
         lines = err.splitlines()
-        self.assertEqual(2, len(lines), err)
-        self.assertIn(garbage, lines[0])
-        self.assertIn(cut, lines[1])
-        self.assertEqual(read_bytes(os.path.join(CORPUS, ROUND_TRIP[0]))[:5000], read_bytes(cut))
+        self.assertEqual(3, len(lines), err)
+        for line, path in zip(lines, (garbage, cut, missing)):
+            self.assertTrue(line.startswith("cadhost: ") and path in line, err)
+        self.assertEqual(cut_bytes, read_bytes(cut))
 
     def test_a_module_failing_on_load_leaves_the_drawing_unsaved_and_exits_1(self):
         path = self.drawing("throw-on-load.dxf")
@@ -174,6 +103,41 @@ class OpenTest(DrawingTestCase):
         self.assertIn("drawing-load message: probe load failure", err)
         self.assertIn("cadhost: %s: a module failed while the drawing loaded; it was not saved"
                       % path, err)
+
+
+class ManagedDrawingTest(DrawingTestCase):
+
+    def managed(self, name, title):
+        doc = b.new_drawing()
+        b.define_title_block(doc, "TB")
+        b.insert_block(doc, b.MODEL, "TB")
+        return b.save_managed(doc, os.path.join(self.tmp, name),
+                              document={"dm_title": "P-100", "BENENNUNG1": title},
+                              attribute_map={"BENENNUNG1": "BENENNUNG1"})
+
+    def test_changed_drawings_are_saved_with_a_backup_unless_they_cannot_be(self):
+        locked, path = self.managed("locked.dxf", "Nabe"), self.managed("managed.dxf", "Welle")
+        locked_before, before = read_bytes(locked), read_bytes(path)
+        os.chmod(locked, 0o444)
+        status, out, err = cadhost("open", locked, path)
+        self.assertEqual((1, ""), (status, out))
+        lines = err.splitlines()
+        self.assertEqual(2, len(lines), err)
+        self.assertTrue(lines[0].startswith("cadhost: %s: " % locked), err)
+        self.assertEqual("cadhost: saved %s" % path, lines[1])
+        self.assertEqual(locked_before, read_bytes(locked))
+        self.assertEqual(before, read_bytes(os.path.join(self.tmp, "managed.bak")))
+        self.assertEqual("Welle", b.attribs(path, b.MODEL, "TB")["BENENNUNG1"])
+        self.assertEqual([], b.audit_problems(path))
+
+    def test_no_save_leaves_the_changed_drawing_alone(self):
+        path = self.managed("managed.dxf", "Welle")
+        before = read_bytes(path)
+        status, out, err = cadhost("open", "--no-save", path)
+        self.assertEqual((0, ""), (status, err))
+        self.assertEqual(before, read_bytes(path))
+        self.assertEqual(["managed.dxf", "managed.qdx", "managed_settings.ini"],
+                         sorted(os.listdir(self.tmp)))
 
 
 class ScriptDrawingTest(DrawingTestCase):
@@ -206,8 +170,10 @@ class ScriptDrawingTest(DrawingTestCase):
                                  b.audit_problems(copy))
 
     def test_a_drawing_built_elsewhere_survives_a_script_unchanged(self):
-        paths = b.write_managed_drawing(self.tmp, "built.dxf", managed=False)
-        source = paths["drawing"]
+        doc = b.new_drawing()
+        b.define_title_block(doc, "TB")
+        b.insert_block(doc, "Layout1", "TB", invisible=True)
+        source = b.save(doc, os.path.join(self.tmp, "built.dxf"))
         before = read_bytes(source)
         job = self.script("OPEN\n%s\nQSAVE\nSAVEAS %s\nCLOSE\nprobe_where\n"
                           % (source, os.path.join(self.tmp, "again.dxf")))
@@ -219,26 +185,21 @@ class ScriptDrawingTest(DrawingTestCase):
         self.assertTrue(out.endswith("Command: probe_where\nprobe_where: [none]\n" + UNLOAD), out)
         self.assertEqual("cadhost: saved %s\n" % os.path.join(self.tmp, "again.dxf"), err)
 
-    def test_a_failed_saveas_is_reported_and_the_script_goes_on(self):
+    def test_a_failed_saveas_is_reported_and_one_over_a_file_keeps_it_as_bak(self):
         source = self.drawing("a.dxf")
-        target = os.path.join(self.tmp, "no such folder", "b.dxf")
-        job = self.script('OPEN %s\nSAVEAS "%s"\nprobe_where\n' % (source, target))
-        status, out, err = cadhost("--module", PROBE, "script", job)
-        self.assertEqual(1, status)
-        self.assertIn("Command: probe_where\nprobe_where: [%s]\n" % source, out)
-        self.assertEqual(1, len(err.splitlines()), err)
-        self.assertTrue(err.startswith("cadhost: "), err)
-        self.assertIn(target, err)
-        self.assertFalse(os.path.exists(os.path.dirname(target)))
-
-    def test_saveas_over_an_existing_file_keeps_it_as_bak(self):
-        source = self.drawing("a.dxf")
+        failing = os.path.join(self.tmp, "no such folder", "b.dxf")
         target = os.path.join(self.tmp, "b.dxf")
         with open(target, "wb") as f:
             f.write(b"the old b\n")
-        job = self.script("OPEN %s\nSAVEAS %s\n" % (source, target))
-        status, _, err = cadhost("--module", PROBE, "script", job)
-        self.assertEqual(0, status, err)
+        job = self.script('OPEN %s\nSAVEAS "%s"\nprobe_where\nSAVEAS %s\n' % (source, failing, target))
+        status, out, err = cadhost("--module", PROBE, "script", job)
+        self.assertEqual(1, status)
+        self.assertIn("Command: probe_where\nprobe_where: [%s]\n" % source, out)
+        lines = err.splitlines()
+        self.assertEqual(2, len(lines), err)
+        self.assertTrue(lines[0].startswith("cadhost: ") and failing in lines[0], err)
+        self.assertEqual("cadhost: saved %s" % target, lines[1])
+        self.assertFalse(os.path.exists(os.path.dirname(failing)))
         self.assertEqual(read_bytes(source), read_bytes(target))
         self.assertEqual(b"the old b\n", read_bytes(os.path.join(self.tmp, "b.bak")))
 

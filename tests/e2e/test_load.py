@@ -1,17 +1,12 @@
-"""Load: cadhost over hundreds of drawings in one `open`, a command script
-that opens, saves and closes as many, and the dependency listing over a
-reference tree of a few thousand drawings. Everything must be processed and
-written right, and memory must not grow with the number of drawings beyond
-what the job has to hold: `open` keeps every document until all are loaded
-and saved, a script that closes each drawing holds none, and the listing reads
-one drawing at a time.
-
-Peak memory is cadhost's maximum resident set (/usr/bin/time), compared
-between a smaller and a larger run of the same kind, so that start-up costs
-cancel out. Under a sanitizer build the runs and their outputs are checked
-(LeakSanitizer fails a run that leaks) but memory is not, as the sanitizer's
-own bookkeeping dominates it. Set BRAKON_LOAD_REPORT=1 to print the figures.
-"""
+"""Load: cadhost over hundreds of drawings in one `open`, a script that opens,
+saves and closes as many, and the dependency listing over a reference tree of
+a few thousand drawings. Everything must be written right, and memory must
+not grow beyond what the job holds: `open` keeps every document until all are
+saved, a script that closes each drawing holds none, the listing reads one
+drawing at a time. Peak memory is cadhost's maximum resident set
+(/usr/bin/time), compared between a smaller and a larger run so that start-up
+costs cancel out; not checked under a sanitizer. BRAKON_LOAD_REPORT=1 prints
+the figures."""
 
 import os
 import shutil
@@ -24,22 +19,21 @@ import dxfbuild as b
 
 BIN = os.environ.get("BRAKON_BIN_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build", "bin"))
 CADHOST = os.path.join(BIN, "cadhost")
-EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
-                                         os.pardir, os.pardir, "examples"))
-MANAGED = "A-1001-Lagerdeckel"
-UNMANAGED = "Skizze-Halter"
+EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir, "examples")
 REPORT = os.environ.get("BRAKON_LOAD_REPORT") == "1"
 
 
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def sanitized():
-    with open(CADHOST, "rb") as f:
-        return b"__asan_init" in f.read()
+    return b"__asan_init" in read_bytes(CADHOST)
 
 
-def cadhost(*args):
-    """Runs cadhost; returns (exit status, stdout bytes, stderr text, peak RSS KiB, seconds)."""
-    # /usr/bin/time measures cadhost alone: a child forked from this Python process would
-    # count Python's own pages until it runs cadhost.
+def cadhost(name, count, *args):
+    """Runs cadhost under /usr/bin/time; returns (status, stderr text, peak RSS KiB)."""
     with tempfile.TemporaryDirectory() as tmp:
         rss_file = os.path.join(tmp, "rss")
         start = time.monotonic()
@@ -48,45 +42,33 @@ def cadhost(*args):
         seconds = time.monotonic() - start
         with open(rss_file) as f:
             rss = int(f.read().split()[-1])
-    return proc.returncode, proc.stdout, proc.stderr.decode("utf-8", "replace"), rss, seconds
-
-
-def report(name, count, seconds, rss):
     if REPORT:
         print("\n  %s: %d drawings, %.2f s, peak %d KiB" % (name, count, seconds, rss))
+    return proc.returncode, proc.stderr.decode("utf-8", "replace"), rss
 
 
 class OpenManyTest(unittest.TestCase):
-    """400 copies of the single-sheet managed example (with companion file)
-    and 40 copies of the unmanaged one in one folder."""
-
-    MANAGED_COUNT = 400
-    UNMANAGED_COUNT = 40
+    """Copies of the single-sheet managed example and of the unmanaged one."""
 
     @classmethod
     def setUpClass(cls):
         cls.dir = tempfile.mkdtemp(prefix="load-open-")
-        with open(os.path.join(EXAMPLES, MANAGED + ".dxf"), "rb") as f:
-            cls.before = f.read()
-        with open(os.path.join(EXAMPLES, MANAGED + ".qdx"), "rb") as f:
-            qdx = f.read().replace(b"@EXAMPLE_DIR@", os.fsencode(cls.dir))
-        with open(os.path.join(EXAMPLES, UNMANAGED + ".dxf"), "rb") as f:
-            cls.unmanaged = f.read()
+        cls.before = read_bytes(os.path.join(EXAMPLES, "A-1001-Lagerdeckel.dxf"))
+        cls.unmanaged = read_bytes(os.path.join(EXAMPLES, "Skizze-Halter.dxf"))
+        qdx = read_bytes(os.path.join(EXAMPLES, "A-1001-Lagerdeckel.qdx")).replace(
+            b"@EXAMPLE_DIR@", os.fsencode(cls.dir))
         shutil.copy(os.path.join(EXAMPLES, "pdm_settings.ini"), cls.dir)
-        cls.managed = [cls.path("m%03d.dxf" % i) for i in range(cls.MANAGED_COUNT)]
-        cls.others = [cls.path("u%02d.dxf" % i) for i in range(cls.UNMANAGED_COUNT)]
-        for p in cls.managed:
+        cls.managed = [os.path.join(cls.dir, "m%03d.dxf" % i) for i in range(400)]
+        cls.others = [os.path.join(cls.dir, "u%02d.dxf" % i) for i in range(40)]
+        for p in cls.managed + [os.path.join(cls.dir, "single.dxf")]:
             with open(p[:-4] + ".qdx", "wb") as f:
                 f.write(qdx)
         # What one drawing becomes on its own: every copy must end the same.
-        single = cls.path("single.dxf")
+        single = os.path.join(cls.dir, "single.dxf")
         cls.reset([single])
-        with open(single[:-4] + ".qdx", "wb") as f:
-            f.write(qdx)
-        status, _, err, _, _ = cadhost("open", single)
-        assert status == 0, err
-        with open(single, "rb") as f:
-            cls.after = f.read()
+        assert subprocess.run([CADHOST, "open", single], capture_output=True).returncode == 0
+        cls.after = read_bytes(single)
+        os.remove(single[:-4] + ".bak")
         assert cls.after != cls.before
 
     @classmethod
@@ -94,168 +76,114 @@ class OpenManyTest(unittest.TestCase):
         shutil.rmtree(cls.dir)
 
     @classmethod
-    def path(cls, name):
-        return os.path.join(cls.dir, name)
-
-    @classmethod
     def reset(cls, paths):
-        """Puts the drawings back as they were before any run; no backups of earlier runs."""
         for name in os.listdir(cls.dir):
-            if name.endswith(".bak") and name != "single.bak":
-                os.remove(cls.path(name))
+            if name.endswith(".bak"):
+                os.remove(os.path.join(cls.dir, name))
         for p in paths:
-            data = cls.unmanaged if os.path.basename(p).startswith("u") else cls.before
             with open(p, "wb") as f:
-                f.write(data)
+                f.write(cls.unmanaged if os.path.basename(p).startswith("u") else cls.before)
 
     def check_saved(self, managed, others, stderr):
         self.assertEqual(stderr.splitlines(), ["cadhost: saved " + p for p in managed])
         for p in managed:
-            with open(p, "rb") as f:
-                self.assertTrue(f.read() == self.after, p)
-            with open(p[:-4] + ".bak", "rb") as f:
-                self.assertTrue(f.read() == self.before, p)
+            self.assertTrue(read_bytes(p) == self.after, p)
+            self.assertTrue(read_bytes(p[:-4] + ".bak") == self.before, p)
         for p in others:
-            with open(p, "rb") as f:
-                self.assertTrue(f.read() == self.unmanaged, p)
-            self.assertFalse(os.path.exists(p[:-4] + ".bak"))
-        expected = {os.path.basename(p) for p in self.managed + self.others}
-        expected |= {n[:-4] + ".qdx" for n in expected if n.startswith("m")}
-        expected |= {os.path.basename(p)[:-4] + ".bak" for p in managed}
-        expected |= {"pdm_settings.ini", "single.dxf", "single.qdx", "single.bak", "s.scr"}
-        self.assertEqual(sorted(set(os.listdir(self.dir)) - expected), [], "stray files")
+            self.assertTrue(read_bytes(p) == self.unmanaged, p)
+        names = {os.path.basename(p) for p in self.managed + self.others}
+        names |= {n[:-4] + ".qdx" for n in names if n.startswith("m")}
+        names |= {os.path.basename(p)[:-4] + ".bak" for p in managed}
+        names |= {"pdm_settings.ini", "single.dxf", "single.qdx", "s.scr"}
+        self.assertEqual(sorted(set(os.listdir(self.dir)) - names), [], "stray files")
 
     def run_open(self, count):
         """`cadhost open` over count drawings, one in ten unmanaged; returns peak RSS."""
         others = self.others[:count // 10]
         managed = self.managed[:count - len(others)]
-        drawings = managed + others
-        self.reset(drawings)
-        status, _, err, rss, seconds = cadhost("open", *drawings)
-        report("open", len(drawings), seconds, rss)
+        self.reset(managed + others)
+        status, err, rss = cadhost("open", count, "open", *managed, *others)
         self.assertEqual(status, 0, err[-2000:])
         self.check_saved(managed, others, err)
         return rss
 
     def run_script(self, count):
-        """A script that opens, saves and closes count managed drawings; returns peak RSS."""
+        """A script that opens, saves and closes count drawings; returns peak RSS."""
         drawings = self.managed[:count]
         self.reset(drawings)
-        script = self.path("s.scr")
+        script = os.path.join(self.dir, "s.scr")
         with open(script, "w", encoding="utf-8") as f:
-            for p in drawings:
-                f.write('OPEN "%s"\nQSAVE\nCLOSE\n' % p)
-        status, _, err, rss, seconds = cadhost("script", script)
-        report("script open/qsave/close", count, seconds, rss)
+            f.writelines('OPEN "%s"\nQSAVE\nCLOSE\n' % p for p in drawings)
+        status, err, rss = cadhost("script open/qsave/close", count, "script", script)
         self.assertEqual(status, 0, err[-2000:])
         self.check_saved(drawings, [], err)
         return rss
 
     def test_open_processes_and_saves_every_drawing_in_one_call(self):
-        small = self.run_open(100)
-        large = self.run_open(400)
-        if sanitized():
-            return
-        # By contract every document stays open until all are loaded and saved: memory grows by
-        # what one open drawing holds, which must stay within a few times its file size.
-        per_drawing = (large - small) * 1024 / 300
-        if REPORT:
-            print("  open: %.1f KiB more per drawing" % (per_drawing / 1024))
-        self.assertLess(per_drawing, 5 * len(self.before))
+        per_drawing = (self.run_open(400) - self.run_open(100)) * 1024 / 300
+        if not sanitized():
+            # Every document stays open until all are saved: a few times its file size each.
+            self.assertLess(per_drawing, 5 * len(self.before))
 
     def test_documents_closed_one_by_one_leave_memory_flat(self):
-        small = self.run_script(100)
-        large = self.run_script(400)
-        if sanitized():
-            return
-        per_drawing = (large - small) * 1024 / 300
-        if REPORT:
-            print("  script: %.2f KiB more per drawing" % (per_drawing / 1024))
-        self.assertLess(per_drawing, 4096, "a closed document or its database is not released")
+        per_drawing = (self.run_script(400) - self.run_script(100)) * 1024 / 300
+        if not sanitized():
+            self.assertLess(per_drawing, 4096, "a closed document or its database is not released")
 
 
 class DependencyTreeTest(unittest.TestCase):
-    """A reference tree: n0 references n1..n3, each node three more, seven
-    levels deep (3280 drawings), leaves referencing nothing. Drawings are one
-    ezdxf-written template with its stored paths patched, as writing
-    thousands with ezdxf would take long."""
-
-    DEPTH = 7
-    FANOUT = 3
+    """n0 references n1..n3, each node three more, seven levels deep (3280
+    drawings): one ezdxf-written template with its stored paths patched."""
 
     @classmethod
     def setUpClass(cls):
         cls.dir = tempfile.mkdtemp(prefix="load-deps-")
         node_doc = b.new_drawing()
-        placeholders = ["@@REF%d@@.dwg" % k for k in range(cls.FANOUT)]
-        for k, stored in enumerate(placeholders, 1):
-            b.add_xref(node_doc, "XR_%d" % k, stored, at=(30.0 * k, 0))
-        node = b.save(node_doc, os.path.join(cls.dir, "node.tmpl"))
-        leaf = b.save(b.new_drawing(), os.path.join(cls.dir, "leaf.tmpl"))
-        with open(node, "rb") as f:
-            node_bytes = f.read()
-        with open(leaf, "rb") as f:
-            leaf_bytes = f.read()
-        for p in placeholders:
-            assert node_bytes.count(p.encode()) >= 1, p
-        os.remove(node)
-        os.remove(leaf)
-
+        for k in range(3):
+            b.add_xref(node_doc, "XR_%d" % k, "@@REF%d@@.dwg" % k, at=(30.0 * k, 0))
+        node = read_bytes(b.save(node_doc, os.path.join(cls.dir, "node.tmpl")))
+        leaf = read_bytes(b.save(b.new_drawing(), os.path.join(cls.dir, "leaf.tmpl")))
+        cls.count = sum(3 ** level for level in range(8))
         cls.children = {}
-        count = sum(cls.FANOUT ** level for level in range(cls.DEPTH + 1))
-        for i in range(count):
-            first = i * cls.FANOUT + 1
-            if first < count:
-                kids = ["n%04d.dwg" % c for c in range(first, first + cls.FANOUT)]
-                data = node_bytes
-                for p, kid in zip(placeholders, kids):
-                    data = data.replace(p.encode(), kid.encode())
-            else:
-                kids, data = [], leaf_bytes
+        for i in range(cls.count):
+            kids = ["n%04d.dwg" % c for c in range(3 * i + 1, 3 * i + 4) if c < cls.count]
+            data = leaf
+            if kids:
+                data = node
+                for k, kid in enumerate(kids):
+                    data = data.replace(b"@@REF%d@@.dwg" % k, kid.encode())
             cls.children["n%04d.dwg" % i] = kids
             with open(os.path.join(cls.dir, "n%04d.dwg" % i), "wb") as f:
                 f.write(data)
-        cls.count = count
 
     @classmethod
     def tearDownClass(cls):
         shutil.rmtree(cls.dir)
 
     def expected(self, name):
-        """The listing with traversal, file names only: a drawing's references, then what each
-        of them references in turn."""
-        out = list(self.children[name])
-        for kid in self.children[name]:
-            out += self.expected(kid)
-        return out
+        return self.children[name] + [x for kid in self.children[name] for x in self.expected(kid)]
 
     def listing(self, root):
         out = os.path.join(self.dir, "list.txt")
         if os.path.exists(out):
             os.remove(out)
-        status, _, err, rss, seconds = cadhost("run", "vallo_get_dependencies",
-                                               os.path.join(self.dir, root), out, "No", "Yes")
+        expected = self.expected(root)
+        status, err, rss = cadhost("listing from " + root, len(expected), "run",
+                                   "vallo_get_dependencies", os.path.join(self.dir, root), out,
+                                   "No", "Yes")
         self.assertEqual((status, err), (0, ""))
-        with open(out, "rb") as f:
-            lines = f.read().decode("cp1252").split("\r\n")
-        self.assertEqual(lines[-1], "")
-        self.assertEqual(lines[:-1], self.expected(root))
-        report("listing from " + root, len(lines), seconds, rss)
-        return len(lines) - 1, rss
+        self.assertEqual(read_bytes(out).decode("cp1252"), "".join(n + "\r\n" for n in expected))
+        return len(expected), rss
 
     def test_listing_over_thousands_of_drawings_is_complete_in_flat_memory(self):
         # n0001 heads a subtree one level shallower: a third of the drawings.
         small_lines, small = self.listing("n0001.dwg")
         large_lines, large = self.listing("n0000.dwg")
         self.assertEqual(large_lines, self.count - 1)
-        self.assertEqual(small_lines, (self.count - 1) // self.FANOUT - 1)
-        if sanitized():
-            return
-        per_drawing = (large - small) * 1024 / (large_lines - small_lines)
-        if REPORT:
-            print("  listing: %.2f KiB more per drawing" % (per_drawing / 1024))
-        # The list itself grows (a line per drawing); the drawings read must not stay.
-        self.assertLess(per_drawing, 2048, "a drawing read for the listing is not released")
+        if not sanitized():
+            # The list grows a line per drawing; the drawings read must not stay.
+            per_drawing = (large - small) * 1024 / (large_lines - small_lines)
+            self.assertLess(per_drawing, 2048, "a drawing read for the listing is not released")
 
 
 if __name__ == "__main__":
