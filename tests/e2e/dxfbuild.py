@@ -561,13 +561,6 @@ def _layout_records(doc):
             yield rec, lay
 
 
-def layout_names(path_or_doc):
-    """The paper layout names in block-table order: the module's page order."""
-    doc = read(path_or_doc)
-    return [lay.name for rec, lay in _layout_records(doc)
-            if rec.dxf.name.lower() != "*model_space"]
-
-
 def active_layout(path_or_doc):
     """The layout active when the drawing was saved ("Model" for model space)."""
     doc = read(path_or_doc)
@@ -652,8 +645,6 @@ def raw_tags(path):
 def tag_changes(before, after):
     """How a DXF file changed: [(index in `before`, old tags, new tags)]."""
     a, b = raw_tags(before), raw_tags(after)
-    if len(a) == len(b):
-        return [(k, [x], [y]) for k, (x, y) in enumerate(zip(a, b)) if x != y]
     matcher = difflib.SequenceMatcher(None, a, b, autojunk=False)
     return [(i1, a[i1:i2], b[j1:j2])
             for op, i1, i2, j1, j2 in matcher.get_opcodes() if op != "equal"]

@@ -212,35 +212,26 @@ class UpdateTest(UpdateCase):
                 self.assertEqual(read_bytes(path), before)
                 self.assertFalse(os.path.exists(path[:-4] + ".bak"), err)
 
-    def test_values_outside_the_drawings_code_page(self):
+    def test_values_outside_the_code_page_or_that_an_attribute_cannot_hold(self):
         for version in ("R2000", "R2018"):
             with self.subTest(version=version):
                 doc = self.drawing(version=version)
                 b.insert_block(doc, b.MODEL, "TB")
                 path = self.save(doc, name="cp%s.dxf" % version, qdx_encoding="cp1251",
-                                 document={"dm_title": "Вал", "BENENNUNG1": "№ 5 €"})
+                                 document={"dm_title": "Вал", "BENENNUNG1": "№ 5 €",
+                                           "BENENNUNG2": "x" * 5000, "ZEICHNUNGSNR": "line&#10;break"})
+                # An encoded line break inside an attribute value of the companion file.
+                qdx = b.companion_path(path)
+                data = read_bytes(qdx).replace(b"&amp;#10;", b"&#10;")
+                with open(qdx, "wb") as f:
+                    f.write(data)
                 self.open(path, "--codepage", "1251")
                 t = self.title(path, b.MODEL)
-                self.assertEqual((t["DM_TITLE"], t["BENENNUNG1"]), ("Вал", "№ 5 €"))
+                self.assertEqual((t["DM_TITLE"], t["BENENNUNG1"], t["BENENNUNG2"], t["ZEICHNUNGSNR"]),
+                                 ("Вал", "№ 5 €", "-", "-"))
                 self.assertSound(path)
                 if version == "R2000":
                     self.assertIn(b"\\U+0412\\U+0430\\U+043B", read_bytes(path))
-
-    def test_values_an_attribute_cannot_hold_keep_the_old_text(self):
-        doc = self.drawing()
-        b.insert_block(doc, b.MODEL, "TB")
-        path = self.save(doc, document={"dm_title": "P", "BENENNUNG1": "line&#10;break",
-                                        "BENENNUNG2": "x" * 5000, "ZEICHNUNGSNR": "ok"})
-        # An encoded line break inside an attribute value of the companion file.
-        qdx = b.companion_path(path)
-        data = read_bytes(qdx).replace(b"&amp;#10;", b"&#10;")
-        with open(qdx, "wb") as f:
-            f.write(data)
-        self.open(path)
-        t = self.title(path, b.MODEL)
-        self.assertEqual((t["DM_TITLE"], t["ZEICHNUNGSNR"], t["BENENNUNG1"], t["BENENNUNG2"]),
-                         ("P", "ok", "-", "-"))
-        self.assertSound(path)
 
     def test_thousands_of_attributes_and_many_layouts(self):
         tags = ["A%04d" % k for k in range(2000)]
