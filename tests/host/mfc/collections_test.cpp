@@ -37,34 +37,16 @@ std::vector<std::wstring> keysInOrder(const CMapStringToString& map) {
 
 using Keys = std::vector<std::wstring>;
 
-TEST(CStringArrayTest, AddsInsertsAndRemoves) {
+TEST(CStringArrayTest, AddsSetsAndResizes) {
     CStringArray a;
-    EXPECT_TRUE(a.IsEmpty());
-    EXPECT_EQ(-1, a.GetUpperBound());
     EXPECT_EQ(0, a.Add(L"a"));
-    EXPECT_EQ(1, a.Add(CString(L"c")));
-    a.InsertAt(1, L"b");
-    a.InsertAt(3, L"d", 2);
-    EXPECT_EQ((Keys{L"a", L"b", L"c", L"d", L"d"}), items(a));
-    a.RemoveAt(3, 2);
-    a.InsertAt(5, L"f");  // beyond the end: grows with empty strings first
-    EXPECT_EQ((Keys{L"a", L"b", L"c", L"", L"", L"f"}), items(a));
-    EXPECT_EQ(5, a.GetUpperBound());
-
-    CStringArray other;
-    other.Add(L"x");
-    EXPECT_EQ(6, a.Append(other));
-    EXPECT_EQ(7, a.GetCount());
+    EXPECT_EQ(1, a.Add(CString(L"b")));
+    a.SetSize(4);  // grows with empty strings
+    EXPECT_EQ((Keys{L"a", L"b", L"", L""}), items(a));
     a.SetSize(2);
-    EXPECT_EQ((Keys{L"a", L"b"}), items(a));
     a.SetAt(0, L"z");
-    a.ElementAt(1) += L"!";
-    a[0] += L"?";
-    EXPECT_EQ((Keys{L"z?", L"b!"}), items(a));
-    a.SetAtGrow(3, L"q");
-    EXPECT_EQ((Keys{L"z?", L"b!", L"", L"q"}), items(a));
-    a.InsertAt(0, &other);
-    EXPECT_EQ(L"x", a.GetAt(0));
+    a[1] += L"!";
+    EXPECT_EQ((Keys{L"z", L"b!"}), items(a));
     a.RemoveAll();
     EXPECT_EQ(0, a.GetSize());
 }
@@ -75,9 +57,7 @@ TEST(CStringArrayTest, IndexesOutOfRangeThrow) {
     EXPECT_TRUE(throwsInvalidArg([&] { a.GetAt(1); }));
     EXPECT_TRUE(throwsInvalidArg([&] { a.GetAt(-1); }));
     EXPECT_TRUE(throwsInvalidArg([&] { a.SetAt(1, L"x"); }));
-    EXPECT_TRUE(throwsInvalidArg([&] { a.RemoveAt(0, 2); }));
     EXPECT_TRUE(throwsInvalidArg([&] { a.SetSize(-1); }));
-    EXPECT_TRUE(throwsInvalidArg([&] { a.InsertAt(-1, L"x"); }));
     EXPECT_EQ((Keys{L"only"}), items(a));
 }
 
@@ -94,16 +74,6 @@ TEST(CMapStringToStringTest, LooksUpCaseSensitively) {
     EXPECT_EQ(L"Bracket 2", value);
     EXPECT_EQ(L"", map[L"new"]);  // operator[] adds
     EXPECT_EQ(3, map.GetSize());
-    EXPECT_TRUE(map.RemoveKey(L"new"));
-    EXPECT_FALSE(map.RemoveKey(L"new"));
-    EXPECT_NE(nullptr, map.PLookup(L"title"));
-    int pairs = 0;
-    for (const CMapStringToString::CPair* p = map.PGetFirstAssoc(); p; p = map.PGetNextAssoc(p)) {
-        EXPECT_TRUE(map.Lookup(p->key, value));
-        EXPECT_EQ(value, p->value);
-        ++pairs;
-    }
-    EXPECT_EQ(2, pairs);
     map.RemoveAll();
     EXPECT_TRUE(map.IsEmpty());
     EXPECT_EQ(nullptr, map.GetStartPosition());

