@@ -162,7 +162,7 @@ TEST(PathRenameExtensionTest, ReplacesOrAppendsTheLastExtension) {
     EXPECT_TRUE(path.guardIntact());
 }
 
-TEST(PathRemoveFileSpecTest, StripsTheLastComponent) {
+TEST(PathRemoveLastComponentTest, StripsTheLastComponent) {
     struct Case {
         const wchar_t* path;
         const wchar_t* expected;
