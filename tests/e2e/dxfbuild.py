@@ -561,14 +561,6 @@ def _layout_records(doc):
             yield rec, lay
 
 
-def active_layout(path_or_doc):
-    """The layout active when the drawing was saved ("Model" for model space)."""
-    doc = read(path_or_doc)
-    if doc.header.get("$TILEMODE", 1) == 1:
-        return MODEL
-    return doc.layouts.active_layout().name
-
-
 def effective_block_name(doc, insert):
     """A reference's block name; for a dynamic block's representation, the
     definition's true name."""

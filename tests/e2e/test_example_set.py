@@ -56,14 +56,11 @@ class GeneratedFilesTest(Scratch):
                                     "examples/%s is stale: run /usr/bin/python3 "
                                     "examples/make_examples.py" % name)
 
-    def test_drawings_are_sound_in_their_versions(self):
-        for path, version, active in [(MULTI, "AC1032", "Blatt1"), (SINGLE, "AC1018", b.MODEL),
-                                      (UNMANAGED, "AC1015", b.MODEL)]:
+    def test_drawings_are_sound_in_three_versions(self):
+        for path, version in [(MULTI, "AC1032"), (SINGLE, "AC1018"), (UNMANAGED, "AC1015")]:
             with self.subTest(drawing=os.path.basename(path)):
                 self.assertEqual(b.audit_problems(path), [])
                 self.assertEqual(b.read(path).dxfversion, version)
-                self.assertEqual(b.active_layout(path), active)
-        self.assertFalse(os.path.exists(b.companion_path(UNMANAGED)))
 
 
 class MainJobTest(Scratch):
