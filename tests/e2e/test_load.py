@@ -97,36 +97,30 @@ class OpenManyTest(unittest.TestCase):
         names |= {"pdm_settings.ini", "single.dxf", "single.qdx", "s.scr"}
         self.assertEqual(sorted(set(os.listdir(self.dir)) - names), [], "stray files")
 
-    def run_open(self, count):
-        """`cadhost open` over count drawings, one in ten unmanaged; returns peak RSS."""
-        others = self.others[:count // 10]
+    def batch(self, count, script=False):
+        """`cadhost open` over count drawings, one in ten unmanaged, or a script that opens,
+        saves and closes count managed drawings; returns the peak RSS."""
+        others = [] if script else self.others[:count // 10]
         managed = self.managed[:count - len(others)]
         self.reset(managed + others)
-        status, err, rss = cadhost("open", count, "open", *managed, *others)
+        args = ["open", *managed, *others]
+        if script:
+            args = ["script", os.path.join(self.dir, "s.scr")]
+            with open(args[1], "w", encoding="utf-8") as f:
+                f.writelines('OPEN "%s"\nQSAVE\nCLOSE\n' % p for p in managed)
+        status, err, rss = cadhost(args[0], count, *args)
         self.assertEqual(status, 0, err[-2000:])
         self.check_saved(managed, others, err)
         return rss
 
-    def run_script(self, count):
-        """A script that opens, saves and closes count drawings; returns peak RSS."""
-        drawings = self.managed[:count]
-        self.reset(drawings)
-        script = os.path.join(self.dir, "s.scr")
-        with open(script, "w", encoding="utf-8") as f:
-            f.writelines('OPEN "%s"\nQSAVE\nCLOSE\n' % p for p in drawings)
-        status, err, rss = cadhost("script open/qsave/close", count, "script", script)
-        self.assertEqual(status, 0, err[-2000:])
-        self.check_saved(drawings, [], err)
-        return rss
-
     def test_open_processes_and_saves_every_drawing_in_one_call(self):
-        per_drawing = (self.run_open(400) - self.run_open(100)) * 1024 / 300
+        per_drawing = (self.batch(400) - self.batch(100)) * 1024 / 300
         if not sanitized():
             # Every document stays open until all are saved: a few times its file size each.
             self.assertLess(per_drawing, 5 * len(self.before))
 
     def test_documents_closed_one_by_one_leave_memory_flat(self):
-        per_drawing = (self.run_script(400) - self.run_script(100)) * 1024 / 300
+        per_drawing = (self.batch(400, script=True) - self.batch(100, script=True)) * 1024 / 300
         if not sanitized():
             self.assertLess(per_drawing, 4096, "a closed document or its database is not released")
 
