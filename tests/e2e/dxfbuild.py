@@ -54,10 +54,6 @@ def new_drawing(version="R2018"):
     return doc
 
 
-def _paper_record(doc, name):
-    return doc.block_records.get(doc.layouts.get(name).block_record_name)
-
-
 def set_layouts(doc, names, active=MODEL, taborder=None):
     """Make the paper layouts of doc exactly `names` (at least one), in this
     block-table order: the module's page order. `taborder` is the order of
@@ -89,17 +85,13 @@ def _order_block_records(doc, names):
     # ezdxf appends renamed records at the end of the table; put model space
     # first and the paper layouts in the requested order before any block.
     entries = doc.block_records.entries
-    layout_records = [_paper_record(doc, n) for n in names]
+    layout_records = [doc.block_records.get(doc.layouts.get(n).block_record_name) for n in names]
     model = doc.block_records.get("*Model_Space")
     first = [model] + layout_records
     rest = [r for r in entries.values() if all(r is not f for f in first)]
     entries.clear()
     for rec in first + rest:
         entries[doc.block_records.key(rec.dxf.name)] = rec
-
-
-def layout(doc, name):
-    return doc.modelspace() if name == MODEL else doc.layouts.get(name)
 
 
 def define_attrib_block(doc, name, tags, defaults=None, columns=4,
@@ -159,7 +151,8 @@ def insert_block(doc, layout_name, block, values=None, at=(0, 0), invisible=Fals
     Returns the INSERT."""
     values = values or {}
     blk = doc.blocks.get(block)
-    ins = layout(doc, layout_name).add_blockref(block, at)
+    space = doc.modelspace() if layout_name == MODEL else doc.layouts.get(layout_name)
+    ins = space.add_blockref(block, at)
     attdefs = {a.dxf.tag: a for a in blk.query("ATTDEF")}
     unknown = set(values) - set(attdefs)
     if unknown:
@@ -398,12 +391,10 @@ def _as_autocad_writes(text, hidden):
 
 # --------------------------------------------------------- companion files
 
-def revision(number, label, comment, date, user, **extra):
+def revision(number, label, comment, date, user):
     """A revision's attributes as a PDM writes them (names the module reads)."""
-    props = {"dm_revisionno": str(number), "dm_revlabel": label,
-             "dm_comment": comment, "dm_statusat": date, "dm_statusby": user}
-    props.update(extra)
-    return props
+    return {"dm_revisionno": str(number), "dm_revlabel": label,
+            "dm_comment": comment, "dm_statusat": date, "dm_statusby": user}
 
 
 def layout_relations(title, names, props=None):
