@@ -48,7 +48,7 @@ struct NoCaseHash {
 };
 struct NoCaseEqual {
     using is_transparent = void;
-    bool operator()(std::wstring_view a, std::wstring_view b) const { return equalsNoCase(a, b); }
+    bool operator()(std::wstring_view a, std::wstring_view b) const { return a == b || equalsNoCase(a, b); }
 };
 
 struct RawHash {
@@ -108,6 +108,9 @@ struct DbAccess {
     // Keeps a closed object for the next open of its record, when that is safe; false when the
     // caller is to delete it.
     static bool keepSpare(AcDbObject* obj);
+    // A kept object for a record (null when there is none): the record's own (byRecord), or
+    // an unbound one of the record's type and class.
+    static AcDbObject* reuse(AcDbDatabase::Impl& db, DbStub& stub, bool byRecord, const AcRxClass* cls);
 };
 
 }  // namespace cadhost
@@ -131,6 +134,8 @@ public:
     std::vector<std::int16_t> kindByType;
     // Closed objects kept for the next open of their record, by record index.
     std::vector<AcDbObject*> spares;
+    // A few closed objects per interned type, unbound, for the next record of that type.
+    std::vector<std::vector<AcDbObject*>> pool;
     void releaseSpares();
 
     // Answers that every walk over layouts and block references asks again and again, kept

@@ -49,8 +49,10 @@ bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
 }
 
 std::size_t NoCaseHash::operator()(std::wstring_view s) const {
+    // upperChar only ever clears the 0x20 bit, so a hash of the characters without that bit
+    // gives names that differ in case alone the same hash.
     std::size_t h = 14695981039346656037ull;
-    for (wchar_t c : s) h = (h ^ static_cast<std::size_t>(upperChar(c))) * 1099511628211ull;
+    for (wchar_t c : s) h = (h ^ static_cast<std::size_t>(c & ~0x20)) * 1099511628211ull;
     return h;
 }
 
@@ -270,21 +272,22 @@ const ObjectKind kGenericObject{&AcDbObject::desc, &makeGenericObject};
 const ObjectKind kGenericEntity{&AcDbEntity::desc, &makeGenericEntity};
 
 const ObjectKind& kindOf(AcDbDatabase::Impl& d, const DbStub& stub) {
-    const std::string& t = d.file->typeName(stub.type);
-    if (t == "TABLE") {
-        db::TableKind table = d.tableKindOf(&stub);
-        return table < db::kTableCount ? kTableKinds[table] : kGenericObject;
-    }
     // Type names are interned per file: the answer for a type is looked up once.
+    constexpr std::int16_t kUnknown = -1, kTable = -2, kOther = static_cast<std::int16_t>(std::size(kNamedKinds));
     std::vector<std::int16_t>& cache = d.kindByType;
-    if (cache.size() <= stub.type) cache.resize(stub.type + 1u, -1);
+    if (cache.size() <= stub.type) cache.resize(stub.type + 1u, kUnknown);
     std::int16_t& k = cache[stub.type];
-    if (k < 0) {
-        k = static_cast<std::int16_t>(std::size(kNamedKinds));
+    if (k == kUnknown) {
+        const std::string& t = d.file->typeName(stub.type);
+        k = t == "TABLE" ? kTable : kOther;
         for (std::size_t i = 0; i < std::size(kNamedKinds); ++i)
             if (kNamedKinds[i].type == t) k = static_cast<std::int16_t>(i);
     }
-    if (static_cast<std::size_t>(k) < std::size(kNamedKinds)) return kNamedKinds[k].kind;
+    if (k == kTable) {
+        db::TableKind table = d.tableKindOf(&stub);
+        return table < db::kTableCount ? kTableKinds[table] : kGenericObject;
+    }
+    if (k < kOther) return kNamedKinds[k].kind;
     auto section = static_cast<dxf::Section>(stub.section);
     return section == dxf::Section::kEntities || section == dxf::Section::kBlocks ? kGenericEntity : kGenericObject;
 }
@@ -297,13 +300,38 @@ bool DbAccess::keepSpare(AcDbObject* obj) {
     DbObjectState* st = state(obj);
     // An object that split or changed its text holds a copy of it: only a plain one is
     // the same as a freshly built object.
-    if (!st->db || !st->stub || st->parsed() || !kindOf(*st->db, *st->stub).reused) return false;
-    std::vector<AcDbObject*>& spares = st->db->spares;
-    if (spares.size() <= st->stub->index) spares.resize(st->stub->index + 1u, nullptr);
-    AcDbObject*& slot = spares[st->stub->index];
-    if (slot) return false;
-    slot = obj;
+    if (!st->db || !st->stub || st->parsed()) return false;
+    AcDbDatabase::Impl& d = *st->db;
+    if (kindOf(d, *st->stub).reused) {
+        if (d.spares.size() <= st->stub->index) d.spares.resize(st->stub->index + 1u, nullptr);
+        AcDbObject*& slot = d.spares[st->stub->index];
+        if (slot) return false;
+        slot = obj;
+        return true;
+    }
+    // Entities come and go by the thousand in every walk: a few of each type wait, unbound,
+    // for the next record of that type.
+    if (d.pool.size() <= st->stub->type) d.pool.resize(st->stub->type + 1u);
+    std::vector<AcDbObject*>& waiting = d.pool[st->stub->type];
+    if (waiting.size() >= 8) return false;
+    st->stub = nullptr;
+    waiting.push_back(obj);
     return true;
+}
+
+AcDbObject* DbAccess::reuse(AcDbDatabase::Impl& d, DbStub& stub, bool byRecord, const AcRxClass* cls) {
+    AcDbObject* obj = nullptr;
+    if (byRecord) {
+        if (stub.index < d.spares.size()) std::swap(obj, d.spares[stub.index]);
+        return obj;
+    }
+    if (stub.type >= d.pool.size() || d.pool[stub.type].empty()) return nullptr;
+    obj = d.pool[stub.type].back();
+    // A type name met in two sections is built as two classes.
+    if (obj->isA() != cls) return nullptr;
+    d.pool[stub.type].pop_back();
+    state(obj)->stub = &stub;
+    return obj;
 }
 
 void AcDbDatabase::Impl::releaseSpares() {
@@ -313,6 +341,9 @@ void AcDbDatabase::Impl::releaseSpares() {
         delete obj;
     }
     spares.clear();
+    for (auto& waiting : pool)
+        for (AcDbObject* obj : waiting) delete obj;
+    pool.clear();
 }
 
 void AcDbDatabase::Impl::structureChanged() {
@@ -357,8 +388,7 @@ Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb:
     // record's type before anything is built.
     const ObjectKind& kind = kindOf(*this, *stub);
     if (wanted && !kind.desc()->isDerivedFrom(wanted)) return Acad::eNotThatKindOfClass;
-    obj = nullptr;
-    if (kind.reused && stub->index < spares.size()) std::swap(obj, spares[stub->index]);
+    obj = DbAccess::reuse(*this, *stub, kind.reused, kind.desc());
     if (!obj) obj = DbAccess::create(*this, *stub);
     DbAccess::state(obj)->write = write;
     stub->openObject = obj;

@@ -1,17 +1,9 @@
 // Read-only tag look-ups over object text.
 #include "dxf/tag_scan.h"
 
-#include <cstring>
-
 namespace cadhost::dxf {
 
 namespace {
-
-std::string_view stripEol(std::string_view line) {
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-}
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -22,23 +14,25 @@ std::string_view trimmed(std::string_view s) {
 }  // namespace
 
 bool TagCursor::next() {
-    if (m_pos >= m_text.size()) return false;
-    const char* base = m_text.data();
-    const std::size_t size = m_text.size();
-    // Code line: TagList reads every digit of it and skips anything else.
+    const char* p = m_text.data() + m_pos;
+    const char* const end = m_text.data() + m_text.size();
+    if (p >= end) return false;
+    // Code line: TagList reads every digit of it and skips anything else. Lines are short:
+    // a plain loop beats a memchr call per line.
     int code = 0;
-    std::size_t p = m_pos;
-    for (; p < size && base[p] != '\n'; ++p)
-        if (base[p] >= '0' && base[p] <= '9') code = code * 10 + (base[p] - '0');
-    p = p < size ? p + 1 : size;
-    std::size_t end = size;
-    if (p < size) {
-        const void* nl = std::memchr(base + p, '\n', size - p);
-        end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - base) + 1 : size;
+    for (; p < end && *p != '\n'; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+        if (digit < 10) code = code * 10 + static_cast<int>(digit);
     }
-    m_value = stripEol(m_text.substr(p, end - p));
+    if (p < end) ++p;
+    const char* value = p;
+    while (p < end && *p != '\n') ++p;
+    const char* valueEnd = p;
+    if (p < end) ++p;
+    if (valueEnd > value && valueEnd[-1] == '\r') --valueEnd;
+    m_value = std::string_view(value, static_cast<std::size_t>(valueEnd - value));
     m_code = code;
-    m_pos = end;
+    m_pos = static_cast<std::size_t>(p - m_text.data());
     ++m_index;
     return true;
 }
