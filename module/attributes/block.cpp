@@ -226,7 +226,8 @@ int getBlockName(ACHAR*& name, const AcDbBlockReference* reference) {
     if (reference == nullptr) return 0;
     int result = 0;
     reportingBoundary(kSource, __LINE__, [&] {
-        if (AcDbDynBlockReference::isDynamicBlock(reference->blockTableRecord())) {
+        const AcDbObjectId block = reference->blockTableRecord();
+        if (AcDbDynBlockReference::isDynamicBlock(block)) {
             AcDbDynBlockReference dynamic(reference->objectId());
             CObjectHolder<AcDbBlockTableRecord> definition;
             Acad::ErrorStatus es =
@@ -239,8 +240,7 @@ int getBlockName(ACHAR*& name, const AcDbBlockReference* reference) {
             return;
         }
         CObjectHolder<AcDbBlockTableRecord> record;
-        Acad::ErrorStatus es =
-            acdbOpenObject(record.out(), reference->blockTableRecord(), AcDb::kForRead);
+        Acad::ErrorStatus es = acdbOpenObject(record.out(), block, AcDb::kForRead);
         if (es != Acad::eOk) throwAcadError(es, kSource, __LINE__);
         if (!record->hasAttributeDefinitions() || !hasAttributeIterator(reference)) return;
         es = getRecordName(record.get(), name);
