@@ -26,7 +26,9 @@ std::map<const cadhost::DbStub*, Acad::ErrorStatus>& openFaults() {
 
 namespace cadhost::db {
 
-bool injectedFault(testing::DbCall call, Acad::ErrorStatus& status) {
+bool faultsArmed = false;
+
+bool armedFault(testing::DbCall call, Acad::ErrorStatus& status) {
     auto& all = faults();
     if (all.empty()) return false;
     auto it = all.find(call);
@@ -41,7 +43,7 @@ bool injectedFault(testing::DbCall call, Acad::ErrorStatus& status) {
     return true;
 }
 
-bool injectedOpenFault(const DbStub* stub, Acad::ErrorStatus& status) {
+bool armedOpenFault(const DbStub* stub, Acad::ErrorStatus& status) {
     auto& all = openFaults();
     if (all.empty()) return false;
     auto it = all.find(stub);
@@ -57,15 +59,19 @@ namespace cadhost::testing {
 void failCall(DbCall call, Acad::ErrorStatus status, int skip, int times) {
     if (times == 0) return;
     faults()[call].push_back(Fault{status, skip, times});
+    db::faultsArmed = true;
 }
 
 void failOpen(AcDbObjectId id, Acad::ErrorStatus status) {
-    if (!id.isNull()) openFaults()[id.stub()] = status;
+    if (id.isNull()) return;
+    openFaults()[id.stub()] = status;
+    db::faultsArmed = true;
 }
 
 void clearDbFaults() {
     faults().clear();
     openFaults().clear();
+    db::faultsArmed = false;
 }
 
 int openObjectCount(const AcDbDatabase* db) { return db ? db->impl()->openCount : 0; }

@@ -31,9 +31,17 @@ struct BlockInfo {
     std::vector<DbStub*> entities;
 };
 
-// Faults injected by tests (testing_db.h).
-bool injectedFault(testing::DbCall call, Acad::ErrorStatus& status);
-bool injectedOpenFault(const DbStub* stub, Acad::ErrorStatus& status);
+// Faults injected by tests (testing_db.h). Every open and close asks, so the question is
+// answered inline while no test has armed anything.
+extern bool faultsArmed;
+bool armedFault(testing::DbCall call, Acad::ErrorStatus& status);
+bool armedOpenFault(const DbStub* stub, Acad::ErrorStatus& status);
+inline bool injectedFault(testing::DbCall call, Acad::ErrorStatus& status) {
+    return faultsArmed && armedFault(call, status);
+}
+inline bool injectedOpenFault(const DbStub* stub, Acad::ErrorStatus& status) {
+    return faultsArmed && armedOpenFault(stub, status);
+}
 
 // Upper-cases ASCII letters (names compare without regard to case).
 std::string upperAscii(std::string_view s);
