@@ -113,6 +113,8 @@ struct DbAccess {
     static AcDbObject* create(AcDbDatabase::Impl& db, DbStub& stub);
     // The class create() would build for a record.
     static AcRxClass* classOf(AcDbDatabase::Impl& db, const DbStub& stub);
+    // True for records whose closed objects are kept for their next open (not pooled by type).
+    static bool keptByRecord(AcDbDatabase::Impl& db, const DbStub& stub);
     // Keeps a closed object for the next open of its record, when that is safe; false when the
     // caller is to delete it.
     static bool keepSpare(AcDbObject* obj);
