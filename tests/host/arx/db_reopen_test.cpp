@@ -49,6 +49,35 @@ TEST(ReopenTest, TypedOpenOfAnotherClassLeavesNothingOpen) {
     EXPECT_EQ(tb.objectClass(), AcDbBlockTableRecord::desc());
 }
 
+TEST(ReopenTest, ObjectsTakenBackForOtherRecordsAnswerForTheirNewRecord) {
+    AcDbDatabase db(true, false);
+    AcDbBlockTableRecord* space = nullptr;
+    ASSERT_ES(Acad::eOk, acdbOpenObject(space, modelSpace(&db), AcDb::kForWrite));
+    std::vector<AcDbObjectId> ids;
+    for (const wchar_t* s : {L"first", L"second", L"third"}) {
+        auto* text = new AcDbText();
+        text->setTextString(s);
+        ids.emplace_back();
+        ASSERT_ES(Acad::eOk, space->appendAcDbEntity(ids.back(), text));
+        text->close();
+    }
+    space->close();
+    // Read, edit and read again in turns: each open answers for its own record.
+    const std::wstring names[] = {L"first", L"second", L"third"};
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            AcDbText* text = nullptr;
+            ASSERT_ES(Acad::eOk, acdbOpenObject(text, ids[i], round == 1 ? AcDb::kForWrite : AcDb::kForRead));
+            EXPECT_EQ(std::wstring(text->textStringConst()), (round == 2 ? L"edited " : L"") + names[i]);
+            if (round == 1) {
+                ASSERT_ES(Acad::eOk, text->setTextString((L"edited " + names[i]).c_str()));
+            }
+            text->close();
+        }
+    }
+    EXPECT_EQ(openObjectCount(&db), 0);
+}
+
 TEST(ReopenTest, AReopenedTableSeesRecordsAddedMeanwhile) {
     AcDbDatabase db(true, false);
     for (int round = 0; round < 2; ++round) {
