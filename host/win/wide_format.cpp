@@ -92,7 +92,10 @@ void formatFloating(std::wstring& out, const Field& field, wchar_t conversion, l
     if (field.alternate) format += '#';
     if (field.zero) format += '0';
     if (field.width > 0) format += std::to_string(field.width);
-    if (field.precision >= 0) format += "." + std::to_string(field.precision);
+    if (field.precision >= 0) {
+        format += '.';
+        format += std::to_string(field.precision);
+    }
     if (isLong) format += 'L';
     format += static_cast<char>(conversion);
 
