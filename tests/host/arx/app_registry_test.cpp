@@ -44,21 +44,16 @@ TEST(SysRegistryTest, StoresAndRemovesOtherServices) {
 TEST(DynamicLinkerTest, TracksUnlockingAndMdiAwarenessPerApplication) {
     AcRxDynamicLinker* linker = acrxDynamicLinker;
     int appA = 0, appB = 0;
-    EXPECT_TRUE(linker->isAppLocked(&appA)) << "an application starts locked";
-    EXPECT_FALSE(linker->isAppMDIAware(&appA));
-
     EXPECT_TRUE(linker->unlockApplication(&appA));
     EXPECT_TRUE(acrxRegisterAppMDIAware(&appA));
     EXPECT_FALSE(linker->isAppLocked(&appA));
     EXPECT_TRUE(linker->isAppMDIAware(&appA));
-    EXPECT_TRUE(linker->isAppLocked(&appB)) << "other applications are unaffected";
+    EXPECT_TRUE(linker->isAppLocked(&appB)) << "an application starts locked, and others are unaffected";
     EXPECT_FALSE(linker->isAppMDIAware(&appB));
-
     EXPECT_TRUE(linker->lockApplication(&appA));
     EXPECT_TRUE(acrxRegisterAppNotMDIAware(&appA));
     EXPECT_TRUE(linker->isAppLocked(&appA));
     EXPECT_FALSE(linker->isAppMDIAware(&appA));
-
     EXPECT_FALSE(linker->unlockApplication(nullptr));
     EXPECT_FALSE(linker->registerAppMDIAware(nullptr));
 }

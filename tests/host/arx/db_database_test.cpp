@@ -1,7 +1,5 @@
 // Tests of the database as a whole: new drawings, reading drawing files (and refusing what is
 // not one), saving (unchanged files untouched, atomic replacement, backups, failures).
-#include <sys/stat.h>
-
 #include "db_test_util.h"
 #include "dblayout.h"
 #include "dblaymgr.h"
@@ -20,26 +18,14 @@ std::string narrow(const ACHAR* w) {
 
 std::vector<std::wstring> blockNames(AcDbDatabase* db) {
     std::vector<std::wstring> names;
-    AcDbBlockTable* bt = nullptr;
-    EXPECT_ES(Acad::eOk, db->getBlockTable(bt, AcDb::kForRead));
-    if (!bt) return names;
-    AcDbBlockTableIterator* it = nullptr;
-    EXPECT_ES(Acad::eOk, bt->newIterator(it));
-    for (it->start(); !it->done(); it->step()) {
-        AcDbBlockTableRecord* rec = nullptr;
-        EXPECT_ES(Acad::eOk, it->getRecord(rec, AcDb::kForRead));
-        names.push_back(nameOf(rec));
-        rec->close();
-    }
-    delete it;
-    bt->close();
+    forEachBlock(db, [&](AcDbBlockTableRecord* rec) { names.push_back(nameOf(rec)); });
     return names;
 }
 
-long long mtimeNs(const fs::path& p) {
-    struct stat st {};
-    ::stat(p.c_str(), &st);
-    return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+int regularFiles(const fs::path& dir) {
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
+    return files;
 }
 
 TEST(AcDbDatabaseTest, NewDatabaseHasACompleteDefaultDrawing) {
@@ -137,10 +123,10 @@ TEST(AcDbDatabaseTest, SavingAnUnchangedDrawingLeavesTheFileAlone) {
     copyWritable(corpus("libredwg_example_2018.dxf"), p);
     auto db = read(p);
     ASSERT_TRUE(db);
-    long long before = mtimeNs(p);
+    const auto before = fs::last_write_time(p);
     ::usleep(20000);
     ASSERT_ES(Acad::eOk, db->saveAs(p.wstring().c_str(), true));
-    EXPECT_EQ(mtimeNs(p), before);
+    EXPECT_EQ(fs::last_write_time(p), before);
     EXPECT_FALSE(fs::exists(dir / "a.bak"));
     EXPECT_EQ(fs::directory_iterator(dir.path())->path(), p) << "no temporary file left";
 }
@@ -159,9 +145,7 @@ TEST(AcDbDatabaseTest, SaveReplacesTheFileAndKeepsABackup) {
     const ACHAR* name = nullptr;
     db.getFilename(name);
     EXPECT_EQ(std::wstring(name), p.wstring());
-    int files = 0;
-    for (const auto& e : fs::directory_iterator(dir.path())) files += e.is_regular_file();
-    EXPECT_EQ(files, 2);
+    EXPECT_EQ(regularFiles(dir.path()), 2);
 }
 
 TEST(AcDbDatabaseTest, FailedSavesLeaveTheOldFileAsItWas) {
@@ -185,9 +169,7 @@ TEST(AcDbDatabaseTest, FailedSavesLeaveTheOldFileAsItWas) {
         fs::permissions(dir.path(), fs::perms::owner_all);
         EXPECT_EQ(readFile(p), "old content");
     }
-    int files = 0;
-    for (const auto& e : fs::directory_iterator(dir.path())) files += e.is_regular_file();
-    EXPECT_EQ(files, 1) << "no temporary or backup file left";
+    EXPECT_EQ(regularFiles(dir.path()), 1) << "no temporary or backup file left";
 }
 
 TEST(AcDbDatabaseTest, ReadOnlyDrawingsAreNotReplaced) {
@@ -205,8 +187,7 @@ TEST(AcDbDatabaseTest, ReadOnlyDrawingsAreNotReplaced) {
 TEST(AcDbDatabaseTest, ObjectsOpenForWriteAreSavedAsTheyStand) {
     ScratchDir dir;
     AcDbDatabase db;
-    AcDbObjectId tb = addBlock(&db, L"TB", {L"T"});
-    AcDbObjectId ref = insert(blockId(&db, L"*Model_Space"), tb, {{L"T", L"before"}});
+    AcDbObjectId ref = insert(blockId(&db, L"*Model_Space"), addBlock(&db, L"TB", {L"T"}), {{L"T", L"before"}});
     AcDbBlockReference* br = nullptr;
     ASSERT_ES(Acad::eOk, acdbOpenObject(br, ref, AcDb::kForWrite));
     br->setVisibility(AcDb::kInvisible);
@@ -269,12 +250,6 @@ TEST(AcDbDatabaseTest, HandlesComeFromTheSeedAndTheSeedMovesOn) {
     std::size_t seed = withoutNew.find("$HANDSEED\r\n  5\r\n") + 16;
     withoutNew.replace(seed, 3, "CEC");
     EXPECT_TRUE(withoutNew == original);
-    auto again = read(p);
-    ASSERT_TRUE(again);
-    AcDbRegAppTable* apps = nullptr;
-    ASSERT_ES(Acad::eOk, again->getRegAppTable(apps, AcDb::kForRead));
-    EXPECT_TRUE(apps->has(L"brakon_test"));
-    apps->close();
     EXPECT_EQ(auditFile(p), std::vector<std::string>{});
     EXPECT_EQ(readFile(dir / "a.bak"), original);
 }

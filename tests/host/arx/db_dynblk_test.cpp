@@ -12,57 +12,36 @@ struct DynFacts {
     std::vector<std::wstring> references;   // inserted name -> definition name
 };
 
+std::wstring nameAt(AcDbObjectId id, bool* anonymous = nullptr) {
+    AcDbBlockTableRecord* rec = nullptr;
+    if (acdbOpenObject(rec, id, AcDb::kForRead) != Acad::eOk) return L"?";
+    std::wstring name = nameOf(rec);
+    if (anonymous) *anonymous = rec->isAnonymous();
+    rec->close();
+    return name;
+}
+
 DynFacts dynFacts(AcDbDatabase* db) {
     DynFacts f;
-    AcDbBlockTable* bt = nullptr;
-    if (db->getBlockTable(bt, AcDb::kForRead) != Acad::eOk) return f;
-    AcDbBlockTableIterator* it = nullptr;
-    bt->newIterator(it);
-    for (; !it->done(); it->step()) {
-        AcDbObjectId id;
-        it->getRecordId(id);
-        AcDbDynBlockTableRecord dyn(id);
-        if (!dyn.isDynamicBlock()) continue;
+    forEachBlock(db, [&](AcDbBlockTableRecord* rec) {
+        AcDbDynBlockTableRecord dyn(rec->objectId());
+        if (!dyn.isDynamicBlock()) return;
         AcDbObjectIdArray reps;
         EXPECT_ES(Acad::eOk, dyn.getAnonymousBlockIds(reps));
-        AcDbBlockTableRecord* rec = nullptr;
-        it->getRecord(rec);
         f.definitions.push_back(nameOf(rec) + L":" + std::to_wstring(reps.length()));
-        rec->close();
         for (AcDbObjectId rep : reps) {
-            AcDbBlockTableRecord* r = nullptr;
-            acdbOpenObject(r, rep, AcDb::kForRead);
-            EXPECT_TRUE(r->isAnonymous()) << "representations are anonymous";
-            r->close();
+            bool anonymous = false;
+            nameAt(rep, &anonymous);
+            EXPECT_TRUE(anonymous) << "representations are anonymous";
         }
-    }
-    delete it;
-    bt->close();
-    AcDbBlockTableRecord* ms = nullptr;
-    acdbOpenObject(ms, blockId(db, L"*Model_Space"), AcDb::kForRead);
-    AcDbBlockTableRecordIterator* eit = nullptr;
-    ms->newIterator(eit);
-    for (; !eit->done(); eit->step()) {
-        AcDbEntity* ent = nullptr;
-        eit->getEntity(ent);
-        if (auto* br = AcDbBlockReference::cast(ent)) {
-            AcDbDynBlockReference dyn(br->objectId());
-            AcDbBlockTableRecord* inserted = nullptr;
-            acdbOpenObject(inserted, br->blockTableRecord(), AcDb::kForRead);
-            std::wstring line = nameOf(inserted) + L"->";
-            inserted->close();
-            if (dyn.isDynamicBlock()) {
-                AcDbBlockTableRecord* def = nullptr;
-                acdbOpenObject(def, dyn.dynamicBlockTableRecord(), AcDb::kForRead);
-                line += nameOf(def);
-                def->close();
-            }
-            f.references.push_back(line);
-        }
-        ent->close();
-    }
-    delete eit;
-    ms->close();
+    });
+    forEachEntity(blockId(db, L"*Model_Space"), [&](AcDbEntity* ent) {
+        auto* br = AcDbBlockReference::cast(ent);
+        if (!br) return;
+        AcDbDynBlockReference dyn(br->objectId());
+        f.references.push_back(nameAt(br->blockTableRecord()) + L"->" +
+                               (dyn.isDynamicBlock() ? nameAt(dyn.dynamicBlockTableRecord()) : L""));
+    });
     return f;
 }
 

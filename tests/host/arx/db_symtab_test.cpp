@@ -62,8 +62,7 @@ TEST(SymbolTableTest, NewLayersAndRenamedRecordsAreFoundByTheirNewNames) {
     EXPECT_FALSE(layers->has(L"Title\u00dfBlock"));
     EXPECT_TRUE(layers->has(L"RENAMED"));
     layers->close();
-    AcDbObjectId tb = addBlock(&db, L"TB", {});
-    AcDbObjectId ref = insert(blockId(&db, L"*Model_Space"), tb, {});
+    AcDbObjectId ref = insert(blockId(&db, L"*Model_Space"), addBlock(&db, L"TB", {}), {});
     AcDbEntity* ent = nullptr;
     ASSERT_ES(Acad::eOk, acdbOpenAcDbEntity(ent, ref, AcDb::kForWrite));
     EXPECT_ES(Acad::eKeyNotFound, ent->setLayer(L"missing"));
@@ -75,100 +74,102 @@ TEST(SymbolTableTest, NewLayersAndRenamedRecordsAreFoundByTheirNewNames) {
     ent->close();
 }
 
-// Each injectable call fails with the chosen status and leaves nothing open.
-TEST(DbFaultTest, EveryInjectableCallFails) {
+// Opens id as T in mode, runs f on it and closes it again: f's status.
+template <class T, class F>
+Acad::ErrorStatus withOpen(AcDbObjectId id, AcDb::OpenMode mode, F f) {
+    T* obj = nullptr;
+    if (Acad::ErrorStatus es = acdbOpenObject(obj, id, mode); es != Acad::eOk) return es;
+    Acad::ErrorStatus es = f(obj);
+    obj->close();
+    return es;
+}
+
+// Each injectable call fails once with the chosen status (out values cleared) and leaves
+// nothing open; the next call goes through.
+TEST(DbFaultTest, EveryInjectableCallFailsOnceAndLeavesNothingOpen) {
     AcDbDatabase db;
     AcDbObjectId tb = addBlock(&db, L"TB", {L"T"});
     AcDbObjectId ref = insert(blockId(&db, L"*Model_Space"), tb, {{L"T", L"v"}});
     AcDbObjectId paper = blockId(&db, L"*Paper_Space");
+    using Rec = AcDbBlockTableRecord;
     struct Case {
         DbCall call;
         std::function<Acad::ErrorStatus()> run;
     } cases[] = {
-        {DbCall::kGetLayoutName,
-         [&] {
-             AcDbBlockTableRecord* rec = nullptr;
-             acdbOpenObject(rec, paper, AcDb::kForRead);
-             AcDbLayout* layout = nullptr;
-             acdbOpenObject(layout, rec->getLayoutId(), AcDb::kForRead);
-             rec->close();
-             const ACHAR* name = nullptr;
-             Acad::ErrorStatus es = layout->getLayoutName(name);
-             layout->close();
+        {DbCall::kGetSymbolTable, [&] {
+             AcDbBlockTable* bt = nullptr;
+             Acad::ErrorStatus es = db.getBlockTable(bt, AcDb::kForRead);
+             if (bt) bt->close();
              return es;
          }},
-        {DbCall::kPathName,
-         [&] {
-             AcDbBlockTableRecord* rec = nullptr;
-             acdbOpenObject(rec, tb, AcDb::kForRead);
-             const ACHAR* p = nullptr;
-             Acad::ErrorStatus es = rec->pathName(p);
-             rec->close();
+        {DbCall::kNewIterator, [&] {
+             AcDbBlockTable* bt = nullptr;
+             db.getBlockTable(bt, AcDb::kForRead);
+             AcDbBlockTableIterator* it = nullptr;
+             Acad::ErrorStatus es = bt->newIterator(it);
+             EXPECT_EQ(es == Acad::eOk, it != nullptr);
+             delete it;
+             bt->close();
              return es;
+         }},
+        {DbCall::kGetName, [&] {
+             return withOpen<Rec>(tb, AcDb::kForRead, [](Rec* r) {
+                 ACHAR* name = reinterpret_cast<ACHAR*>(1);
+                 Acad::ErrorStatus es = r->getName(name);
+                 if (es == Acad::eOk) EXPECT_STREQ(name, L"TB");
+                 else EXPECT_EQ(name, nullptr);
+                 acutDelString(name);
+                 return es;
+             });
+         }},
+        {DbCall::kGetLayoutName, [&] {
+             return withOpen<Rec>(paper, AcDb::kForRead, [](Rec* r) {
+                 return withOpen<AcDbLayout>(r->getLayoutId(), AcDb::kForRead, [](AcDbLayout* l) {
+                     const ACHAR* name = nullptr;
+                     return l->getLayoutName(name);
+                 });
+             });
+         }},
+        {DbCall::kPathName, [&] {
+             return withOpen<Rec>(tb, AcDb::kForRead, [](Rec* r) {
+                 const ACHAR* p = nullptr;
+                 return r->pathName(p);
+             });
          }},
         {DbCall::kSetPathName,
-         [&] {
-             AcDbBlockTableRecord* rec = nullptr;
-             acdbOpenObject(rec, tb, AcDb::kForWrite);
-             Acad::ErrorStatus es = rec->setPathName(L"x.dwg");
-             rec->close();
-             return es;
-         }},
-        {DbCall::kGetBlockReferenceIds,
-         [&] {
-             AcDbBlockTableRecord* rec = nullptr;
-             acdbOpenObject(rec, tb, AcDb::kForRead);
-             AcDbObjectIdArray ids;
-             Acad::ErrorStatus es = rec->getBlockReferenceIds(ids);
-             rec->close();
-             return es;
+         [&] { return withOpen<Rec>(tb, AcDb::kForWrite, [](Rec* r) { return r->setPathName(L"x.dwg"); }); }},
+        {DbCall::kGetBlockReferenceIds, [&] {
+             return withOpen<Rec>(tb, AcDb::kForRead, [](Rec* r) {
+                 AcDbObjectIdArray ids;
+                 return r->getBlockReferenceIds(ids);
+             });
          }},
         {DbCall::kUpgradeOpen,
-         [&] {
-             AcDbObject* obj = nullptr;
-             acdbOpenObject(obj, ref, AcDb::kForRead);
-             Acad::ErrorStatus es = obj->upgradeOpen();
-             obj->close();
-             return es;
+         [&] { return withOpen<AcDbObject>(ref, AcDb::kForRead, [](AcDbObject* o) { return o->upgradeOpen(); }); }},
+        {DbCall::kSetVisibility, [&] {
+             return withOpen<AcDbEntity>(ref, AcDb::kForWrite,
+                                         [](AcDbEntity* e) { return e->setVisibility(AcDb::kInvisible); });
          }},
-        {DbCall::kSetVisibility,
-         [&] {
-             AcDbEntity* ent = nullptr;
-             acdbOpenAcDbEntity(ent, ref, AcDb::kForWrite);
-             Acad::ErrorStatus es = ent->setVisibility(AcDb::kInvisible);
-             ent->close();
-             return es;
+        {DbCall::kSetTextString, [&] {
+             return withOpen<AcDbAttribute>(attributesOf(ref).at(0), AcDb::kForWrite,
+                                            [](AcDbAttribute* a) { return a->setTextString(L"new"); });
          }},
-        {DbCall::kSetTextString,
-         [&] {
-             AcDbBlockReference* br = nullptr;
-             acdbOpenObject(br, ref, AcDb::kForRead);
-             AcDbObjectIterator* it = br->attributeIterator();
-             br->close();
-             AcDbAttribute* a = nullptr;
-             acdbOpenObject(a, it->objectId(), AcDb::kForWrite);
-             delete it;
-             Acad::ErrorStatus es = a->setTextString(L"new");
-             a->close();
-             return es;
-         }},
-        {DbCall::kNewIterator,
-         [&] {
-             AcDbBlockReference* br = nullptr;
-             acdbOpenObject(br, ref, AcDb::kForRead);
-             AcDbObjectIterator* it = br->attributeIterator();
-             br->close();
-             delete it;
-             return it ? Acad::eOk : Acad::eNullIterator;
+        // The attribute iterator has no status: a failed one is null.
+        {DbCall::kNewIterator, [&] {
+             return withOpen<AcDbBlockReference>(ref, AcDb::kForRead, [](AcDbBlockReference* br) {
+                 AcDbObjectIterator* it = br->attributeIterator();
+                 delete it;
+                 return it ? Acad::eOk : Acad::eInvalidContext;
+             });
          }},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.call));
         cadhost::testing::DbFaultScope faults;
         cadhost::testing::failCall(c.call, Acad::eInvalidContext);
-        Acad::ErrorStatus expected = c.call == DbCall::kNewIterator ? Acad::eNullIterator : Acad::eInvalidContext;
-        EXPECT_ES(expected, c.run()) << static_cast<int>(c.call);
-        EXPECT_ES(Acad::eOk, c.run()) << "one failure only: " << static_cast<int>(c.call);
-        EXPECT_EQ(openObjectCount(&db), 0) << static_cast<int>(c.call);
+        EXPECT_ES(Acad::eInvalidContext, c.run());
+        EXPECT_ES(Acad::eOk, c.run()) << "one failure only";
+        EXPECT_EQ(openObjectCount(&db), 0);
     }
     cadhost::testing::DbFaultScope faults;
     cadhost::testing::failCall(DbCall::kClose, Acad::eCloseFailObjectDamaged);
@@ -192,35 +193,33 @@ TEST(LayoutManagerTest, ActiveLayoutFollowsTileModeAndThePaperSpaceRecord) {
         {"libredwg_example_2013.dxf", L"Model"},
         {"dxfparser_api-cw750-details_AC1027.dxf", L"Sheet 1"},
     };
+    AcDbLayoutManager* manager = acdbHostApplicationServices()->layoutManager();
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
         auto db = read(corpus(c.file));
         ASSERT_TRUE(db);
-        AcDbLayoutManager* manager = acdbHostApplicationServices()->layoutManager();
         AcDbBlockTableRecord* rec = nullptr;
-        ASSERT_ES(Acad::eOk, acdbOpenObject(rec, manager->getActiveLayoutBTRId(db.get()), AcDb::kForRead)) << c.file;
-        AcDbLayout* layout = nullptr;
-        ASSERT_ES(Acad::eOk, acdbOpenObject(layout, rec->getLayoutId(), AcDb::kForRead)) << c.file;
-        const ACHAR* name = nullptr;
-        layout->getLayoutName(name);
-        EXPECT_STREQ(name, c.activeLayout) << c.file;
-        layout->close();
+        ASSERT_ES(Acad::eOk, acdbOpenObject(rec, manager->getActiveLayoutBTRId(db.get()), AcDb::kForRead));
+        EXPECT_ES(Acad::eOk, withOpen<AcDbLayout>(rec->getLayoutId(), AcDb::kForRead, [&](AcDbLayout* layout) {
+                      const ACHAR* name = nullptr;
+                      layout->getLayoutName(name);
+                      EXPECT_STREQ(name, c.activeLayout);
+                      return Acad::eOk;
+                  }));
         rec->close();
-        EXPECT_EQ(manager->findLayoutNamed(c.activeLayout, db.get()).isNull(), false);
+        EXPECT_FALSE(manager->findLayoutNamed(c.activeLayout, db.get()).isNull());
     }
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
-    EXPECT_TRUE(acdbHostApplicationServices()->layoutManager()->getActiveLayoutBTRId().isNull());
+    EXPECT_TRUE(manager->getActiveLayoutBTRId().isNull());
 }
 
 TEST(AcArrayTest, GrowsAppendsInsertsAndRemoves) {
     AcArray<int> a(0, 8);
-    EXPECT_TRUE(a.isEmpty());
     for (int i = 0; i < 9; ++i) EXPECT_EQ(a.append(i), i);
-    EXPECT_EQ(a.length(), 9);
     EXPECT_EQ(a.physicalLength(), 16) << "grows by the grow length";
     a.insertAt(0, 100).removeAt(5);
     EXPECT_EQ(a[0], 100);
     EXPECT_EQ(a[5], 5);
-    EXPECT_EQ(a.find(7), 7);
     EXPECT_EQ(a.find(42), -1);
     int at = -1;
     EXPECT_TRUE(a.find(8, at, 2));
@@ -231,11 +230,7 @@ TEST(AcArrayTest, GrowsAppendsInsertsAndRemoves) {
     AcArray<int> copy(a);
     EXPECT_TRUE(copy == a);
     a.removeAll();
-    EXPECT_EQ(a.length(), 0);
     EXPECT_EQ(copy.length(), 10);
-    AcDbObjectIdArray ids;
-    AcArray<AcDbObjectId, AcArrayMemCopyReallocator<AcDbObjectId>>& base = ids;
-    EXPECT_EQ(&base, &ids) << "the id array is the memcopy array modules derive from";
 }
 
 }  // namespace

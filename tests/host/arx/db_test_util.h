@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -86,6 +88,29 @@ inline std::vector<std::string> auditFile(const std::filesystem::path& p) {
     return problems;
 }
 
+// What a shell command prints on its standard output.
+inline std::string commandOutput(const std::string& cmd) {
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+inline bool haveEzdxf() {
+    static const bool have = std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0;
+    return have;
+}
+
+// How ezdxf, an independent reader, sees a drawing: its audit, layouts, references, xrefs,
+// applications and extended data, one per line (tests/host/arx/ezdxf_dump.py).
+inline std::string ezdxfDump(const std::filesystem::path& file) {
+    return commandOutput("/usr/bin/python3 '" + std::string(BRAKON_SOURCE_DIR) + "/tests/host/arx/ezdxf_dump.py' '" +
+                         file.string() + "' 2>&1");
+}
+
 // A fresh scratch folder per test, removed afterwards.
 class ScratchDir {
 public:
@@ -125,6 +150,74 @@ inline AcDbObjectId blockId(AcDbDatabase* db, const wchar_t* name) {
     bt->getIdAt(name, id);
     bt->close();
     return id;
+}
+
+// Calls fn with every block table record, open for read, in table order.
+inline void forEachBlock(AcDbDatabase* db, const std::function<void(AcDbBlockTableRecord*)>& fn) {
+    AcDbBlockTable* bt = nullptr;
+    if (db->getBlockTable(bt, AcDb::kForRead) != Acad::eOk) return;
+    AcDbBlockTableIterator* it = nullptr;
+    EXPECT_ES(Acad::eOk, bt->newIterator(it));
+    for (; it && !it->done(); it->step()) {
+        AcDbBlockTableRecord* rec = nullptr;
+        if (it->getRecord(rec) != Acad::eOk) continue;
+        fn(rec);
+        rec->close();
+    }
+    delete it;
+    bt->close();
+}
+
+// Calls fn with every entity of a block, open for read.
+inline void forEachEntity(AcDbObjectId block, const std::function<void(AcDbEntity*)>& fn) {
+    AcDbBlockTableRecord* rec = nullptr;
+    if (acdbOpenObject(rec, block, AcDb::kForRead) != Acad::eOk) return;
+    AcDbBlockTableRecordIterator* it = nullptr;
+    rec->newIterator(it);
+    for (; it && !it->done(); it->step()) {
+        AcDbEntity* ent = nullptr;
+        if (it->getEntity(ent) != Acad::eOk) continue;
+        fn(ent);
+        ent->close();
+    }
+    delete it;
+    rec->close();
+}
+
+// The attributes of a block reference, in order.
+inline std::vector<AcDbObjectId> attributesOf(AcDbObjectId ref) {
+    std::vector<AcDbObjectId> ids;
+    AcDbBlockReference* br = nullptr;
+    if (acdbOpenObject(br, ref, AcDb::kForRead) != Acad::eOk) return ids;
+    AcDbObjectIterator* it = br->attributeIterator();
+    for (it->start(); !it->done(); it->step()) ids.push_back(it->objectId());
+    delete it;
+    br->close();
+    return ids;
+}
+
+// Every attribute of every block reference in the drawing, block by block.
+inline std::vector<AcDbObjectId> allAttributes(AcDbDatabase* db) {
+    std::vector<AcDbObjectId> ids;
+    forEachBlock(db, [&](AcDbBlockTableRecord* rec) {
+        forEachEntity(rec->objectId(), [&](AcDbEntity* ent) {
+            if (AcDbBlockReference::cast(ent))
+                for (AcDbObjectId a : attributesOf(ent->objectId())) ids.push_back(a);
+        });
+    });
+    return ids;
+}
+
+// "TAG=value" for each attribute of a reference.
+inline std::vector<std::wstring> attributeTexts(AcDbObjectId ref) {
+    std::vector<std::wstring> out;
+    for (AcDbObjectId id : attributesOf(ref)) {
+        AcDbAttribute* a = nullptr;
+        if (acdbOpenObject(a, id, AcDb::kForRead) != Acad::eOk) continue;
+        out.push_back(std::wstring(a->tagConst()) + L"=" + a->textStringConst());
+        a->close();
+    }
+    return out;
 }
 
 // Adds a block with the given attribute tags (definitions) and returns its id.

@@ -106,8 +106,6 @@ TEST_F(DocManagerTest, FindsDocumentsByDatabaseAndIteratesThem) {
     AcDbDatabase loose(false, true);
     EXPECT_EQ(nullptr, manager->document(&loose)) << "a database without a document";
     EXPECT_EQ(nullptr, manager->document(nullptr));
-    EXPECT_STREQ(L"/work/a.dxf", a->fileName());
-    EXPECT_STREQ(L"a.dxf", a->docTitle());
 
     std::unique_ptr<AcApDocumentIterator> it(manager->newAcApDocumentIterator());
     std::vector<AcApDocument*> seen;

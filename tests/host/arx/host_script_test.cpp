@@ -2,64 +2,19 @@
 // files are read. The probe module (tests/host/cli/probe_module.cpp) supplies commands.
 #include "arx/host_script.h"
 
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
-
-#include "arx/command_line.h"
-#include "arx/host_session.h"
-#include "arx/input_answers.h"
-#include "arx/input_sysvars.h"
-#include "win/code_page.h"
+#include "session_test_util.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace sessiontest;
 
-const std::string kProbe = std::string(BRAKON_BIN_DIR) + "/cadhost_probe.so";
-const fs::path kSmallDrawing = fs::path(BRAKON_CORPUS_DIR) / "ezdxf_dxf_unicode.dxf";
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class ScriptTest : public ::testing::Test {
+class ScriptTest : public SessionTest {
   protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("host_script_test_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_session = std::make_unique<cadhost::HostSession>();
-        m_session->setMessageSink([this](const std::string& line) { m_messages.push_back(line); });
-        ASSERT_TRUE(m_session->loadModule(kProbe));
-        m_capture.clear();
+        SessionTest::SetUp();
+        loadProbe();
     }
-
-    void TearDown() override {
-        m_session.reset();
-        cadhost::SystemVariables::resetToDefaults();
-        fs::remove_all(m_dir);
-    }
-
-    int run(std::wstring_view text) {
-        cadhost::ScriptRunner runner(*m_session);
-        return runner.runText(text, "t.scr");
-    }
-    std::wstring commandLine() const { return m_capture.text(); }
-
-    fs::path m_dir;
-    cadhost::CommandLineCapture m_capture;
-    std::vector<std::string> m_messages;
-    std::unique_ptr<cadhost::HostSession> m_session;
+    int run(std::wstring_view text) { return cadhost::ScriptRunner(*m_session).runText(text, "t.scr"); }
 };
 
 // ---- The command prompt ----
@@ -108,34 +63,22 @@ TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
     }
 }
 
+// A refused value asks again (until the script runs dry); a read-only one shows its value.
 TEST_F(ScriptTest, SystemVariablesTakeTheNextInputAsTheirValue) {
-    EXPECT_EQ(cadhost::kExitOk, run(L"FILEDIA\n0\ncmdecho 7\n0\nEXPERT\n\n"));
+    EXPECT_EQ(cadhost::kExitOk, run(L"FILEDIA\n0\ncmdecho 7\n0\nEXPERT\n\nDWGNAME\nDWGTITLED\nFILEDIA\n2\n"));
     EXPECT_EQ(
         L"Command: FILEDIA\nEnter new value for FILEDIA <1>: 0\n"
         L"Command: cmdecho\nEnter new value for CMDECHO <1>: 7\n"
         L"Requires an integer between 0 and 1.\nEnter new value for CMDECHO <1>: 0\n"
-        L"Command: EXPERT\nEnter new value for EXPERT <0>: \n",
+        L"Command: EXPERT\nEnter new value for EXPERT <0>: \n"
+        L"Command: DWGNAME\nDWGNAME = \"Drawing1.dwg\" (read only)\n"
+        L"Command: DWGTITLED\nDWGTITLED = 0 (read only)\n"
+        L"Command: FILEDIA\nEnter new value for FILEDIA <0>: 2\n"
+        L"Requires an integer between 0 and 1.\nEnter new value for FILEDIA <0>: *Cancel*\n",
         commandLine());
     EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"FILEDIA"));
     EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"CMDECHO"));
     EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"EXPERT"));
-}
-
-TEST_F(ScriptTest, AReadOnlyVariableShowsItsValue) {
-    EXPECT_EQ(cadhost::kExitOk, run(L"DWGNAME\nDWGTITLED\n"));
-    EXPECT_EQ(
-        L"Command: DWGNAME\nDWGNAME = \"Drawing1.dwg\" (read only)\n"
-        L"Command: DWGTITLED\nDWGTITLED = 0 (read only)\n",
-        commandLine());
-}
-
-TEST_F(ScriptTest, ARefusedValueAsksAgainUntilTheScriptRunsDry) {
-    EXPECT_EQ(cadhost::kExitOk, run(L"FILEDIA\n2\n"));
-    EXPECT_EQ(
-        L"Command: FILEDIA\nEnter new value for FILEDIA <1>: 2\n"
-        L"Requires an integer between 0 and 1.\nEnter new value for FILEDIA <1>: *Cancel*\n",
-        commandLine());
-    EXPECT_EQ(L"1", cadhost::SystemVariables::valueText(L"FILEDIA"));
 }
 
 // ---- Failures: reported with the script's name and line, the script goes on ----
@@ -170,32 +113,14 @@ TEST_F(ScriptTest, FailingStepsAreReportedAndTheScriptGoesOn) {
 TEST_F(ScriptTest, OpeningADrawingThatCannotBeReadFailsNamingTheFile) {
     const fs::path missing = m_dir / "missing file.dxf";
     const std::wstring script =
-        L"OPEN \"" + cadhost::fromUtf8(missing.string()) + L"\"\nprobe_where\n";
+        L"OPEN \"" + wide(missing) + L"\"\nprobe_where\n";
     EXPECT_EQ(cadhost::kExitFailed, run(script));
     EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " +
-                  cadhost::fromUtf8(missing.string()) +
+                  wide(missing) +
                   L"\nCommand: probe_where\nprobe_where: [none]\n",
               commandLine());
     ASSERT_EQ(1u, m_messages.size());
     EXPECT_NE(std::string::npos, m_messages[0].find(missing.string())) << m_messages[0];
-}
-
-TEST_F(ScriptTest, QuitEndsTheScript) {
-    EXPECT_EQ(cadhost::kExitOk, run(L"_QUIT\nprobe_where\n"));
-    EXPECT_EQ(L"Command: _QUIT\n", commandLine());
-}
-
-TEST_F(ScriptTest, AScriptFileThatCannotBeReadRunsNothing) {
-    for (const fs::path& path : {m_dir / "missing.scr", m_dir}) {
-        m_messages.clear();
-        cadhost::ScriptRunner runner(*m_session);
-        EXPECT_EQ(cadhost::kExitFailed, runner.runFile(path.string()));
-        ASSERT_EQ(1u, m_messages.size());
-        EXPECT_EQ(
-            0u, m_messages[0].rfind("cadhost: " + path.string() + ": cannot read the script: ", 0))
-            << m_messages[0];
-    }
-    EXPECT_EQ(L"", commandLine());
 }
 
 TEST_F(ScriptTest, AScriptFileRunsWithItsNameInMessages) {
@@ -242,15 +167,11 @@ TEST(ScriptRunnerTest, SplitsCommandLinesIntoWords) {
         const wchar_t* line;
         std::vector<std::wstring> words;
     } cases[] = {
-        {L"", {}},
-        {L"   \t ", {}},
-        {L"OPEN", {L"OPEN"}},
+        {L"", {}}, {L"   \t ", {}}, {L"OPEN", {L"OPEN"}},
         {L"  OPEN   a.dxf  ", {L"OPEN", L"a.dxf"}},
         {L"OPEN \"my file.dxf\" next", {L"OPEN", L"my file.dxf", L"next"}},
-        {L"x \"\" y", {L"x", L"", L"y"}},
-        {L"pre\"fix suf\"fix", {L"prefix suffix"}},
-        {L"\"unclosed quote", {L"unclosed quote"}},
-        {L"tab\tseparated", {L"tab", L"separated"}},
+        {L"x \"\" y", {L"x", L"", L"y"}}, {L"pre\"fix suf\"fix", {L"prefix suffix"}},
+        {L"\"unclosed quote", {L"unclosed quote"}}, {L"tab\tseparated", {L"tab", L"separated"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.words, cadhost::ScriptRunner::splitWords(c.line)) << cadhost::toUtf8(c.line);
@@ -286,11 +207,10 @@ TEST(ScriptRunnerTest, DecodesUtf8OrElseTheAnsiCodePage) {
 using ScriptDrawingTest = ScriptTest;
 
 TEST_F(ScriptDrawingTest, OpenSaveAsQuitWritesAByteIdenticalCopy) {
-    const fs::path source = m_dir / "source.dxf";
-    fs::copy_file(kSmallDrawing, source);
+    const fs::path source = drawingCopy("source.dxf");
     const fs::path copy = m_dir / "copy.dxf";
-    const std::wstring src = cadhost::fromUtf8(source.string());
-    const std::wstring dst = cadhost::fromUtf8(copy.string());
+    const std::wstring src = wide(source);
+    const std::wstring dst = wide(copy);
     EXPECT_EQ(cadhost::kExitOk,
               run(L"OPEN\n" + src + L"\nSAVEAS\n" + dst + L"\nprobe_where\nQUIT\nprobe_where\n"));
     EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " + src + L"\nprobe: loaded [" + src +
@@ -303,12 +223,9 @@ TEST_F(ScriptDrawingTest, OpenSaveAsQuitWritesAByteIdenticalCopy) {
 }
 
 TEST_F(ScriptDrawingTest, CloseClosesTheCurrentDrawingAndQsaveSavesInPlace) {
-    const fs::path a = m_dir / "a.dxf";
-    const fs::path b = m_dir / "b.dxf";
-    fs::copy_file(kSmallDrawing, a);
-    fs::copy_file(kSmallDrawing, b);
-    const std::wstring wa = cadhost::fromUtf8(a.string());
-    const std::wstring wb = cadhost::fromUtf8(b.string());
+    const fs::path a = drawingCopy("a.dxf");
+    const std::wstring wa = wide(a);
+    const std::wstring wb = wide(drawingCopy("b.dxf"));
     EXPECT_EQ(cadhost::kExitOk,
               run(L"OPEN " + wa + L"\nOPEN " + wb + L"\nCLOSE\nprobe_where\nQSAVE\n"));
     EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " + wa + L"\nprobe: loaded [" + wa +

@@ -2,72 +2,13 @@
 // probe module (tests/host/cli/probe_module.cpp) loaded from the build's bin folder.
 #include "arx/host_session.h"
 
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
-
 #include "arx/command_invoke.h"
-#include "arx/command_line.h"
-#include "arx/input_answers.h"
-#include "arx/input_sysvars.h"
-#include "win/code_page.h"
+#include "session_test_util.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-const std::string kProbe = std::string(BRAKON_BIN_DIR) + "/cadhost_probe.so";
-const fs::path kSmallDrawing = fs::path(BRAKON_CORPUS_DIR) / "ezdxf_dxf_unicode.dxf";
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::wstring wide(const fs::path& path) { return cadhost::fromUtf8(path.string()); }
-
-class HostSessionTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("host_session_test_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_session = std::make_unique<cadhost::HostSession>();
-        m_session->setMessageSink([this](const std::string& line) { m_messages.push_back(line); });
-    }
-
-    void TearDown() override {
-        m_session.reset();
-        cadhost::SystemVariables::resetToDefaults();
-        fs::remove_all(m_dir);
-    }
-
-    cadhost::HostSession& session() { return *m_session; }
-    std::wstring commandLine() const { return m_capture.text(); }
-    void loadProbe() {
-        ASSERT_TRUE(session().loadModule(kProbe));
-        m_capture.clear();
-    }
-    // A copy of the small corpus drawing in the test folder.
-    fs::path drawingCopy(const std::string& name) {
-        const fs::path path = m_dir / name;
-        fs::copy_file(kSmallDrawing, path);
-        return path;
-    }
-
-    fs::path m_dir;
-    cadhost::CommandLineCapture m_capture;  // made before the session, gone after it
-    std::vector<std::string> m_messages;
-    std::unique_ptr<cadhost::HostSession> m_session;
-};
+using namespace sessiontest;
+using HostSessionTest = SessionTest;
 
 // ---- Modules ----
 
@@ -83,15 +24,6 @@ TEST_F(HostSessionTest, LoadsAModuleOnceAndUnloadsItAtTheEnd) {
     EXPECT_EQ(L"probe: initialised\nprobe: unloaded\n", commandLine());
     EXPECT_EQ(nullptr, cadhost::findCommand(L"_probe_ask"));
     EXPECT_TRUE(m_messages.empty());
-}
-
-TEST_F(HostSessionTest, ReportsAModuleThatDoesNotLoadNamingTheFile) {
-    const std::string missing = (m_dir / "missing.so").string();
-    EXPECT_FALSE(session().loadModule(missing));
-    EXPECT_EQ(0u, session().moduleCount());
-    ASSERT_EQ(1u, m_messages.size());
-    EXPECT_EQ(0u, m_messages[0].rfind("cadhost: " + missing + ": cannot load module", 0))
-        << m_messages[0];
 }
 
 TEST_F(HostSessionTest, AModuleThatFailsItsInitialisationIsUnloaded) {
@@ -121,18 +53,10 @@ TEST_F(HostSessionTest, RunsACommandByEitherNameWithAnswersFeedingItsPrompts) {
     } cases[] = {
         {L"probe_frage", {L"a b", L""}, L"First: a b\nSecond: \nprobe_ask: [a b] []\n", {}},
         {L"_PROBE_ASK", {L"x", L"y"}, L"First: x\nSecond: y\nprobe_ask: [x] [y]\n", {}},
-        {L"Probe_Frage",
-         {L"x"},
-         L"First: x\nSecond: *Cancel*\nprobe_ask: cancelled at Second\n",
-         {}},
-        {L"probe_frage",
-         {L"^C", L"y"},
-         L"First: *Cancel*\nprobe_ask: cancelled at First\n",
+        {L"Probe_Frage", {L"x"}, L"First: x\nSecond: *Cancel*\nprobe_ask: cancelled at Second\n", {}},
+        {L"probe_frage", {L"^C", L"y"}, L"First: *Cancel*\nprobe_ask: cancelled at First\n",
          {"cadhost: 1 answer was not used by probe_frage"}},
-        {L"probe_frage", {}, L"First: *Cancel*\nprobe_ask: cancelled at First\n", {}},
-        {L"probe_frage",
-         {L"1", L"2", L"3", L"4"},
-         L"First: 1\nSecond: 2\nprobe_ask: [1] [2]\n",
+        {L"probe_frage", {L"1", L"2", L"3", L"4"}, L"First: 1\nSecond: 2\nprobe_ask: [1] [2]\n",
          {"cadhost: 2 answers were not used by probe_frage"}},
     };
     for (const auto& c : cases) {
@@ -143,14 +67,6 @@ TEST_F(HostSessionTest, RunsACommandByEitherNameWithAnswersFeedingItsPrompts) {
         EXPECT_EQ(c.messages, m_messages);
         EXPECT_EQ(0u, cadhost::Answers::pending());
     }
-}
-
-TEST_F(HostSessionTest, UnknownCommandIsAUsageErrorAndRunsNothing) {
-    loadProbe();
-    EXPECT_EQ(cadhost::kExitUsage, session().runCommand(L"probe_nothing", {L"x"}));
-    EXPECT_EQ(L"", commandLine());
-    EXPECT_EQ(std::vector<std::string>{"cadhost: unknown command \"probe_nothing\""}, m_messages);
-    EXPECT_EQ(0u, cadhost::Answers::pending());
 }
 
 TEST_F(HostSessionTest, ACommandThatThrowsIsReportedAndTheHostGoesOn) {
@@ -172,24 +88,26 @@ TEST_F(HostSessionTest, DrawingsThatCannotBeReadAreReportedOneLineEachAndTheOthe
     fs::create_directories(folder);
     const fs::path notDxf = m_dir / "binary.dxf";
     std::ofstream(notDxf, std::ios::binary) << std::string("AC1032\0\x01\x02garbage", 16);
+    const fs::path cut = m_dir / "cut.dxf";
+    std::ofstream(cut) << "0\nSECTION\n2\nHEADER\n";
+    const fs::path good = drawingCopy("good.dxf");
 
     EXPECT_EQ(cadhost::kExitFailed,
-              session().openDrawings({wide(missing), wide(folder), wide(notDxf)}, true));
-    ASSERT_EQ(3u, m_messages.size());
-    const fs::path files[] = {missing, folder, notDxf};
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_NE(std::string::npos, m_messages[i].find(files[i].string())) << m_messages[i];
-        EXPECT_EQ(0u, m_messages[i].rfind("cadhost: ", 0)) << m_messages[i];
+              session().openDrawings({wide(missing), wide(folder), wide(notDxf), wide(cut), wide(good)}, true));
+    ASSERT_EQ(4u, m_messages.size());
+    const fs::path files[] = {missing, folder, notDxf, cut};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(0u, m_messages[i].rfind("cadhost: " + files[i].string(), 0)) << m_messages[i];
+        EXPECT_EQ(nullptr, session().findDocument(wide(files[i])));
     }
-    EXPECT_EQ(nullptr, session().currentDocument());
-    EXPECT_EQ(L"", commandLine()) << "no drawing-load message for a drawing never read";
+    EXPECT_EQ(L"probe: loaded [" + wide(good) + L"]\n", commandLine())
+        << "no drawing-load message for a drawing never read";
+    EXPECT_EQ("0\nSECTION\n2\nHEADER\n", readBytes(cut));
+    EXPECT_FALSE(fs::exists(m_dir / "missing.bak"));
 
     m_messages.clear();
     EXPECT_EQ(cadhost::kExitFailed, session().openDrawings({L""}, true));
-    EXPECT_EQ(
-        std::vector<std::string>{"cadhost: \"\": cannot read the drawing: the file name is empty"},
-        m_messages);
-    EXPECT_FALSE(fs::exists(m_dir / "missing.bak"));
+    EXPECT_EQ(std::vector<std::string>{"cadhost: \"\": cannot read the drawing: the file name is empty"}, m_messages);
 }
 
 TEST(HostSessionPathTest, FullPathsAreAbsoluteAndNormalised) {
@@ -250,18 +168,6 @@ TEST_F(HostSessionDrawingTest, AnUnchangedDrawingIsLeftAloneWhenSaved) {
     EXPECT_EQ(before, fs::last_write_time(a));
     EXPECT_FALSE(fs::exists(m_dir / "a.bak"));
     EXPECT_TRUE(m_messages.empty()) << m_messages.front();
-}
-
-TEST_F(HostSessionDrawingTest, AGoodDrawingIsStillProcessedBesideABadOne) {
-    loadProbe();
-    const fs::path good = drawingCopy("good.dxf");
-    const fs::path bad = m_dir / "bad.dxf";
-    std::ofstream(bad) << "0\nSECTION\n2\nHEADER\n";  // cut short
-    EXPECT_EQ(cadhost::kExitFailed, session().openDrawings({wide(bad), wide(good)}, true));
-    ASSERT_EQ(1u, m_messages.size());
-    EXPECT_NE(std::string::npos, m_messages[0].find(bad.string()));
-    EXPECT_EQ(L"probe: loaded [" + wide(good) + L"]\n", commandLine());
-    EXPECT_EQ("0\nSECTION\n2\nHEADER\n", readBytes(bad));
 }
 
 TEST_F(HostSessionDrawingTest, ADrawingWhoseLoadMessageThrowsIsNotSaved) {

@@ -17,11 +17,8 @@ TEST(KeywordListTest, SplitsLocalAndGlobalWords) {
     const Case cases[] = {
         {L"Nein Ja _No Yes", {L"Nein", L"Ja"}, {L"No", L"Yes"}},
         {L"  Yes   No  ", {L"Yes", L"No"}, {}},
-        {L"Ja Nein _ Yes No", {L"Ja", L"Nein"}, {L"Yes", L"No"}},
-        {L"_Yes No", {}, {L"Yes", L"No"}},
-        {L"LTYPE,LT eXit", {L"LTYPE", L"eXit"}, {}},
-        {L"", {}, {}},
-        {L"   ", {}, {}},
+        {L"Ja Nein _ Yes No", {L"Ja", L"Nein"}, {L"Yes", L"No"}}, {L"_Yes No", {}, {L"Yes", L"No"}},
+        {L"LTYPE,LT eXit", {L"LTYPE", L"eXit"}, {}}, {L"", {}, {}}, {L"   ", {}, {}},
     };
     for (const Case& c : cases) {
         const KeywordList list = KeywordList::parse(c.list);
@@ -41,35 +38,20 @@ TEST(KeywordListTest, AbbreviationRules) {
     };
     const Case cases[] = {
         // Capitals at the start: the capitals and any further letters of the word.
-        {L"LType", L"LT", true},
-        {L"LType", L"lty", true},
-        {L"LType", L"LTYPE", true},
-        {L"LType", L"L", false},
-        {L"LType", L"LTypes", false},
+        {L"LType", L"LT", true}, {L"LType", L"lty", true}, {L"LType", L"LTYPE", true},
+        {L"LType", L"L", false}, {L"LType", L"LTypes", false},
         // Capitals inside the word: from the capitals on, or the whole word.
-        {L"eXit", L"x", true},
-        {L"eXit", L"XIT", true},
-        {L"eXit", L"exit", true},
-        {L"eXit", L"e", false},
-        {L"eXit", L"ex", false},
-        {L"Yes", L"y", true},
-        {L"Yes", L"YE", true},
-        {L"Yes", L"yess", false},
+        {L"eXit", L"x", true}, {L"eXit", L"XIT", true}, {L"eXit", L"exit", true},
+        {L"eXit", L"e", false}, {L"eXit", L"ex", false}, {L"Yes", L"y", true},
+        {L"Yes", L"YE", true}, {L"Yes", L"yess", false},
         // The comma method: the part after the comma is the required beginning.
-        {L"LTYPE,LT", L"lt", true},
-        {L"LTYPE,LT", L"LTY", true},
-        {L"LTYPE,LT", L"L", false},
-        {L"LTYPE,XY", L"X", false},
-        {L"LTYPE,XY", L"ltype", true},
+        {L"LTYPE,LT", L"lt", true}, {L"LTYPE,LT", L"LTY", true}, {L"LTYPE,LT", L"L", false},
+        {L"LTYPE,XY", L"X", false}, {L"LTYPE,XY", L"ltype", true},
         // No capitals, or no small letters: only the whole word.
-        {L"ALL", L"A", false},
-        {L"ALL", L"all", true},
-        {L"none", L"n", false},
+        {L"ALL", L"A", false}, {L"ALL", L"all", true}, {L"none", L"n", false},
         {L"none", L"NONE", true},
         // Letter case also folds outside ASCII.
-        {L"Ändern", L"ä", true},
-        {L"Ändern", L"ÄNDERN", true},
-        {L"Yes", L"", false},
+        {L"Ändern", L"ä", true}, {L"Ändern", L"ÄNDERN", true}, {L"Yes", L"", false},
     };
     for (const Case& c : cases) {
         const KeywordList list = KeywordList::parse(c.word);

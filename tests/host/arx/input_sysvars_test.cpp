@@ -43,14 +43,10 @@ TEST(SystemVariablesTest, SetFromTextTable) {
         const wchar_t* after;  // value text afterwards
     };
     const Case cases[] = {
-        {L"FILEDIA", L"0", S::kOk, L"0"},
-        {L"filedia", L" 1 ", S::kOk, L"1"},
-        {L"FILEDIA", L"2", S::kBadValue, L"1"},
-        {L"FILEDIA", L"-1", S::kBadValue, L"1"},
-        {L"FILEDIA", L"one", S::kBadValue, L"1"},
-        {L"FILEDIA", L"", S::kBadValue, L"1"},
-        {L"FILEDIA", L"99999999999999", S::kBadValue, L"1"},
-        {L"EXPERT", L"+5", S::kOk, L"5"},
+        {L"FILEDIA", L"0", S::kOk, L"0"}, {L"filedia", L" 1 ", S::kOk, L"1"},
+        {L"FILEDIA", L"2", S::kBadValue, L"1"}, {L"FILEDIA", L"-1", S::kBadValue, L"1"},
+        {L"FILEDIA", L"one", S::kBadValue, L"1"}, {L"FILEDIA", L"", S::kBadValue, L"1"},
+        {L"FILEDIA", L"99999999999999", S::kBadValue, L"1"}, {L"EXPERT", L"+5", S::kOk, L"5"},
         {L"DWGNAME", L"x.dwg", S::kReadOnly, L"Drawing1.dwg"},
         {L"NOSUCHVAR", L"1", S::kUnknownName, nullptr},
     };
