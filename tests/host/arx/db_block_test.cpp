@@ -191,8 +191,9 @@ TEST(BlockReferenceTest, VisibilityIsGroup60InTheEntitySubclass) {
         ASSERT_ES(Acad::eOk, acdbOpenObject(br, ref, AcDb::kForWrite));
         EXPECT_ES(Acad::eOk, br->setVisibility(v));
         EXPECT_EQ(br->visibility(), v);
-        br->close();
+        // Saved while still open for write: objects are saved as they stand.
         ASSERT_ES(Acad::eOk, db.saveAs(p.wstring().c_str(), false));
+        br->close();
         const std::string saved = readFile(p);
         if (v == AcDb::kInvisible)
             EXPECT_NE(saved.find("100\r\nAcDbEntity\r\n  8\r\n0\r\n 60\r\n     1\r\n100\r\nAcDbBlockReference\r\n"

@@ -94,7 +94,8 @@ class FaultSweepTest : public ::testing::Test {
         fs::copy_file(source, dir / (stem + ".dxf"));
         std::string qdx = readFile(kExamples / (kManaged + ".qdx"));
         const std::string marker = "@EXAMPLE_DIR@";
-        for (std::size_t at; (at = qdx.find(marker)) != std::string::npos;) qdx.replace(at, marker.size(), dir.string());
+        for (std::size_t at; (at = qdx.find(marker)) != std::string::npos;)
+            qdx.replace(at, marker.size(), dir.string());
         writeFile(dir / (stem + ".qdx"), qdx);
         fs::copy_file(kExamples / "pdm_settings.ini", dir / "pdm_settings.ini");
         return dir / (stem + ".dxf");
@@ -220,7 +221,8 @@ TEST_F(FaultSweepTest, MainJobLeavesTheOldOrTheWholeNewDrawingAtEveryFailingStep
     const std::string newBytes = readFile(clean);
     ASSERT_NE(oldBytes, newBytes) << "the update must change the drawing";
     EXPECT_EQ(oldBytes, readFile(cleanDir / "p.bak"));
-    EXPECT_EQ(1, golden.counts[static_cast<int>(FileStep::kCreateTemp)]) << "the drawing is the only file the job writes";
+    EXPECT_EQ(1, golden.counts[static_cast<int>(FileStep::kCreateTemp)])
+        << "the drawing is the only file the job writes";
     expectSound(clean, kExamples / (kManaged + ".dxf"));
 
     const std::string earlierBackup = "an earlier backup\r\n";
@@ -240,8 +242,9 @@ TEST_F(FaultSweepTest, MainJobLeavesTheOldOrTheWholeNewDrawingAtEveryFailingStep
             if (c.reported) {
                 EXPECT_EQ(cadhost::kExitFailed, run.status);
                 ASSERT_EQ(1u, run.messages.size());
-                EXPECT_EQ(0u, run.messages[0].rfind("cadhost: " + drawing.string() + ": ", 0)) << run.messages[0];
-                EXPECT_NE(std::string::npos, run.messages[0].find(std::strerror(c.faults.back().err))) << run.messages[0];
+                const std::string& line = run.messages[0];
+                EXPECT_EQ(0u, line.rfind("cadhost: " + drawing.string() + ": ", 0)) << line;
+                EXPECT_NE(std::string::npos, line.find(std::strerror(c.faults.back().err))) << line;
             } else {
                 EXPECT_EQ(cadhost::kExitOk, run.status);
                 EXPECT_EQ(std::vector<std::string>{"cadhost: saved " + drawing.string()}, run.messages);

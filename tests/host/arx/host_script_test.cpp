@@ -95,7 +95,6 @@ TEST_F(ScriptTest, FailingStepsAreReportedAndTheScriptGoesOn) {
          L"Command: stuff\nUnknown command \"STUFF\".  Press F1 for help.\n"
          L"Command: probe_where\nprobe_where: [none]\n",
          "cadhost: t.scr:2: unknown command \"BOGUS\""},
-        {L"QSAVE\n", L"Command: QSAVE\n", "cadhost: t.scr:1: QSAVE: no drawing is open"},
         {L"\n_.saveas", L"Command: \nCommand: _.saveas\n",
          "cadhost: t.scr:2: SAVEAS: no drawing is open"},
         {L"close", L"Command: close\n", "cadhost: t.scr:1: CLOSE: no drawing is open"},
@@ -121,21 +120,6 @@ TEST_F(ScriptTest, OpeningADrawingThatCannotBeReadFailsNamingTheFile) {
               commandLine());
     ASSERT_EQ(1u, m_messages.size());
     EXPECT_NE(std::string::npos, m_messages[0].find(missing.string())) << m_messages[0];
-}
-
-TEST_F(ScriptTest, AScriptFileRunsWithItsNameInMessages) {
-    const fs::path path = m_dir / "job.scr";
-    std::ofstream(path, std::ios::binary) << "probe_frage\nStra\xC3\x9F"
-                                             "e\n\nnothing\n";
-    cadhost::ScriptRunner runner(*m_session);
-    EXPECT_EQ(cadhost::kExitFailed, runner.runFile(path.string()));
-    EXPECT_EQ(
-        L"Command: probe_frage\nFirst: Straße\nSecond: \nprobe_ask: [Straße] []\n"
-        L"Command: nothing\nUnknown command \"NOTHING\".  Press F1 for help.\n",
-        commandLine());
-    EXPECT_EQ(
-        std::vector<std::string>{"cadhost: " + path.string() + ":4: unknown command \"nothing\""},
-        m_messages);
 }
 
 TEST_F(ScriptTest, GarbageEndsInMessagesNeverInACrashOrAHang) {
@@ -205,22 +189,6 @@ TEST(ScriptRunnerTest, DecodesUtf8OrElseTheAnsiCodePage) {
 // ---- Drawings in scripts ----
 
 using ScriptDrawingTest = ScriptTest;
-
-TEST_F(ScriptDrawingTest, OpenSaveAsQuitWritesAByteIdenticalCopy) {
-    const fs::path source = drawingCopy("source.dxf");
-    const fs::path copy = m_dir / "copy.dxf";
-    const std::wstring src = wide(source);
-    const std::wstring dst = wide(copy);
-    EXPECT_EQ(cadhost::kExitOk,
-              run(L"OPEN\n" + src + L"\nSAVEAS\n" + dst + L"\nprobe_where\nQUIT\nprobe_where\n"));
-    EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " + src + L"\nprobe: loaded [" + src +
-                  L"]\nCommand: SAVEAS\nSave drawing as <" + src + L">: " + dst +
-                  L"\nCommand: probe_where\nprobe_where: [" + dst + L"]\nCommand: QUIT\n",
-              commandLine());
-    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(copy));
-    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(source));
-    EXPECT_EQ(std::vector<std::string>{"cadhost: saved " + copy.string()}, m_messages);
-}
 
 TEST_F(ScriptDrawingTest, CloseClosesTheCurrentDrawingAndQsaveSavesInPlace) {
     const fs::path a = drawingCopy("a.dxf");

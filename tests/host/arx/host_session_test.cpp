@@ -26,48 +26,7 @@ TEST_F(HostSessionTest, LoadsAModuleOnceAndUnloadsItAtTheEnd) {
     EXPECT_TRUE(m_messages.empty());
 }
 
-TEST_F(HostSessionTest, AModuleThatFailsItsInitialisationIsUnloaded) {
-    const fs::path copy = m_dir / "probe-throw-on-init.so";
-    fs::copy_file(kProbe, copy);
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(session().loadModule(copy.string()));
-    EXPECT_EQ("cadhost: " + copy.string() + ": initialisation message: probe init failure\n",
-              ::testing::internal::GetCapturedStderr());
-    EXPECT_EQ(std::vector<std::string>{"cadhost: " + copy.string() +
-                                       ": the module failed to initialise and was unloaded"},
-              m_messages);
-    EXPECT_EQ(0u, session().moduleCount());
-    EXPECT_EQ(L"probe: unloaded\n", commandLine());
-    EXPECT_EQ(nullptr, cadhost::findCommand(L"probe_where")) << "taken back on unload";
-}
-
 // ---- run ----
-
-TEST_F(HostSessionTest, RunsACommandByEitherNameWithAnswersFeedingItsPrompts) {
-    loadProbe();
-    const struct {
-        std::wstring name;
-        std::vector<std::wstring> answers;
-        std::wstring commandLine;
-        std::vector<std::string> messages;
-    } cases[] = {
-        {L"probe_frage", {L"a b", L""}, L"First: a b\nSecond: \nprobe_ask: [a b] []\n", {}},
-        {L"_PROBE_ASK", {L"x", L"y"}, L"First: x\nSecond: y\nprobe_ask: [x] [y]\n", {}},
-        {L"Probe_Frage", {L"x"}, L"First: x\nSecond: *Cancel*\nprobe_ask: cancelled at Second\n", {}},
-        {L"probe_frage", {L"^C", L"y"}, L"First: *Cancel*\nprobe_ask: cancelled at First\n",
-         {"cadhost: 1 answer was not used by probe_frage"}},
-        {L"probe_frage", {L"1", L"2", L"3", L"4"}, L"First: 1\nSecond: 2\nprobe_ask: [1] [2]\n",
-         {"cadhost: 2 answers were not used by probe_frage"}},
-    };
-    for (const auto& c : cases) {
-        m_capture.clear();
-        m_messages.clear();
-        EXPECT_EQ(cadhost::kExitOk, session().runCommand(c.name, c.answers));
-        EXPECT_EQ(c.commandLine, commandLine()) << cadhost::toUtf8(c.name);
-        EXPECT_EQ(c.messages, m_messages);
-        EXPECT_EQ(0u, cadhost::Answers::pending());
-    }
-}
 
 TEST_F(HostSessionTest, ACommandThatThrowsIsReportedAndTheHostGoesOn) {
     loadProbe();
@@ -81,33 +40,21 @@ TEST_F(HostSessionTest, ACommandThatThrowsIsReportedAndTheHostGoesOn) {
 
 // ---- open: drawings that cannot be read ----
 
+// Unreadable drawings of every kind are the CLI's end-to-end tests; a folder and an empty name
+// are the odd ones here.
 TEST_F(HostSessionTest, DrawingsThatCannotBeReadAreReportedOneLineEachAndTheOthersGoOn) {
     loadProbe();
-    const fs::path missing = m_dir / "missing.dxf";
     const fs::path folder = m_dir / "folder.dxf";
     fs::create_directories(folder);
-    const fs::path notDxf = m_dir / "binary.dxf";
-    std::ofstream(notDxf, std::ios::binary) << std::string("AC1032\0\x01\x02garbage", 16);
-    const fs::path cut = m_dir / "cut.dxf";
-    std::ofstream(cut) << "0\nSECTION\n2\nHEADER\n";
     const fs::path good = drawingCopy("good.dxf");
 
-    EXPECT_EQ(cadhost::kExitFailed,
-              session().openDrawings({wide(missing), wide(folder), wide(notDxf), wide(cut), wide(good)}, true));
-    ASSERT_EQ(4u, m_messages.size());
-    const fs::path files[] = {missing, folder, notDxf, cut};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(0u, m_messages[i].rfind("cadhost: " + files[i].string(), 0)) << m_messages[i];
-        EXPECT_EQ(nullptr, session().findDocument(wide(files[i])));
-    }
+    EXPECT_EQ(cadhost::kExitFailed, session().openDrawings({wide(folder), L"", wide(good)}, true));
+    EXPECT_EQ((std::vector<std::string>{"cadhost: " + folder.string() + ": not a regular file",
+                                        "cadhost: \"\": cannot read the drawing: the file name is empty"}),
+              m_messages);
+    EXPECT_EQ(nullptr, session().findDocument(wide(folder)));
     EXPECT_EQ(L"probe: loaded [" + wide(good) + L"]\n", commandLine())
         << "no drawing-load message for a drawing never read";
-    EXPECT_EQ("0\nSECTION\n2\nHEADER\n", readBytes(cut));
-    EXPECT_FALSE(fs::exists(m_dir / "missing.bak"));
-
-    m_messages.clear();
-    EXPECT_EQ(cadhost::kExitFailed, session().openDrawings({L""}, true));
-    EXPECT_EQ(std::vector<std::string>{"cadhost: \"\": cannot read the drawing: the file name is empty"}, m_messages);
 }
 
 TEST(HostSessionPathTest, FullPathsAreAbsoluteAndNormalised) {
@@ -157,45 +104,6 @@ TEST_F(HostSessionDrawingTest, OpeningMakesADocumentByFullPathAndTellsEveryModul
                   L"]\nprobe: unloading [" + wide(a) + L"]\nprobe: destroying [" + wide(a) +
                   L"]\nprobe: unloaded\n",
               commandLine());
-}
-
-TEST_F(HostSessionDrawingTest, AnUnchangedDrawingIsLeftAloneWhenSaved) {
-    loadProbe();
-    const fs::path a = drawingCopy("a.dxf");
-    const auto before = fs::last_write_time(a);
-    EXPECT_EQ(cadhost::kExitOk, session().openDrawings({wide(a)}, true));
-    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(a));
-    EXPECT_EQ(before, fs::last_write_time(a));
-    EXPECT_FALSE(fs::exists(m_dir / "a.bak"));
-    EXPECT_TRUE(m_messages.empty()) << m_messages.front();
-}
-
-TEST_F(HostSessionDrawingTest, ADrawingWhoseLoadMessageThrowsIsNotSaved) {
-    loadProbe();
-    const fs::path failing = drawingCopy("throw-on-load.dxf");
-    const fs::path good = drawingCopy("good.dxf");
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(cadhost::kExitFailed, session().openDrawings({wide(failing), wide(good)}, true));
-    EXPECT_EQ("cadhost: " + kProbe + ": drawing-load message: probe load failure\n",
-              ::testing::internal::GetCapturedStderr());
-    ASSERT_EQ(1u, m_messages.size());
-    EXPECT_EQ("cadhost: " + failing.string() +
-                  ": a module failed while the drawing loaded; it was not saved",
-              m_messages[0]);
-    EXPECT_TRUE(session().loadFailed(session().findDocument(wide(failing))));
-    EXPECT_FALSE(session().loadFailed(session().findDocument(wide(good))));
-}
-
-TEST_F(HostSessionDrawingTest, SaveAsWritesACompleteCopyAndRenamesTheDocument) {
-    const fs::path a = drawingCopy("a.dxf");
-    AcApDocument* doc = session().openDrawing(wide(a));
-    ASSERT_NE(nullptr, doc);
-    const fs::path copy = m_dir / "copy.dxf";
-    ASSERT_TRUE(session().saveDrawingAs(doc, wide(copy)));
-    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(copy));
-    EXPECT_EQ(wide(copy), doc->fileName());
-    EXPECT_EQ(L"copy.dxf", cadhost::SystemVariables::valueText(L"DWGNAME"));
-    EXPECT_EQ(std::vector<std::string>{"cadhost: saved " + copy.string()}, m_messages);
 }
 
 TEST_F(HostSessionDrawingTest, ClosingTheCurrentDrawingMakesTheLastOpenedCurrent) {

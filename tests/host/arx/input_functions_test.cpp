@@ -28,7 +28,8 @@ TEST(AcedGetStringTest, ScriptedAnswers) {
         const wchar_t* commandLine;  // checked when given
     };
     const Case cases[] = {
-        {"answer echoed", 1, {L"C:\\Work\\plan a.dwg"}, 260, RTNORM, L"C:\\Work\\plan a.dwg", L"Q: C:\\Work\\plan a.dwg\n"},
+        {"answer echoed", 1, {L"C:\\Work\\plan a.dwg"}, 260, RTNORM, L"C:\\Work\\plan a.dwg",
+         L"Q: C:\\Work\\plan a.dwg\n"},
         {"blank ends the input", 0, {L"plan a.dwg"}, 64, RTNORM, L"plan", L"Q: plan\n"},
         {"leading blank gives nothing", 0, {L" lead"}, 64, RTNORM, L"", L"Q: \n"},
         {"Enter", 1, {L""}, 8, RTNORM, L"", nullptr},

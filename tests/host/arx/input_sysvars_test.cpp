@@ -59,21 +59,8 @@ TEST(SystemVariablesTest, SetFromTextTable) {
             EXPECT_EQ(SystemVariables::valueText(c.name).value_or(L"?"), c.after);
         }
     }
-}
-
-TEST(SystemVariablesTest, RefusalsSayWhy) {
     InputSession session;
-    EXPECT_EQ(SystemVariables::setFromText(L"FILEDIA", L"7").message,
-              L"Requires an integer between 0 and 1.");
     EXPECT_EQ(SystemVariables::setFromText(L"BOGUS", L"7").message, L"Unknown variable name.");
-}
-
-TEST(SystemVariablesTest, HostMayWriteReadOnlyVariables) {
-    InputSession session;
-    ASSERT_TRUE(SystemVariables::setByHost(L"DWGNAME", L"plan.dwg").ok());
-    EXPECT_EQ(SystemVariables::valueText(L"DWGNAME").value_or(L""), L"plan.dwg");
-    testing::resetInput();
-    EXPECT_EQ(SystemVariables::valueText(L"DWGNAME").value_or(L""), L"Drawing1.dwg");
 }
 
 TEST(SystemVariablesTest, AcedSetVarChecksTypeAndLimits) {
