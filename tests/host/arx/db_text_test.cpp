@@ -1,7 +1,6 @@
 // Tests of texts as drawings hold them: attribute values read and written per file version and
 // code page, multi-line attributes, and edits that change only their own value.
 #include "db_test_util.h"
-#include "dblayout.h"
 
 using namespace dbtest;
 namespace fs = std::filesystem;
@@ -84,21 +83,6 @@ TEST(AttributeTextTest, LowerCaseEscapesOfOtherWritersAreDecoded) {
     EXPECT_TRUE(layers->has(L"Plankopf ausgef\u00fcllt"));
     EXPECT_TRUE(layers->has(L"PLANKOPF AUSGEF\u00dcLLT"));
     layers->close();
-}
-
-TEST(AttributeTextTest, Utf8DrawingsHandOutWideText) {
-    if (!haveCorpus()) GTEST_SKIP();
-    auto db = read(corpus("dxfparser_cn_Drawing2_AC1021.dxf"));
-    ASSERT_TRUE(db);
-    AcDbBlockTableRecord* ps = nullptr;
-    ASSERT_ES(Acad::eOk, acdbOpenObject(ps, blockId(db.get(), L"*Paper_Space"), AcDb::kForRead));
-    AcDbLayout* layout = nullptr;
-    ASSERT_ES(Acad::eOk, acdbOpenObject(layout, ps->getLayoutId(), AcDb::kForRead));
-    const ACHAR* name = nullptr;
-    layout->getLayoutName(name);
-    EXPECT_STREQ(name, L"\u5e03\u5c401");
-    layout->close();
-    ps->close();
 }
 
 // Regression (found by fuzzing): an attribute whose text subclass is missing took a new text

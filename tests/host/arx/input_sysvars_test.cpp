@@ -63,25 +63,5 @@ TEST(SystemVariablesTest, SetFromTextTable) {
     EXPECT_EQ(SystemVariables::setFromText(L"BOGUS", L"7").message, L"Unknown variable name.");
 }
 
-TEST(SystemVariablesTest, AcedSetVarChecksTypeAndLimits) {
-    InputSession session;
-    resbuf value{};
-    value.restype = RTSHORT;
-    value.resval.rint = 0;
-    EXPECT_EQ(acedSetVar(L"FILEDIA", &value), RTNORM);
-    EXPECT_EQ(SystemVariables::valueText(L"FILEDIA").value_or(L""), L"0");
-    value.resval.rint = 3;
-    EXPECT_EQ(acedSetVar(L"FILEDIA", &value), RTERROR);
-    value.restype = RTLONG;
-    value.resval.rlong = 1;
-    EXPECT_EQ(acedSetVar(L"FILEDIA", &value), RTNORM);
-    value.restype = RTSTR;
-    value.resval.rstring = const_cast<wchar_t*>(L"1");
-    EXPECT_EQ(acedSetVar(L"FILEDIA", &value), RTERROR);
-    EXPECT_EQ(acedSetVar(L"DWGNAME", &value), RTERROR);  // read-only
-    EXPECT_EQ(acedSetVar(L"NOSUCHVAR", &value), RTERROR);
-    EXPECT_EQ(SystemVariables::valueText(L"FILEDIA").value_or(L""), L"1");
-}
-
 }  // namespace
 }  // namespace cadhost

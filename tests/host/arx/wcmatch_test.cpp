@@ -84,11 +84,6 @@ TEST(AcutWcMatchExTest, RefusesNullArguments) {
     EXPECT_EQ(RTERROR, acutWcMatchEx(L"x", nullptr, true));
 }
 
-TEST(AcutWcMatchTest, ComparesCaseSensitively) {
-    EXPECT_EQ(RTNORM, acutWcMatch(L"Title", L"T*"));
-    EXPECT_EQ(RTERROR, acutWcMatch(L"title", L"T*"));
-}
-
 TEST(AcutWcMatchExTest, PathologicalPatternsFinish) {
     // A backtracking matcher needs about n^k steps for these; ours is linear in the subject.
     const std::wstring longA(20000, L'a');
