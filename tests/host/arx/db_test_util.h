@@ -1,5 +1,6 @@
 // Helpers shared by the drawing database tests: files in a scratch folder, building small
-// drawings in code, and a status matcher that prints the status name.
+// drawings in code, walks over blocks, entities and attributes, ezdxf's view of a file, and a
+// status matcher that prints the status name.
 #pragma once
 
 #include <gtest/gtest.h>
