@@ -24,9 +24,6 @@ TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
         const wchar_t* script;
         const wchar_t* commandLine;
     } cases[] = {
-        // The following lines answer the prompts; an empty line is Enter.
-        {L"probe_frage\nhello world\n\n",
-         L"Command: probe_frage\nFirst: hello world\nSecond: \nprobe_ask: [hello world] []\n"},
         // Words after the command are the next inputs; quotes keep blanks together.
         {L"_probe_ask one \"two three\"\n",
          L"Command: _probe_ask\nFirst: one\nSecond: two three\nprobe_ask: [one] [two three]\n"},
@@ -41,7 +38,8 @@ TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
         {L"probe_frage\n^C\nprobe_where",
          L"Command: probe_frage\nFirst: *Cancel*\nprobe_ask: cancelled at First\n"
          L"Command: probe_where\nprobe_where: [none]\n"},
-        // Comments are skipped wherever they stand; CR LF ends a line as LF does.
+        // The following lines answer the prompts, comments are skipped wherever they stand,
+        // and CR LF ends a line as LF does.
         {L";; a script\r\nprobe_frage\r\n; the answer follows\r\nx\r\ny\r\n",
          L"Command: probe_frage\nFirst: x\nSecond: y\nprobe_ask: [x] [y]\n"},
         // Prefixes of the host's command line.
