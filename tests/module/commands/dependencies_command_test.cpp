@@ -7,25 +7,25 @@
 #include <string>
 
 #include "commands/commands.h"
-#include "module/commands/command_test_support.h"
+#include "module/drawing/drawing_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using cadhost::testing::InputSession;
-using commandtest::readBytes;
-using commandtest::ScratchFolder;
-using commandtest::writeBytes;
-using commandtest::writeDrawing;
+using pdmtest::narrow;
+using pdmtest::readBytes;
+using pdmtest::writeBytes;
+using updatetest::writeDrawing;
 
 // asm/top.dwg -> left.dwg, ..\parts\right.dwg; left -> ..\parts\base.dwg; right -> base.dwg.
 class GetDependenciesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        writeDrawing(m_dir.path("asm/top.dwg"), {L"left.dwg", L"..\\parts\\right.dwg"});
-        writeDrawing(m_dir.path("asm/left.dwg"), {L"..\\parts\\base.dwg"});
-        writeDrawing(m_dir.path("parts/right.dwg"), {L"base.dwg"});
-        writeDrawing(m_dir.path("parts/base.dwg"), {});
+        writeDrawing(m_dir.wpath("asm/top.dwg"), {L"left.dwg", L"..\\parts\\right.dwg"});
+        writeDrawing(m_dir.wpath("asm/left.dwg"), {L"..\\parts\\base.dwg"});
+        writeDrawing(m_dir.wpath("parts/right.dwg"), {L"base.dwg"});
+        writeDrawing(m_dir.wpath("parts/base.dwg"), {});
     }
 
     // Runs the command with the answers; returns the command line.
@@ -35,19 +35,16 @@ class GetDependenciesTest : public ::testing::Test {
         EXPECT_EQ(cadhost::testing::pendingAnswers(), 0u) << "every answer asked for";
         return session.commandLine();
     }
-    std::wstring top() const { return m_dir.path("asm/top.dwg"); }
-    std::wstring out() const { return m_dir.path("out.txt"); }
+    std::wstring top() const { return m_dir.wpath("asm/top.dwg"); }
+    std::wstring out() const { return m_dir.wpath("out.txt"); }
     std::string outBytes() const { return readBytes(m_dir.root() / "out.txt"); }
-    static std::string narrow(const std::wstring& text) {
-        return std::string(text.begin(), text.end());
-    }
 
-    ScratchFolder m_dir;
+    pdmtest::TempDir m_dir;
 };
 
 TEST_F(GetDependenciesTest, AnswersChooseFullPathsAndTraversal) {
-    const std::string fullFirstLevel = narrow(m_dir.path("asm/left.dwg")) + "\r\n" +
-                                       narrow(m_dir.path("parts/right.dwg")) + "\r\n";
+    const std::string fullFirstLevel = narrow(m_dir.wpath("asm/left.dwg")) + "\r\n" +
+                                       narrow(m_dir.wpath("parts/right.dwg")) + "\r\n";
     struct Case {
         const wchar_t* fullPath;
         const wchar_t* traverse;
@@ -70,10 +67,10 @@ TEST_F(GetDependenciesTest, AnswersChooseFullPathsAndTraversal) {
 }
 
 TEST_F(GetDependenciesTest, NothingToListWritesNoFileAndLeavesAnExistingOne) {
-    run({m_dir.path("parts/base.dwg"), out(), L"Yes", L"Yes"});
+    run({m_dir.wpath("parts/base.dwg"), out(), L"Yes", L"Yes"});
     EXPECT_FALSE(fs::exists(m_dir.root() / "out.txt"));
     writeBytes(m_dir.root() / "out.txt", "kept");
-    run({m_dir.path("parts/base.dwg"), out(), L"Yes", L"Yes"});
+    run({m_dir.wpath("parts/base.dwg"), out(), L"Yes", L"Yes"});
     EXPECT_EQ(outBytes(), "kept");
 }
 
@@ -88,8 +85,8 @@ TEST_F(GetDependenciesTest, CancelOrMissingInputEndsWithoutOutputOrMessage) {
         {"full paths cancelled", top(), out(), L"^C", L"Yes"},
         {"traversal cancelled", top(), out(), L"Yes", L"^C"},
         {"keyword not in the list", top(), out(), L"Maybe", L"Yes"},
-        {"missing drawing", m_dir.path("asm/none.dwg"), out(), L"Yes", L"Yes"},
-        {"drawing that is no drawing", m_dir.path("parts"), out(), L"Yes", L"Yes"},
+        {"missing drawing", m_dir.wpath("asm/none.dwg"), out(), L"Yes", L"Yes"},
+        {"drawing that is no drawing", m_dir.wpath("parts"), out(), L"Yes", L"Yes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,20 +97,8 @@ TEST_F(GetDependenciesTest, CancelOrMissingInputEndsWithoutOutputOrMessage) {
     }
 }
 
-TEST_F(GetDependenciesTest, CycleIsReportedAndTheListWritten) {
-    writeDrawing(m_dir.path("parts/base.dwg"), {L"..\\asm\\top.dwg"});
-    const std::wstring commandLine = run({top(), out(), L"No", L"Yes"});
-    EXPECT_EQ(outBytes(),
-              "left.dwg\r\nright.dwg\r\nbase.dwg\r\ntop.dwg\r\nbase.dwg\r\ntop.dwg\r\n");
-    EXPECT_NE(commandLine.find(L"\nCyclic reference skipped: " + m_dir.path("asm/top.dwg")),
-              std::wstring::npos)
-        << commandLine;
-}
-
-// Output that cannot be written ----------------------------------------------------------------
-
 TEST_F(GetDependenciesTest, OutputInAMissingFolderIsReportedAndNothingWritten) {
-    const std::wstring target = m_dir.path("no/such/folder/out.txt");
+    const std::wstring target = m_dir.wpath("no/such/folder/out.txt");
     const std::wstring commandLine = run({top(), target, L"Yes", L"No"});
     EXPECT_FALSE(fs::exists(m_dir.root() / "no"));
     EXPECT_NE(commandLine.find(L"\nThe dependency list was not written. "), std::wstring::npos);
@@ -132,7 +117,7 @@ TEST_F(GetDependenciesTest, ReadOnlyOutputIsReportedAndKept) {
 
 TEST_F(GetDependenciesTest, PathTheCodePageCannotHoldLeavesNoPartialFile) {
     // The second entry cannot be written in code page 1252: the first must not stay behind.
-    writeDrawing(m_dir.path("asm/top.dwg"), {L"left.dwg", L"\u0416\u0443\u043a.dwg"});
+    writeDrawing(m_dir.wpath("asm/top.dwg"), {L"left.dwg", L"\u0416\u0443\u043a.dwg"});
     writeBytes(m_dir.root() / "out.txt", "previous");
     const std::wstring commandLine = run({top(), out(), L"No", L"No"});
     EXPECT_EQ(outBytes(), "previous");
@@ -146,11 +131,11 @@ TEST_F(GetDependenciesTest, PathTheCodePageCannotHoldLeavesNoPartialFile) {
 }
 
 TEST_F(GetDependenciesTest, OverlongPathsAreRefusedWithAMessage) {
-    const std::wstring longName = m_dir.path(std::string(300, 'x') + ".dwg");
+    const std::wstring longName = m_dir.wpath(std::string(300, 'x') + ".dwg");
     std::wstring commandLine = run({longName, out(), L"Yes", L"No"});
     EXPECT_NE(commandLine.find(L"\nPath too long (more than 259 characters): " + longName),
               std::wstring::npos);
-    const std::wstring longOut = m_dir.path(std::string(300, 'o') + ".txt");
+    const std::wstring longOut = m_dir.wpath(std::string(300, 'o') + ".txt");
     commandLine = run({top(), longOut, L"Yes", L"No"});
     EXPECT_NE(commandLine.find(L"\nPath too long"), std::wstring::npos);
     EXPECT_FALSE(fs::exists(m_dir.root() / "out.txt"));

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "commands/commands.h"
-#include "module/commands/command_test_support.h"
+#include "module/drawing/drawing_test_support.h"
 
 namespace {
 
@@ -17,9 +17,10 @@ using cadhost::testing::DbCall;
 using cadhost::testing::DbFaultScope;
 using cadhost::testing::failCall;
 using cadhost::testing::InputSession;
-using commandtest::ScratchFolder;
-using commandtest::strings;
-using commandtest::writeDrawing;
+using pdmtest::strings;
+using pdmtest::writeBytes;
+using ScratchFolder = pdmtest::TempDir;
+using updatetest::writeDrawing;
 using Paths = std::vector<std::wstring>;
 
 struct Collected {
@@ -38,15 +39,15 @@ Collected collect(const std::wstring& top, bool fullPaths, bool traverse) {
 TEST(CollectDependenciesTest, FirstLevelGivesResolvedPathsOrFileNames) {
     ScratchFolder dir;
     // Stored paths as Windows writes them resolve against the drawing's own folder.
-    writeDrawing(dir.path("asm/top.dwg"), {L"left.dwg", L"..\\parts\\.\\right.dwg", L"/abs/x.dwg"});
-    writeDrawing(dir.path("asm/left.dwg"), {L"deeper.dwg"});
+    writeDrawing(dir.wpath("asm/top.dwg"), {L"left.dwg", L"..\\parts\\.\\right.dwg", L"/abs/x.dwg"});
+    writeDrawing(dir.wpath("asm/left.dwg"), {L"deeper.dwg"});
 
-    const Collected full = collect(dir.path("asm/top.dwg"), true, false);
+    const Collected full = collect(dir.wpath("asm/top.dwg"), true, false);
     EXPECT_EQ(full.count, 3);
     EXPECT_EQ(full.list,
-              (Paths{dir.path("asm/left.dwg"), dir.path("parts/right.dwg"), L"/abs/x.dwg"}));
+              (Paths{dir.wpath("asm/left.dwg"), dir.wpath("parts/right.dwg"), L"/abs/x.dwg"}));
 
-    const Collected names = collect(dir.path("asm/top.dwg"), false, false);
+    const Collected names = collect(dir.wpath("asm/top.dwg"), false, false);
     EXPECT_EQ(names.list, (Paths{L"left.dwg", L"right.dwg", L"x.dwg"}));
 }
 
@@ -94,23 +95,23 @@ TEST(CollectDependenciesTest, TraversalOrderMissingDrawingsAndCycles) {
         SCOPED_TRACE(c.what);
         ScratchFolder dir;
         for (const auto& [name, references] : c.drawings)
-            writeDrawing(dir.path("d/" + name), references);
-        commandtest::writeBytes(dir.root() / "d" / "broken.dwg", "AC1032 this is no DXF file\r\n");
-        const Collected got = collect(dir.path("d/top.dwg"), false, true);
+            writeDrawing(dir.wpath("d/" + name), references);
+        writeBytes(dir.root() / "d" / "broken.dwg", "AC1032 this is no DXF file\r\n");
+        const Collected got = collect(dir.wpath("d/top.dwg"), false, true);
         EXPECT_EQ(got.list, c.expected);
         EXPECT_EQ(got.count, static_cast<std::int64_t>(c.expected.size()));
         EXPECT_EQ(got.commandLine,
                   c.cycleAt == nullptr
                       ? std::wstring()
-                      : L"\nCyclic reference skipped: " + dir.path(std::string("d/") + c.cycleAt));
+                      : L"\nCyclic reference skipped: " + dir.wpath(std::string("d/") + c.cycleAt));
     }
 }
 
 TEST(CollectDependenciesTest, UnreadableTopDrawingKeepsTheCountOfEarlierEntries) {
     ScratchFolder dir;
-    commandtest::writeBytes(dir.root() / "broken.dwg", std::string("\0\1\2binary", 9));
+    writeBytes(dir.root() / "broken.dwg", std::string("\0\1\2binary", 9));
     for (const std::wstring& top :
-         {dir.path("missing.dwg"), dir.path("broken.dwg"), dir.path("")}) {
+         {dir.wpath("missing.dwg"), dir.wpath("broken.dwg"), dir.wpath("")}) {
         InputSession session;
         CStringArray list;
         list.Add(L"earlier");
@@ -122,41 +123,28 @@ TEST(CollectDependenciesTest, UnreadableTopDrawingKeepsTheCountOfEarlierEntries)
 
 TEST(CollectDependenciesTest, AppendsAfterEarlierEntriesAndCountsThemToo) {
     ScratchFolder dir;
-    writeDrawing(dir.path("top.dwg"), {L"a.dwg", L"a.dwg"});
+    writeDrawing(dir.wpath("top.dwg"), {L"a.dwg", L"a.dwg"});
     CStringArray list;
     list.Add(L"earlier");
-    EXPECT_EQ(collectDependencies(list, dir.path("top.dwg").c_str(), false, false), 3);
+    EXPECT_EQ(collectDependencies(list, dir.wpath("top.dwg").c_str(), false, false), 3);
     EXPECT_EQ(strings(list), (Paths{L"earlier", L"a.dwg", L"a.dwg"}));
-}
-
-// Cycles ----------------------------------------------------------------------------------------
-
-TEST(CollectDependenciesTest, CycleIsListedButNotDescendedAgain) {
-    ScratchFolder dir;
-    writeDrawing(dir.path("asm/top.dwg"), {L"..\\parts\\a.dwg"});
-    writeDrawing(dir.path("parts/a.dwg"), {L"b.dwg"});
-    writeDrawing(dir.path("parts/b.dwg"), {L"..\\asm\\top.dwg"});
-    const Collected got = collect(dir.path("asm/top.dwg"), true, true);
-    EXPECT_EQ(got.list,
-              (Paths{dir.path("parts/a.dwg"), dir.path("parts/b.dwg"), dir.path("asm/top.dwg")}));
-    EXPECT_EQ(got.commandLine, L"\nCyclic reference skipped: " + dir.path("asm/top.dwg"));
 }
 
 TEST(CollectDependenciesTest, WithoutTraversalACycleIsNeitherWalkedNorReported) {
     ScratchFolder dir;
-    writeDrawing(dir.path("top.dwg"), {L"top.dwg"});
-    const Collected got = collect(dir.path("top.dwg"), true, false);
-    EXPECT_EQ(got.list, (Paths{dir.path("top.dwg")}));
+    writeDrawing(dir.wpath("top.dwg"), {L"top.dwg"});
+    const Collected got = collect(dir.wpath("top.dwg"), true, false);
+    EXPECT_EQ(got.list, (Paths{dir.wpath("top.dwg")}));
     EXPECT_EQ(got.commandLine, L"");
 }
 
 TEST(CollectDependenciesTest, WalkBeyondTheLimitIsAbandonedAndItsEntriesRemoved) {
     ScratchFolder dir;
     // Each level references the next one twice: 2 + 4 + 8 + 16 entries, no cycle.
-    writeDrawing(dir.path("l0.dwg"), {L"l1.dwg", L"l1.dwg"});
-    writeDrawing(dir.path("l1.dwg"), {L"l2.dwg", L"l2.dwg"});
-    writeDrawing(dir.path("l2.dwg"), {L"l3.dwg", L"l3.dwg"});
-    writeDrawing(dir.path("l3.dwg"), {L"l4.dwg", L"l4.dwg"});
+    writeDrawing(dir.wpath("l0.dwg"), {L"l1.dwg", L"l1.dwg"});
+    writeDrawing(dir.wpath("l1.dwg"), {L"l2.dwg", L"l2.dwg"});
+    writeDrawing(dir.wpath("l2.dwg"), {L"l3.dwg", L"l3.dwg"});
+    writeDrawing(dir.wpath("l3.dwg"), {L"l4.dwg", L"l4.dwg"});
     struct Case {
         std::int64_t limit;
         std::int64_t count;
@@ -169,23 +157,21 @@ TEST(CollectDependenciesTest, WalkBeyondTheLimitIsAbandonedAndItsEntriesRemoved)
         InputSession session;
         CStringArray list;
         list.Add(L"earlier");
-        EXPECT_EQ(collectDependencies(list, dir.path("l0.dwg").c_str(), false, true, c.limit),
+        EXPECT_EQ(collectDependencies(list, dir.wpath("l0.dwg").c_str(), false, true, c.limit),
                   c.count);
         EXPECT_EQ(session.commandLine(), c.message);
     }
 }
 
-// Host failures ---------------------------------------------------------------------------------
-
 TEST(CollectDependenciesTest, HostFailureInANestedDrawingDropsOnlyItsReferences) {
     ScratchFolder dir;
-    writeDrawing(dir.path("top.dwg"), {L"a.dwg", L"b.dwg"});
-    writeDrawing(dir.path("a.dwg"), {L"a1.dwg"});
-    writeDrawing(dir.path("b.dwg"), {L"b1.dwg"});
+    writeDrawing(dir.wpath("top.dwg"), {L"a.dwg", L"b.dwg"});
+    writeDrawing(dir.wpath("a.dwg"), {L"a1.dwg"});
+    writeDrawing(dir.wpath("b.dwg"), {L"b1.dwg"});
     DbFaultScope faults;
     // The second block table opened is a.dwg's.
     failCall(DbCall::kGetSymbolTable, Acad::eOutOfMemory, 1);
-    const Collected got = collect(dir.path("top.dwg"), false, true);
+    const Collected got = collect(dir.wpath("top.dwg"), false, true);
     EXPECT_EQ(got.list, (Paths{L"a.dwg", L"b.dwg", L"b1.dwg"}));
     EXPECT_EQ(got.commandLine.rfind(L"*ERROR*: [Acad::eOutOfMemory].\n[arxdatabase", 0), 0u)
         << got.commandLine;
@@ -193,10 +179,10 @@ TEST(CollectDependenciesTest, HostFailureInANestedDrawingDropsOnlyItsReferences)
 
 TEST(CollectDependenciesTest, FailedReadOfTheTopDrawingListsNothing) {
     ScratchFolder dir;
-    writeDrawing(dir.path("top.dwg"), {L"a.dwg"});
+    writeDrawing(dir.wpath("top.dwg"), {L"a.dwg"});
     DbFaultScope faults;
     failCall(DbCall::kReadDwgFile, Acad::eFileAccessErr);
-    const Collected got = collect(dir.path("top.dwg"), true, true);
+    const Collected got = collect(dir.wpath("top.dwg"), true, true);
     EXPECT_EQ(got.count, 0);
     EXPECT_EQ(got.commandLine, L"");
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "module/commands/command_test_support.h"
+#include "module/docdata/pdm_test_files.h"
 #include "testing_input.h"
 
 namespace {
@@ -52,11 +52,8 @@ TEST(CPromptTest, KeywordListComposition) {
         {L"Nein Ja", L"No Yes", L"Nein Ja _No Yes"},
         {L"Yes No", L"Yes No", L"Yes No _Yes No"},
         {L"Yes No", nullptr, L"Yes No"},
-        {L"Yes No", L"", L"Yes No"},
         {nullptr, L"No Yes", L"No Yes _No Yes"},
-        {L"", L"No Yes", L"No Yes _No Yes"},
         {nullptr, nullptr, L""},
-        {L"", L"", L""},
         {L"100% Sure", nullptr, L"100% Sure"},  // no format directives taken from the words
     };
     for (const Case& c : cases) {
@@ -131,14 +128,11 @@ TEST(CPromptFileTest, ExtensionCompletion) {
     };
     const Case cases[] = {
         {L"PLAN.DWG", L".dwg", L"PLAN.DWG"},
-        {L"a.b", L".dwg", L"a.b.dwg"},
         {L"plan", L".dwg", L"plan.dwg"},
         {L"plan.txt", L".dwg", L"plan.txt.dwg"},
         {L"", L".dwg", L".dwg"},
-        {L"x.dwg", L".dwg", L"x.dwg"},
         {L".dwg", L".dwg", L".dwg.dwg"},  // 4 characters or fewer always get the extension
         {L"plan.DXF", L".dwg;.dxf", L"plan.DXF"},
-        {L"plan", L".dwg;.dxf", L"plan.dwg"},
         {L"plan", L";;.txt", L"plan.txt"},
         {L"plan", L"", L"plan"},
         {L"C:\\Work.d\\plan", L".dwg", L"C:\\Work.d\\plan.dwg"},
@@ -193,7 +187,6 @@ TEST(CPromptFileTest, TypedAndDialogFlows) {
         {"cancel typed", L"0", {L"^C"}, kPromptFailed, L"", nullptr},
         {"cancel dialog", L"1", {L"^C"}, kPromptFailed, L"", nullptr},
         {"cancel dialog from typed", L"0", {L"~", L"^C"}, kPromptFailed, L"", nullptr},
-        {"cancel typed from dialog", L"1", {L"~", L"^C"}, kPromptFailed, L"", nullptr},
         {"answers ran out", L"0", {}, kPromptFailed, L"", nullptr},
     };
     for (const Case& c : cases) {
@@ -213,10 +206,9 @@ TEST(CPromptFileTest, TypedAndDialogFlows) {
 }
 
 TEST(CPromptFileTest, OverwriteQuestionAnswers) {
-    commandtest::ScratchFolder folder;
-    const std::wstring existing = folder.path("exists.dwg");
-    commandtest::writeBytes(existing, "x");
-    const std::wstring fresh = folder.path("fresh.dwg");
+    pdmtest::TempDir folder;
+    const std::wstring existing = folder.write("exists.dwg", "x").wstring();
+    const std::wstring fresh = folder.wpath("fresh.dwg");
     struct Case {
         int32_t flags;
         std::vector<std::wstring> answers;  // after the existing name
@@ -228,13 +220,10 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
         {0, {}, kPromptOk, existing},  // not asked without the flag
         {ask, {L"Ja"}, kPromptOk, existing},
         {ask, {L"_Yes"}, kPromptOk, existing},
-        {ask, {L"j"}, kPromptOk, existing},
         {ask, {L"", fresh}, kPromptOk, fresh},  // Enter: No, ask again
-        {ask, {L"Nein", fresh}, kPromptOk, fresh},
         {ask, {L"_No", existing, L"Ja"}, kPromptOk, existing},
         {ask, {L"Yes", L"Ja"}, kPromptOk, existing},  // "Yes" untranslated is no keyword here
         {ask, {L"^C"}, kPromptFailed, L""},
-        {ask, {L"", L"^C"}, kPromptFailed, L""},
     };
     for (const Case& c : cases) {
         InputSession session;
@@ -258,7 +247,7 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
 
     // The completed name is what the question checks.
     session.clearCommandLine();
-    const std::wstring typed = folder.path("exists");
+    const std::wstring typed = folder.wpath("exists");
     script({typed, L"Ja"});
     const FileOutcome r = runFile(ask, L".dwg");
     EXPECT_EQ(r.status, kPromptOk);

@@ -9,26 +9,24 @@
 #include <utility>
 #include <vector>
 
-#include "module/commands/command_test_support.h"
+#include "module/docdata/pdm_test_files.h"
 
 namespace {
 
 using cadhost::testing::InputSession;
-using commandtest::ScratchFolder;
+using ScratchFolder = pdmtest::TempDir;
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
 Entries entriesOf(const CReplacementTable& table) { return Entries(table.begin(), table.end()); }
 
 Entries readFile(const std::string& bytes) {
     ScratchFolder dir;
-    commandtest::writeBytes(dir.root() / "r.txt", bytes);
+    pdmtest::writeBytes(dir.root() / "r.txt", bytes);
     CReplacementTable table;
-    const std::size_t count = readReplacements(table, dir.path("r.txt").c_str());
+    const std::size_t count = readReplacements(table, dir.wpath("r.txt").c_str());
     EXPECT_EQ(count, table.size());
     return entriesOf(table);
 }
-
-// Reading --------------------------------------------------------------------------------------
 
 TEST(ReadReplacementsTest, LinesBecomeEntriesInKeyOrder) {
     struct Case {
@@ -88,16 +86,16 @@ TEST(ReadReplacementsTest, HugeLinesAreReadWhole) {
 
 TEST(ReadReplacementsTest, AddsToAFilledTableAndReturnsItsSize) {
     ScratchFolder dir;
-    commandtest::writeBytes(dir.root() / "r.txt", "a=new\r\nb=c\r\n");
+    pdmtest::writeBytes(dir.root() / "r.txt", "a=new\r\nb=c\r\n");
     CReplacementTable table{{L"a", L"kept"}};
-    EXPECT_EQ(readReplacements(table, dir.path("r.txt").c_str()), 2u);
+    EXPECT_EQ(readReplacements(table, dir.wpath("r.txt").c_str()), 2u);
     EXPECT_EQ(entriesOf(table), (Entries{{L"a", L"kept"}, {L"b", L"c"}}));
 }
 
 TEST(ReadReplacementsTest, FileThatCannotBeOpenedAddsNothingQuietly) {
     ScratchFolder dir;
     std::filesystem::create_directories(dir.root() / "folder");
-    for (const std::wstring& path : {dir.path("missing.txt"), dir.path("folder"), std::wstring()}) {
+    for (const std::wstring& path : {dir.wpath("missing.txt"), dir.wpath("folder"), std::wstring()}) {
         InputSession session;
         CReplacementTable table;
         EXPECT_EQ(readReplacements(table, path.c_str()), 0u);
@@ -106,8 +104,6 @@ TEST(ReadReplacementsTest, FileThatCannotBeOpenedAddsNothingQuietly) {
     CReplacementTable table;
     EXPECT_EQ(readReplacements(table, nullptr), 0u);
 }
-
-// Choosing -------------------------------------------------------------------------------------
 
 TEST(FindReplacementTest, Table) {
     const std::wstring drawing = L"/p/asm/top.dwg";

@@ -5,11 +5,10 @@
 
 #include "docdata/docdata.h"
 #include "module/drawing/drawing_test_support.h"
-#include "module/drawing/update_test_support.h"
 
 using cadhost::testing::InputSession;
 using updatetest::ManagedDoc;
-using updatetest::ManagedDocSpec;
+using updatetest::ManagedDocSetup;
 using updatetest::revision;
 using updatetest::TestDrawing;
 using updatetest::Values;
@@ -36,8 +35,8 @@ Values title(const wchar_t* dmTitle, const wchar_t* name, const wchar_t* page,
             {L"PAGES", pages}};
 }
 
-ManagedDocSpec multiLayoutSpec() {
-    ManagedDocSpec setup;
+ManagedDocSetup multiLayoutSetup() {
+    ManagedDocSetup setup;
     setup.settings = {{"autocad.updatealltitleblock", "1"}, {"autocad.multilayout", "1"}};
     setup.document = {{"dm_title", "P-100"}, {"BENENNUNG1", "doc"}, {"dm_revisionno", "1"}};
     setup.revisions = {revision(1)};
@@ -52,7 +51,7 @@ ManagedDocSpec multiLayoutSpec() {
 TEST(UpdateAllLayoutsTest, MultiLayoutWayNumbersTheLayoutObjects) {
     TestDrawing drawing("sheets.dxf");
     Sheets sheets(drawing);
-    ManagedDoc doc(multiLayoutSpec());
+    ManagedDoc doc(multiLayoutSetup());
     InputSession session;
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 1);
     EXPECT_EQ(drawing.attributes(sheets.titles[0]), title(L"P-100", L"doc", L"-", L"3"));
@@ -69,7 +68,7 @@ TEST(UpdateAllLayoutsTest, MultiLayoutWayNumbersTheLayoutObjects) {
 TEST(UpdateAllLayoutsTest, LayoutVariantTakesTheMultiLayoutWay) {
     TestDrawing drawing("sheets.dxf");
     Sheets sheets(drawing);
-    ManagedDocSpec setup = multiLayoutSpec();
+    ManagedDocSetup setup = multiLayoutSetup();
     setup.settings = {{"autocad.updatealltitleblock", "1"}};
     setup.document.emplace_back("dm_vartype", "DM_LAYOUT");
     ManagedDoc doc(setup);
@@ -81,7 +80,7 @@ TEST(UpdateAllLayoutsTest, LayoutVariantTakesTheMultiLayoutWay) {
 TEST(UpdateAllLayoutsTest, SingleRecordWayFillsEveryLayoutWithoutPages) {
     TestDrawing drawing("sheets_paper.dxf");
     Sheets sheets(drawing);
-    ManagedDocSpec setup = multiLayoutSpec();
+    ManagedDocSetup setup = multiLayoutSetup();
     setup.settings = {{"autocad.updatealltitleblock", "1"}, {"autocad.multilayout", "0"}};
     ManagedDoc doc(setup);
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 1);

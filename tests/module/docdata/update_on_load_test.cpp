@@ -9,17 +9,16 @@
 
 #include "frame/doc_registry.h"
 #include "module/drawing/drawing_test_support.h"
-#include "module/drawing/update_test_support.h"
 
 using cadhost::testing::InputSession;
-using updatetest::ManagedDocSpec;
+using updatetest::ManagedDocSetup;
 using updatetest::TestDrawing;
 
 TEST(UpdateOnLoadTest, ManagedDrawingIsUpdatedUnderTheWaitCursor) {
     pdmtest::TempDir dir;
     const std::filesystem::path drawingPath = dir.path("plan.dxf");
     std::filesystem::copy_file(updatetest::fixture("sheets.dxf"), drawingPath);
-    ManagedDocSpec setup;
+    ManagedDocSetup setup;
     setup.document = {{"dm_title", "P-100"}, {"dm_revisionno", "1"}};
     setup.revisions = {updatetest::revision(1)};
     updatetest::writeCompanionFiles(dir, setup);

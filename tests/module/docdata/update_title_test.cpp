@@ -10,7 +10,6 @@
 
 #include "docdata/docdata.h"
 #include "module/drawing/drawing_test_support.h"
-#include "module/drawing/update_test_support.h"
 
 using cadhost::testing::DbCall;
 using cadhost::testing::DbFaultScope;
@@ -18,7 +17,7 @@ using cadhost::testing::failCall;
 using cadhost::testing::InputSession;
 using updatetest::isErrorReport;
 using updatetest::ManagedDoc;
-using updatetest::ManagedDocSpec;
+using updatetest::ManagedDocSetup;
 using updatetest::narrow;
 using updatetest::revision;
 using updatetest::TestDrawing;
@@ -32,8 +31,8 @@ const Values kOld{{L"DM_TITLE", L"-"},
                   {L"PAGE", L"-"},
                   {L"PAGES", L"-"}};
 
-ManagedDocSpec layoutObjectSpec() {
-    ManagedDocSpec setup;
+ManagedDocSetup layoutObjectSetup() {
+    ManagedDocSetup setup;
     setup.document = {{"dm_title", "P-100"}, {"dm_revisionno", "2"}, {"BENENNUNG1", "document"}};
     setup.revisions = {revision(1, "first"), revision(2, "second")};
     setup.relations = {
@@ -49,7 +48,7 @@ TEST(UpdateTitleBlocksTest, ActivePaperLayoutShowsItsLayoutObject) {
     const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
     const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Sheet2", L"REVTABLE");
-    ManagedDoc doc(layoutObjectSpec());
+    ManagedDoc doc(layoutObjectSetup());
     InputSession session;
 
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 1);
@@ -72,7 +71,7 @@ TEST(UpdateTitleBlocksTest, ModelLayoutFallsBackToTheDocumentWithoutPage) {
     const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
     const AcDbObjectId onSheet1 = drawing.insert(L"Sheet1", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
-    ManagedDoc doc(layoutObjectSpec());
+    ManagedDoc doc(layoutObjectSetup());
 
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
     EXPECT_EQ(drawing.attributes(onModel), (Values{{L"DM_TITLE", L"P-100"},
@@ -88,7 +87,7 @@ TEST(UpdateTitleBlocksTest, PaperLayoutWithoutLayoutObjectIsLeftAlone) {
     TestDrawing drawing("sheets_paper.dxf");
     const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Sheet2", L"REVTABLE");
-    ManagedDocSpec setup = layoutObjectSpec();
+    ManagedDocSetup setup = layoutObjectSetup();
     setup.relations.clear();
     ManagedDoc doc(setup);
     InputSession session;
@@ -101,7 +100,7 @@ TEST(UpdateTitleBlocksTest, PaperLayoutWithoutLayoutObjectIsLeftAlone) {
 TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onSheet3 = drawing.insert(L"Sheet3", L"SCHRIFTFELD");
-    ManagedDocSpec setup;
+    ManagedDocSetup setup;
     setup.attributeMap = "dm_number = ZEICHNUNG*\nunknown = BENENNUNG1\n";
     ManagedDoc doc(setup);
     DocumentRecord record;
@@ -132,7 +131,7 @@ TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
 TEST(UpdateTitleBlocksTest, SettingsWithoutTitleBlocksFindNothing) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
-    ManagedDocSpec setup;
+    ManagedDocSetup setup;
     setup.titleBlocks = "";
     setup.revisionBlocks = "";
     ManagedDoc doc(setup);
@@ -147,7 +146,7 @@ TEST(UpdateTitleBlocksTest, SettingsWithoutTitleBlocksFindNothing) {
 TEST(UpdateTitleBlocksTest, FailedLayoutListLeavesThePageOut) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
-    ManagedDoc doc(ManagedDocSpec{});
+    ManagedDoc doc(ManagedDocSetup{});
     DbFaultScope faults;
     InputSession session;
     failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
@@ -165,7 +164,7 @@ TEST(UpdateTitleBlocksTest, FailedTitleSearchStillUpdatesTheRevisionTable) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onModel = drawing.insert(L"Model", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
-    ManagedDocSpec setup = layoutObjectSpec();
+    ManagedDocSetup setup = layoutObjectSetup();
     setup.settings = {{"autocad.titlebordermode", "1"}};
     ManagedDoc doc(setup);
     DbFaultScope faults;
@@ -183,7 +182,7 @@ TEST(UpdateTitleBlocksTest, FailedTitleSearchStillUpdatesTheRevisionTable) {
 TEST(UpdateTitleBlocksTest, DrawingWithoutActiveLayoutIsNotTouched) {
     TestDrawing drawing("sheets_paper.dxf");
     const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
-    ManagedDoc doc(layoutObjectSpec());
+    ManagedDoc doc(layoutObjectSetup());
     DbFaultScope faults;
     InputSession session;
     cadhost::testing::failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
@@ -205,7 +204,7 @@ TEST(UpdateTitleBlocksTest, UnexpectedFailureGivesTheUndefinedErrorLineAndZero) 
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
     FailingDocData data;
-    updatetest::ManagedDocSpec setup;
+    updatetest::ManagedDocSetup setup;
     setup.document.emplace_back("dm_revisionno", "1");
     setup.revisions = {revision(1)};
     pdmtest::TempDir dir;

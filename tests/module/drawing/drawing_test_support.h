@@ -1,6 +1,7 @@
-// Test helpers of the update-run tests: base drawings read from the fixtures beside this file
-// (layouts, dynamic blocks and external references that the database API cannot make), and
-// block references, attributes and link data added through the database API.
+// Test helpers for drawings: base drawings read from the fixtures (layouts, dynamic blocks and
+// external references that the database API cannot make), block references, attributes and
+// link data added through the database API, managed documents for the update runs, and
+// drawings on disk with chosen external reference paths for the commands.
 #pragma once
 
 #include <acutbuild.h>
@@ -20,15 +21,19 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "module/docdata/pdm_test_files.h"
 
 namespace updatetest {
 
+using pdmtest::narrow;
+using pdmtest::strings;
 using Values = std::map<std::wstring, std::wstring>;
 
 inline std::filesystem::path fixture(const std::string& name) {
-    return std::filesystem::path(BRAKON_SOURCE_DIR) / "tests" / "module" / "drawing" / "fixtures" /
-           name;
+    return pdmtest::moduleFixture("drawing/fixtures/" + name);
 }
 
 // Reads a fixture into a new database and makes it the working database while it lives.
@@ -37,8 +42,7 @@ class TestDrawing {
     explicit TestDrawing(const std::string& name, const std::filesystem::path& path = {})
         : m_db(new AcDbDatabase(false, true)), m_raw(m_db.get()) {
         const std::filesystem::path file = path.empty() ? fixture(name) : path;
-        const Acad::ErrorStatus es = m_raw->readDwgFile(file.wstring().c_str());
-        EXPECT_EQ(es, Acad::eOk) << file;
+        EXPECT_EQ(m_raw->readDwgFile(file.wstring().c_str()), Acad::eOk) << file;
         m_previous = acdbHostApplicationServices()->workingDatabase();
         acdbHostApplicationServices()->setWorkingDatabase(m_raw);
     }
@@ -48,8 +52,7 @@ class TestDrawing {
 
     AcDbDatabase* db() const { return m_raw; }
     int openObjects() const { return cadhost::testing::openObjectCount(m_raw); }
-    // Hands the database to a new owner (a document); the helpers keep working on it while
-    // that owner keeps it alive.
+    // Hands the database to a document; the helpers keep working on it while that lives.
     AcDbDatabase* release() { return m_db.release(); }
 
     // The block table record of a block ("*Model_Space", "TB2"...), or of a layout by name.
@@ -63,22 +66,24 @@ class TestDrawing {
     }
     AcDbObjectId layoutBlock(const wchar_t* layoutName) const {
         if (std::wstring(layoutName) == L"Model") return block(L"*Model_Space");
-        AcDbObjectId layoutId =
-            acdbHostApplicationServices()->layoutManager()->findLayoutNamed(layoutName, m_raw);
         AcDbLayout* layout = nullptr;
         AcDbObjectId record;
-        if (acdbOpenObject(layout, layoutId, AcDb::kForRead) != Acad::eOk) return record;
+        if (acdbOpenObject(layout,
+                           acdbHostApplicationServices()->layoutManager()->findLayoutNamed(
+                               layoutName, m_raw),
+                           AcDb::kForRead) != Acad::eOk)
+            return record;
         record = layout->getBlockTableRecordId();
         layout->close();
         return record;
     }
 
-    // A reference of blockName in the block table record owner, with one attribute per
-    // attribute definition (values[tag], else the definition's default).
+    // A reference of blockName in the record owner, with one attribute per attribute
+    // definition (values[tag], else the definition's default).
     AcDbObjectId insertInto(AcDbObjectId owner, const wchar_t* blockName, const Values& values = {},
                             bool visible = true) const {
         const AcDbObjectId definition = block(blockName);
-        EXPECT_FALSE(definition.isNull()) << CStringA(blockName).GetString();
+        EXPECT_FALSE(definition.isNull()) << narrow(blockName);
         std::vector<std::pair<std::wstring, std::wstring>> attributes;
         AcDbBlockTableRecord* record = nullptr;
         if (acdbOpenObject(record, definition, AcDb::kForRead) == Acad::eOk) {
@@ -119,7 +124,6 @@ class TestDrawing {
                         const Values& values = {}, bool visible = true) const {
         return insertInto(layoutBlock(layoutName), blockName, values, visible);
     }
-    // A single-line text in a layout.
     AcDbObjectId addText(const wchar_t* layoutName, const wchar_t* text) const {
         AcDbBlockTableRecord* target = nullptr;
         AcDbObjectId id;
@@ -133,8 +137,7 @@ class TestDrawing {
         return id;
     }
 
-    // Gives the object link data of the mechanical toolset: "GENIUS_GENOREF_13" with role
-    // text and the 1005 handle.
+    // The mechanical toolset's link data: "GENIUS_GENOREF_13", role text, the 1005 handle.
     void setLink(AcDbObjectId id, const wchar_t* handle, const wchar_t* role = L"BORDER") const {
         acdbRegApp(L"GENIUS_GENOREF_13");
         AcDbObject* object = nullptr;
@@ -144,7 +147,7 @@ class TestDrawing {
         acutRelRb(chain);
         object->close();
     }
-    // Link to the border's own handle (as the toolset does).
+    // Border and title both linked to the border's own handle, as the toolset does.
     void link(AcDbObjectId border, AcDbObjectId title) const {
         wchar_t handle[32];
         border.handle().getIntoAsciiBuffer(handle, 32);
@@ -194,16 +197,132 @@ inline bool isErrorReport(const std::wstring& text, const std::wstring& statusNa
     return std::regex_match(text, report);
 }
 
-inline std::string narrow(const std::wstring& text) { return CStringA(text.c_str()).GetString(); }
-
-inline std::vector<std::wstring> strings(const CStringArray& array) {
-    std::vector<std::wstring> result;
-    for (INT_PTR i = 0; i < array.GetSize(); ++i) result.emplace_back(array.GetAt(i).GetString());
-    return result;
-}
-
 inline void fill(CStringArray& array, std::initializer_list<const wchar_t*> items) {
     for (const wchar_t* item : items) array.Add(item);
+}
+
+// Managed documents for the update runs ---------------------------------------------------------
+
+using Props = std::vector<std::pair<std::string, std::string>>;
+
+struct Relation {
+    Props properties;
+    std::vector<Props> revisions;
+};
+
+// One revision as the PDM writes it.
+inline Props revision(int number, const std::string& comment = "") {
+    const std::string n = std::to_string(number);
+    Props r{{"dm_revisionno", n},
+            {"dm_revlabel", "R" + n},
+            {"dm_statusat", "2024-0" + n},
+            {"dm_statusby", "u" + n}};
+    if (!comment.empty()) r.emplace_back("dm_comment", comment);
+    return r;
+}
+
+struct ManagedDocSetup {
+    Props settings;
+    Props document{{"dm_title", "P-100"}};
+    std::vector<Props> revisions;
+    std::vector<Relation> relations;
+    // Settings file lines after the sections' headers.
+    std::string titleBlocks = "1=SCHRIFTFELD\n2=TB_DYN\n";
+    std::string attributeMap;
+    std::string revisionBlocks = "1=REVTABLE\n";
+};
+
+// Writes plan.ini and the companion file plan.qdx (naming the settings file) into dir.
+inline void writeCompanionFiles(const pdmtest::TempDir& dir, const ManagedDocSetup& setup) {
+    auto attributes = [](const Props& props) {
+        std::string out;
+        for (const auto& [name, value] : props) out += " " + name + "=\"" + value + "\"";
+        return out;
+    };
+    auto revisions = [&](const std::vector<Props>& list) {
+        std::string out = "<revisions>";
+        for (const Props& r : list) out += "<revision" + attributes(r) + "/>";
+        return out + "</revisions>";
+    };
+    const std::filesystem::path ini =
+        dir.write("plan.ini", "[TITLE_BLOCK]\n" + setup.titleBlocks + "[ATTRIBUTE_MAP]\n" +
+                                  setup.attributeMap + "[REVISION_BLOCK]\n" +
+                                  setup.revisionBlocks);
+    std::string qdx = "<pdm>\n<config>" + ini.string() + "</config>\n<settings" +
+                      attributes(setup.settings) + "/>\n<document" + attributes(setup.document) +
+                      ">" + revisions(setup.revisions) + "</document>\n<relations>";
+    for (const Relation& r : setup.relations)
+        qdx += "<relation" + attributes(r.properties) + ">" + revisions(r.revisions) +
+               "</relation>";
+    dir.write("plan.qdx", qdx + "</relations>\n</pdm>\n");
+}
+
+// plan.qdx and plan.ini in a fresh folder, loaded into a CDocData against the working
+// database (construct it after the TestDrawing).
+class ManagedDoc {
+  public:
+    explicit ManagedDoc(const ManagedDocSetup& setup) {
+        writeCompanionFiles(m_dir, setup);
+        m_data.load(acdbHostApplicationServices()->workingDatabase(),
+                    m_dir.wpath("plan.dxf").c_str(), 1, 1);
+        EXPECT_TRUE(m_data.isManaged());
+    }
+    CDocData& data() { return m_data; }
+
+  private:
+    pdmtest::TempDir m_dir;
+    CDocData m_data;
+};
+
+// Drawings on disk with chosen external reference paths ---------------------------------------
+
+// Calls visit(record) for each external-reference record of db, open for write, in table order.
+template <class Visit>
+void forEachXref(AcDbDatabase& db, Visit&& visit) {
+    AcDbBlockTable* table = nullptr;
+    ASSERT_EQ(db.getBlockTable(table, AcDb::kForRead), Acad::eOk);
+    AcDbBlockTableIterator* iterator = nullptr;
+    ASSERT_EQ(table->newIterator(iterator), Acad::eOk);
+    std::unique_ptr<AcDbBlockTableIterator> owner(iterator);
+    for (; !iterator->done(); iterator->step()) {
+        AcDbBlockTableRecord* record = nullptr;
+        if (iterator->getRecord(record, AcDb::kForWrite) != Acad::eOk) continue;
+        if (record->isFromExternalReference()) visit(record);
+        record->close();
+    }
+    table->close();
+}
+
+// Writes a drawing at path whose external references store the given paths, in order (at most
+// three), from the base drawings commands/fixtures/refs_N.dxf. Folders are created.
+inline void writeDrawing(const std::filesystem::path& path,
+                         const std::vector<std::wstring>& references) {
+    ASSERT_LE(references.size(), 3u);
+    AcDbDatabase db(false, true);
+    const std::filesystem::path base = pdmtest::moduleFixture(
+        "commands/fixtures/refs_" + std::to_string(references.size()) + ".dxf");
+    ASSERT_EQ(db.readDwgFile(base.wstring().c_str()), Acad::eOk) << base;
+    std::size_t next = 0;
+    forEachXref(db, [&](AcDbBlockTableRecord* record) {
+        ASSERT_LT(next, references.size());
+        EXPECT_EQ(record->setPathName(references[next++].c_str()), Acad::eOk);
+    });
+    ASSERT_EQ(next, references.size());
+    std::filesystem::create_directories(path.parent_path());
+    ASSERT_EQ(db.saveAs(path.wstring().c_str(), false), Acad::eOk) << path;
+}
+
+// The stored paths of a drawing's external references, in table order.
+inline std::vector<std::wstring> storedPaths(const std::filesystem::path& path) {
+    std::vector<std::wstring> paths;
+    AcDbDatabase db(false, true);
+    EXPECT_EQ(db.readDwgFile(path.wstring().c_str()), Acad::eOk) << path;
+    forEachXref(db, [&](AcDbBlockTableRecord* record) {
+        const ACHAR* stored = nullptr;
+        EXPECT_EQ(record->pathName(stored), Acad::eOk);
+        paths.emplace_back(stored != nullptr ? stored : L"");
+    });
+    return paths;
 }
 
 }  // namespace updatetest
