@@ -17,31 +17,21 @@ using updatetest::narrow;
 using updatetest::strings;
 using updatetest::TestDrawing;
 
-TEST(CArxDatabaseTest, LayoutNamesFollowBlockTableOrderNotTabOrder) {
-    TestDrawing drawing("sheets.dxf");
+TEST(CArxDatabaseTest, LayoutsInBlockTableOrderNotTabOrderAndTheActiveOne) {
+    TestDrawing model("sheets.dxf");
+    CArxDatabase onModel(model.db());
     CStringArray names;
-    EXPECT_EQ(CArxDatabase(drawing.db()).getLayoutNames(names), 3);
+    EXPECT_EQ(onModel.getLayoutNames(names), 3);
     EXPECT_EQ(strings(names), (std::vector<std::wstring>{L"Sheet1", L"Sheet2", L"Sheet3"}));
-    // A second call appends.
-    EXPECT_EQ(CArxDatabase(drawing.db()).getLayoutNames(names), 6);
-    EXPECT_STREQ(names.GetAt(3), L"Sheet1");
-}
-
-TEST(CArxDatabaseTest, LayoutIdsAreThePaperLayoutObjects) {
-    TestDrawing drawing("sheets.dxf");
+    EXPECT_EQ(onModel.getLayoutNames(names), 6) << "a second call appends";
     AcDbObjectIdArray ids;
-    ASSERT_EQ(CArxDatabase(drawing.db()).getLayoutIds(ids), 3);
+    ASSERT_EQ(onModel.getLayoutIds(ids), 3);
     AcDbLayout* layout = nullptr;
     ASSERT_EQ(acdbOpenObject(layout, ids[2], AcDb::kForRead), Acad::eOk);
     const ACHAR* name = nullptr;
     layout->getLayoutName(name);
     EXPECT_STREQ(name, L"Sheet3");
     layout->close();
-}
-
-TEST(CArxDatabaseTest, ModelAndActiveLayoutNames) {
-    TestDrawing model("sheets.dxf");
-    CArxDatabase onModel(model.db());
     EXPECT_STREQ(onModel.getModelLayoutName(), L"Model");
     CString active(L"unchanged");
     EXPECT_TRUE(onModel.getCurrentLayoutName(active));
@@ -82,6 +72,9 @@ TEST(CArxDatabaseTest, ExternalReferencesResolveAgainstTheDrawingsFolder) {
     EXPECT_EQ(strings(paths),
               (std::vector<std::wstring>{parent + L"/Parts/B.dwg", L"/srv/abs/C.dxf",
                                          folder + L"/sub/D.dxf"}));
+    TestDrawing none("sheets.dxf");
+    CStringArray nothing;
+    EXPECT_EQ(CArxDatabase(none.db()).getExternalReferences(nothing), 0);
 }
 
 // A stored path past the platform's limit is listed as stored, never cut to another name.
@@ -95,13 +88,6 @@ TEST(CArxDatabaseTest, ReferencePathOverTheLimitIsListedAsStored) {
     CStringArray paths;
     EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 3);
     EXPECT_EQ(strings(paths)[1], longPath);
-}
-
-TEST(CArxDatabaseTest, DrawingWithoutReferencesOrPaperLayoutsListsNothing) {
-    TestDrawing drawing("sheets.dxf");
-    CStringArray paths;
-    EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 0);
-    EXPECT_EQ(paths.GetSize(), 0);
 }
 
 // Tests of the reported failures follow: each prints one two-line report naming arxdatabase,

@@ -55,16 +55,12 @@ TEST(CResbufTest, GetStringFindsTheFirstItemOfTheCode) {
     EXPECT_EQ(empty.head(), nullptr);
 }
 
-TEST(CResbufTest, OwnedChainIsReleasedAndAttachReplacesIt) {
+// Strings of every kind and binary chunks go with the chain (the sanitizer build checks).
+TEST(CResbufTest, OwnedChainsAreReleasedWithWhatTheyHold) {
     CResbuf data(linkChain(L"1F"));
-    EXPECT_EQ(data.current(), data.head());
-    resbuf* second = acutBuildList(1001, L"APP", 1004, nullptr, 1010, nullptr, 1070, 7, 0);
-    data.attach(second);
-    EXPECT_EQ(data.head(), second);
-    EXPECT_EQ(data.current(), second);
+    data.attach(acutBuildList(1001, L"APP", 1004, nullptr, 1010, nullptr, 1070, 7, 0));
     data.release();
     EXPECT_EQ(data.head(), nullptr);
-    // Strings of every kind and binary chunks go with the chain (the sanitizer build checks).
     ads_binary chunk{3, new char[3]{1, 2, 3}};
     CResbuf::freeChain(
         acutBuildList(1000, L"a", 1003, L"0", 1004, &chunk, 1005, L"2", 1040, 1.5, 1071, 9, 0));
@@ -156,7 +152,7 @@ TEST(OpenSymbolTableTest, OpensTheTableOfEachRecordClass) {
     EXPECT_EQ(drawing.openObjects(), 0);
 }
 
-TEST(OpenSymbolTableTest, ReportsAnUnsupportedClassAndATableThatDoesNotOpen) {
+TEST(OpenSymbolTableTest, UnsupportedClassOrUnopenableTableIsReported) {
     TestDrawing drawing("sheets.dxf");
     DbFaultScope faults;
     InputSession session;
@@ -170,14 +166,12 @@ TEST(OpenSymbolTableTest, ReportsAnUnsupportedClassAndATableThatDoesNotOpen) {
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"xdata"))
         << narrow(session.commandLine());
     EXPECT_EQ(drawing.openObjects(), 0);
-}
 
-TEST(OpenSymbolTableTest, WithoutAWorkingDatabaseAnswersNullSilently) {
-    InputSession session;
-    AcDbDatabase* previous = acdbHostApplicationServices()->workingDatabase();
+    // Without a working database: null, silently.
+    session.clearCommandLine();
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
     EXPECT_EQ(openSymbolTable(AcDbBlockTableRecord::desc(), AcDb::kForRead), nullptr);
     EXPECT_FALSE(hasSymbolRecord(AcDbBlockTableRecord::desc(), L"TB2"));
-    acdbHostApplicationServices()->setWorkingDatabase(previous);
+    acdbHostApplicationServices()->setWorkingDatabase(drawing.db());
     EXPECT_EQ(session.commandLine(), L"");
 }

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "frame/messages.h"
-#include "frame/resource.h"
 #include "testing_app.h"
 #include "testing_input.h"
 #include "testing_mfc.h"
@@ -56,15 +55,11 @@ TEST(BrakonAppLifecycleTest, UnloadRemovesEveryCommand) {
     }
     // And a second life works as the first.
     ASSERT_EQ(AcRx::kRetOK, acrxEntryPoint(AcRx::kInitAppMsg, &id));
+    EXPECT_NE(nullptr, theArxApp.m_pDynPropManager);
+    EXPECT_EQ(_hdllInstance, theArxApp.m_hdllInstance);
     EXPECT_NE(nullptr, acedRegCmds->lookupGlobalCmd(kGlobalNames[0]));
     ASSERT_EQ(AcRx::kRetOK, acrxEntryPoint(AcRx::kUnloadAppMsg, &id));
     EXPECT_EQ(nullptr, theArxApp.m_pDynPropManager);
-}
-
-TEST_F(BrakonAppTest, InitSetsUpTheApplicationObject) {
-    // Unlocking and registration are pinned with the module loaded as cadhost loads it.
-    EXPECT_NE(nullptr, theArxApp.m_pDynPropManager);
-    EXPECT_EQ(_hdllInstance, theArxApp.m_hdllInstance);
 }
 
 TEST_F(BrakonAppTest, TarvikNamesRunWhatValloNamesRun) {
@@ -103,14 +98,10 @@ TEST_F(BrakonAppTest, EveryMessageCodeIsAnsweredWithZero) {
         << "the empty LISP table defines nothing";
 }
 
-TEST(BrakonLibraryTest, AttachJoinedTheHostsResourceChain) {
+TEST(BrakonLibraryTest, AttachJoinedTheResourceChainAndTheApiIsGeneration24) {
     ASSERT_NE(nullptr, _hdllInstance) << "library attach stored the module's handle";
     EXPECT_TRUE(cadhost::testing::hasDynLinkLibrary(_hdllInstance));
-}
-
-TEST(BrakonEntryPointTest, AnswersTheApiVersionOfGeneration24) {
-    const auto version = reinterpret_cast<std::uintptr_t>(acrxGetApiVersion());
-    EXPECT_EQ(24u, version >> 16);
+    EXPECT_EQ(24u, reinterpret_cast<std::uintptr_t>(acrxGetApiVersion()) >> 16);
 }
 
 #if defined(__GNUC__)
@@ -135,11 +126,5 @@ TEST(BrakonAppLayoutTest, HandlersSitInTheHostsSlotOrder) {
     EXPECT_EQ(16, slotOf(&CBrakonApp::registerServerComponents));
 }
 #endif
-
-TEST(LoadMessageTest, UnknownIdLoadsAsEmptyText) {
-    // The known texts in both languages are pinned by the load hook's message tests.
-    EXPECT_STREQ(L"", static_cast<const wchar_t*>(loadMessage(4711)));
-    EXPECT_STRNE(L"", static_cast<const wchar_t*>(loadMessage(IDS_FILE_NOT_MANAGED)));
-}
 
 }  // namespace
