@@ -105,27 +105,18 @@ TEST(CAttBlockListTest, LayoutPatternTakesOnlyTheFirstMatchingLayout) {
     EXPECT_TRUE(list.collectFromLayouts(L"SHEET*", patterns));
     EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onSheet1}));
 
-    CAttBlockList onSheet2(drawing.db());
-    EXPECT_FALSE(onSheet2.collectFromLayouts(L"Sheet2", patterns));
-    CAttBlockList nowhere(drawing.db());
-    EXPECT_FALSE(nowhere.collectFromLayouts(L"NoSuchLayout", patterns));
     CStringArray none;
-    CAttBlockList noPatterns(drawing.db());
-    EXPECT_FALSE(noPatterns.collectFromLayouts(nullptr, none));
-}
-
-TEST(CAttBlockListTest, CollectFromLayoutRefusesBlocksThatAreNoLayouts) {
-    TestDrawing drawing("sheets.dxf");
-    drawing.insert(L"Model", L"TB2");
-    CStringArray patterns;
-    fill(patterns, {L"TB2"});
-    CAttBlockList list(drawing.db());
-    EXPECT_FALSE(list.collectFromLayout(nullptr, patterns));
+    CAttBlockList empty(drawing.db());
+    EXPECT_FALSE(empty.collectFromLayouts(L"Sheet2", patterns));
+    EXPECT_FALSE(empty.collectFromLayouts(L"NoSuchLayout", patterns));
+    EXPECT_FALSE(empty.collectFromLayouts(nullptr, none));
+    // A single block must be a layout's.
+    EXPECT_FALSE(empty.collectFromLayout(nullptr, patterns));
     AcDbBlockTableRecord* record = nullptr;
     ASSERT_EQ(acdbOpenObject(record, drawing.block(L"TB2"), AcDb::kForRead), Acad::eOk);
-    EXPECT_FALSE(list.collectFromLayout(record, patterns));
+    EXPECT_FALSE(empty.collectFromLayout(record, patterns));
     record->close();
-    EXPECT_TRUE(list.isEmpty());
+    EXPECT_TRUE(empty.isEmpty());
 }
 
 TEST(CAttBlockTest, WritesByTagThenLowerCaseThenPattern) {
@@ -203,19 +194,16 @@ TEST(CAttBlockTest, VisibilityCoversTheAttributes) {
 
 TEST(BlockNameTest, DynamicAndAnonymousBlocks) {
     TestDrawing drawing("sheets.dxf");
-    int result = -1;
-    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"TB2"), &result), L"TB2");
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"*U1"), &result), L"TB_DYN");
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"TB_DYN"), &result), L"TB_DYN");
-    EXPECT_EQ(result, 1);
-    // Anonymous, and no dynamic block owns it.
-    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"*U3"), &result), L"<null>");
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(blockNameOf(drawing.insert(L"Model", L"NOATT"), &result), L"<null>");
-    EXPECT_EQ(result, 0);
-
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"TB2", L"TB2"},       {L"*U1", L"TB_DYN"},  // a dynamic block's representation
+        {L"TB_DYN", L"TB_DYN"}, {L"*U3", L"<null>"},  // anonymous, and no dynamic block owns it
+        {L"NOATT", L"<null>"},
+    };
+    for (const auto& [block, name] : cases) {
+        int result = -1;
+        EXPECT_EQ(blockNameOf(drawing.insert(L"Model", block), &result), name) << narrow(block);
+        EXPECT_EQ(result, std::wstring(name) == L"<null>" ? 0 : 1) << narrow(block);
+    }
     ACHAR* name = nullptr;
     EXPECT_FALSE(findDynamicBlockName(name, drawing.block(L"*U3")));
     EXPECT_EQ(name, nullptr);
@@ -224,8 +212,6 @@ TEST(BlockNameTest, DynamicAndAnonymousBlocks) {
     acutDelString(name);
     EXPECT_EQ(drawing.openObjects(), 0);
 }
-
-// Tests of the failure paths of block.cpp follow.
 
 TEST(CAttBlockListTest, UnopenableBlockTableIsReportedAndEmptiesTheList) {
     TestDrawing drawing("sheets.dxf");

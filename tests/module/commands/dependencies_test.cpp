@@ -39,7 +39,8 @@ Collected collect(const std::wstring& top, bool fullPaths, bool traverse) {
 TEST(CollectDependenciesTest, FirstLevelGivesResolvedPathsOrFileNames) {
     ScratchFolder dir;
     // Stored paths as Windows writes them resolve against the drawing's own folder.
-    writeDrawing(dir.wpath("asm/top.dwg"), {L"left.dwg", L"..\\parts\\.\\right.dwg", L"/abs/x.dwg"});
+    writeDrawing(dir.wpath("asm/top.dwg"),
+                 {L"left.dwg", L"..\\parts\\.\\right.dwg", L"/abs/x.dwg"});
     writeDrawing(dir.wpath("asm/left.dwg"), {L"deeper.dwg"});
 
     const Collected full = collect(dir.wpath("asm/top.dwg"), true, false);

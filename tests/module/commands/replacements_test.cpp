@@ -95,7 +95,8 @@ TEST(ReadReplacementsTest, AddsToAFilledTableAndReturnsItsSize) {
 TEST(ReadReplacementsTest, FileThatCannotBeOpenedAddsNothingQuietly) {
     ScratchFolder dir;
     std::filesystem::create_directories(dir.root() / "folder");
-    for (const std::wstring& path : {dir.wpath("missing.txt"), dir.wpath("folder"), std::wstring()}) {
+    for (const std::wstring& path :
+         {dir.wpath("missing.txt"), dir.wpath("folder"), std::wstring()}) {
         InputSession session;
         CReplacementTable table;
         EXPECT_EQ(readReplacements(table, path.c_str()), 0u);

@@ -280,7 +280,9 @@ TEST(CDocDataReaderTest, Cp1252FixtureLoadsWithItsSettings) {
     const std::filesystem::path old = std::filesystem::current_path();
     std::filesystem::current_path(pdmtest::fixture(""));
     CDocData data;
-    EXPECT_EQ(data.load(anyDatabase(), pdmtest::fixture("companion_cp1252.dwg").wstring().c_str(), 1, 1), 1);
+    EXPECT_EQ(
+        data.load(anyDatabase(), pdmtest::fixture("companion_cp1252.dwg").wstring().c_str(), 1, 1),
+        1);
     std::filesystem::current_path(old);
     ASSERT_EQ(data.isManaged(), 1);
     EXPECT_EQ(prop(data.document().properties, L"dm_title"), L"Geh\u00e4use");

@@ -62,9 +62,12 @@ TEST(CDocDataTest, VariantTypeAndMajorVersion) {
                   expected)
             << document;
     const std::pair<const char*, bool> versions[] = {
-        {"dm_major=\"2\" dm_minor=\"0\"", true}, {"dm_major=\"2\" dm_minor=\"1\"", false},
-        {"dm_major=\"0\" dm_minor=\"0\"", false}, {"dm_major=\"1\"", true},
-        {"dm_minor=\"0\"", false},                {"DM_MAJOR=\"3\" dm_minor=\"0\"", false},
+        {"dm_major=\"2\" dm_minor=\"0\"", true},
+        {"dm_major=\"2\" dm_minor=\"1\"", false},
+        {"dm_major=\"0\" dm_minor=\"0\"", false},
+        {"dm_major=\"1\"", true},
+        {"dm_minor=\"0\"", false},
+        {"DM_MAJOR=\"3\" dm_minor=\"0\"", false},
     };
     for (const auto& [attributes, expected] : versions)
         EXPECT_EQ(LoadedDoc("<pdm><document " + std::string(attributes) + "/></pdm>")
@@ -184,8 +187,7 @@ TEST(CDocDataValuesTest, RevisionRows) {
         {"short list blanks the rest", "", 2, "2", 16, L"L1 L2 - - "},
         {"newer revision stops the rows", "", 6, "4", 8, L"L3 L4 ? ? "},
         {"first moves the window", "autocad.revision.first=\"5\"", 6, "6", 16, L"L6 - - - "},
-        {"negative first counts as 0", "autocad.revision.first=\"-3\"", 2, "2", 16,
-         L"L1 L2 - - "},
+        {"negative first counts as 0", "autocad.revision.first=\"-3\"", 2, "2", 16, L"L1 L2 - - "},
         {"count 0 writes nothing", "autocad.revision.count=\"0\"", 6, "6", 0, L"? ? ? ? "},
         {"count 2", "autocad.revision.count=\"2\"", 6, "6", 8, L"L5 L6 ? ? "},
         {"no current revision", "", 2, nullptr, 0, L"? ? ? ? "},

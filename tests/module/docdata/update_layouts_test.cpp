@@ -28,11 +28,7 @@ struct Sheets {
 
 Values title(const wchar_t* dmTitle, const wchar_t* name, const wchar_t* page,
              const wchar_t* pages) {
-    return {{L"DM_TITLE", dmTitle},
-            {L"BENENNUNG1", name},
-            {L"ZEICHNUNGSNR", L"-"},
-            {L"PAGE", page},
-            {L"PAGES", pages}};
+    return updatetest::titleBlock(dmTitle, name, L"-", page, pages);
 }
 
 ManagedDocSetup multiLayoutSetup() {
@@ -41,8 +37,8 @@ ManagedDocSetup multiLayoutSetup() {
     setup.document = {{"dm_title", "P-100"}, {"BENENNUNG1", "doc"}, {"dm_revisionno", "1"}};
     setup.revisions = {revision(1)};
     setup.relations = {{{{"dm_title", "P-100/Sheet1"}, {"BENENNUNG1", "one"}}, {}},
-                      {{{"dm_title", "P-100/Sheet3"}, {"BENENNUNG1", "three"}}, {}},
-                      {{{"dm_title", "P-100/Elsewhere"}, {"BENENNUNG1", "no such layout"}}, {}}};
+                       {{{"dm_title", "P-100/Sheet3"}, {"BENENNUNG1", "three"}}, {}},
+                       {{{"dm_title", "P-100/Elsewhere"}, {"BENENNUNG1", "no such layout"}}, {}}};
     return setup;
 }
 

@@ -25,11 +25,7 @@ using updatetest::Values;
 
 namespace {
 
-const Values kOld{{L"DM_TITLE", L"-"},
-                  {L"BENENNUNG1", L"-"},
-                  {L"ZEICHNUNGSNR", L"-"},
-                  {L"PAGE", L"-"},
-                  {L"PAGES", L"-"}};
+const Values kOld = updatetest::titleBlock(L"-", L"-", L"-", L"-", L"-");
 
 ManagedDocSetup layoutObjectSetup() {
     ManagedDocSetup setup;
@@ -52,11 +48,8 @@ TEST(UpdateTitleBlocksTest, ActivePaperLayoutShowsItsLayoutObject) {
     InputSession session;
 
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 1);
-    EXPECT_EQ(drawing.attributes(onSheet2), (Values{{L"DM_TITLE", L"p-100/SHEET2"},
-                                                    {L"BENENNUNG1", L"layout object"},
-                                                    {L"ZEICHNUNGSNR", L"-"},
-                                                    {L"PAGE", L"2"},
-                                                    {L"PAGES", L"3"}}));
+    EXPECT_EQ(drawing.attributes(onSheet2),
+              (updatetest::titleBlock(L"p-100/SHEET2", L"layout object", L"-", L"2", L"3")));
     EXPECT_EQ(drawing.attributes(onModel), kOld);
     // The revision table shows the document's revisions, not the layout object's.
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"R1");
@@ -74,11 +67,8 @@ TEST(UpdateTitleBlocksTest, ModelLayoutFallsBackToTheDocumentWithoutPage) {
     ManagedDoc doc(layoutObjectSetup());
 
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
-    EXPECT_EQ(drawing.attributes(onModel), (Values{{L"DM_TITLE", L"P-100"},
-                                                   {L"BENENNUNG1", L"document"},
-                                                   {L"ZEICHNUNGSNR", L"-"},
-                                                   {L"PAGE", L"-"},
-                                                   {L"PAGES", L"3"}}));
+    EXPECT_EQ(drawing.attributes(onModel),
+              (updatetest::titleBlock(L"P-100", L"document", L"-", L"-", L"3")));
     EXPECT_EQ(drawing.attributes(onSheet1), kOld);
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_USER_1"), L"u2");
 }
@@ -109,11 +99,8 @@ TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
     EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, L"sheet3", doc.data().getSettings(),
                                                  drawing.db(), -1, -1),
               1);
-    EXPECT_EQ(drawing.attributes(onSheet3), (Values{{L"DM_TITLE", L"T"},
-                                                    {L"BENENNUNG1", L"-"},
-                                                    {L"ZEICHNUNGSNR", L"4711"},
-                                                    {L"PAGE", L"3"},
-                                                    {L"PAGES", L"3"}}));
+    EXPECT_EQ(drawing.attributes(onSheet3),
+              (updatetest::titleBlock(L"T", L"-", L"4711", L"3", L"3")));
     // Without a layout name nothing is numbered: the record's own PAGE stays.
     EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, nullptr, doc.data().getSettings(), nullptr,
                                                  -1, -1),

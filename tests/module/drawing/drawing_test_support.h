@@ -68,10 +68,10 @@ class TestDrawing {
         if (std::wstring(layoutName) == L"Model") return block(L"*Model_Space");
         AcDbLayout* layout = nullptr;
         AcDbObjectId record;
-        if (acdbOpenObject(layout,
-                           acdbHostApplicationServices()->layoutManager()->findLayoutNamed(
-                               layoutName, m_raw),
-                           AcDb::kForRead) != Acad::eOk)
+        if (acdbOpenObject(
+                layout,
+                acdbHostApplicationServices()->layoutManager()->findLayoutNamed(layoutName, m_raw),
+                AcDb::kForRead) != Acad::eOk)
             return record;
         record = layout->getBlockTableRecordId();
         layout->close();
@@ -197,6 +197,16 @@ inline bool isErrorReport(const std::wstring& text, const std::wstring& statusNa
     return std::regex_match(text, report);
 }
 
+// The attributes of a SCHRIFTFELD reference, in tag order of the definition.
+inline Values titleBlock(const wchar_t* title, const wchar_t* name, const wchar_t* number,
+                         const wchar_t* page, const wchar_t* pages) {
+    return {{L"DM_TITLE", title},
+            {L"BENENNUNG1", name},
+            {L"ZEICHNUNGSNR", number},
+            {L"PAGE", page},
+            {L"PAGES", pages}};
+}
+
 inline void fill(CStringArray& array, std::initializer_list<const wchar_t*> items) {
     for (const wchar_t* item : items) array.Add(item);
 }
@@ -246,14 +256,13 @@ inline void writeCompanionFiles(const pdmtest::TempDir& dir, const ManagedDocSet
     };
     const std::filesystem::path ini =
         dir.write("plan.ini", "[TITLE_BLOCK]\n" + setup.titleBlocks + "[ATTRIBUTE_MAP]\n" +
-                                  setup.attributeMap + "[REVISION_BLOCK]\n" +
-                                  setup.revisionBlocks);
+                                  setup.attributeMap + "[REVISION_BLOCK]\n" + setup.revisionBlocks);
     std::string qdx = "<pdm>\n<config>" + ini.string() + "</config>\n<settings" +
                       attributes(setup.settings) + "/>\n<document" + attributes(setup.document) +
                       ">" + revisions(setup.revisions) + "</document>\n<relations>";
     for (const Relation& r : setup.relations)
-        qdx += "<relation" + attributes(r.properties) + ">" + revisions(r.revisions) +
-               "</relation>";
+        qdx +=
+            "<relation" + attributes(r.properties) + ">" + revisions(r.revisions) + "</relation>";
     dir.write("plan.qdx", qdx + "</relations>\n</pdm>\n");
 }
 
