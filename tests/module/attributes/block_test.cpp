@@ -9,16 +9,7 @@
 
 #include "module/drawing/drawing_test_support.h"
 
-using cadhost::testing::DbCall;
-using cadhost::testing::DbFaultScope;
-using cadhost::testing::failCall;
-using cadhost::testing::failOpen;
-using cadhost::testing::InputSession;
-using updatetest::fill;
-using updatetest::isErrorReport;
-using updatetest::narrow;
-using updatetest::TestDrawing;
-using updatetest::Values;
+using namespace updatetest;
 
 namespace {
 
@@ -227,8 +218,7 @@ TEST(CAttBlockListTest, UnopenableBlockTableIsReportedAndEmptiesTheList) {
         failCall(call, Acad::eInvalidOpenState);
         EXPECT_FALSE(list.collectFromLayouts(nullptr, patterns));
         EXPECT_TRUE(list.isEmpty());
-        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block"))
-            << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block"));
         EXPECT_EQ(drawing.openObjects(), 0);
     }
 }
@@ -246,8 +236,7 @@ TEST(CAttBlockListTest, FailureInsideOneLayoutKeepsWhatWasFound) {
     CAttBlockList list(drawing.db());
     EXPECT_TRUE(list.collectFromLayouts(nullptr, patterns));
     EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onModel}));
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"))
-        << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"));
     EXPECT_EQ(drawing.openObjects(), 0);
 }
 
@@ -315,8 +304,7 @@ TEST(BlockNameTest, UnopenableDefinitionOrTableIsReported) {
         int result = -1;
         EXPECT_EQ(blockNameOf(c.reference, &result), L"<null>");
         EXPECT_EQ(result, 0);
-        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"block"))
-            << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"block"));
         EXPECT_EQ(drawing.openObjects(), 0);
     }
     const AcDbObjectId representation = drawing.block(L"*U1");
@@ -326,6 +314,5 @@ TEST(BlockNameTest, UnopenableDefinitionOrTableIsReported) {
     ACHAR* name = nullptr;
     EXPECT_FALSE(findDynamicBlockName(name, representation));
     EXPECT_EQ(name, nullptr);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block"))
-        << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidOpenState", L"block"));
 }

@@ -12,11 +12,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using cadhost::testing::InputSession;
+using namespace updatetest;
 using pdmtest::narrow;
 using pdmtest::readBytes;
 using pdmtest::writeBytes;
-using updatetest::writeDrawing;
 
 // asm/top.dwg -> left.dwg, ..\parts\right.dwg; left -> ..\parts\base.dwg; right -> base.dwg.
 class GetDependenciesTest : public ::testing::Test {

@@ -13,14 +13,10 @@
 
 namespace {
 
-using cadhost::testing::DbCall;
-using cadhost::testing::DbFaultScope;
-using cadhost::testing::failCall;
-using cadhost::testing::InputSession;
+using namespace updatetest;
 using pdmtest::strings;
 using pdmtest::writeBytes;
 using ScratchFolder = pdmtest::TempDir;
-using updatetest::writeDrawing;
 using Paths = std::vector<std::wstring>;
 
 struct Collected {

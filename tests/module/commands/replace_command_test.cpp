@@ -14,15 +14,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using cadhost::testing::DbCall;
-using cadhost::testing::DbFaultScope;
-using cadhost::testing::failCall;
-using cadhost::testing::InputSession;
+using namespace updatetest;
 using pdmtest::narrow;
 using pdmtest::readBytes;
 using pdmtest::writeBytes;
-using updatetest::storedPaths;
-using updatetest::writeDrawing;
 using Paths = std::vector<std::wstring>;
 
 // proj/asm/top.dwg references ..\..\old\a.dwg, sub\b.dwg and c.dwg.

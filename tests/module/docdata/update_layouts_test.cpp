@@ -6,12 +6,7 @@
 #include "docdata/docdata.h"
 #include "module/drawing/drawing_test_support.h"
 
-using cadhost::testing::InputSession;
-using updatetest::ManagedDoc;
-using updatetest::ManagedDocSetup;
-using updatetest::revision;
-using updatetest::TestDrawing;
-using updatetest::Values;
+using namespace updatetest;
 
 namespace {
 

@@ -10,9 +10,7 @@
 #include "frame/doc_registry.h"
 #include "module/drawing/drawing_test_support.h"
 
-using cadhost::testing::InputSession;
-using updatetest::ManagedDocSetup;
-using updatetest::TestDrawing;
+using namespace updatetest;
 
 TEST(UpdateOnLoadTest, ManagedDrawingIsUpdatedUnderTheWaitCursor) {
     pdmtest::TempDir dir;

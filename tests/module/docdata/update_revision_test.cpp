@@ -8,15 +8,7 @@
 #include "docdata/docdata.h"
 #include "module/drawing/drawing_test_support.h"
 
-using cadhost::testing::DbCall;
-using cadhost::testing::DbFaultScope;
-using cadhost::testing::failCall;
-using cadhost::testing::InputSession;
-using updatetest::ManagedDoc;
-using updatetest::ManagedDocSetup;
-using updatetest::revision;
-using updatetest::TestDrawing;
-using updatetest::Values;
+using namespace updatetest;
 
 // No layout name means every layout; no database the working one.
 TEST(UpdateRevisionTableTest, WritesTheRowsIntoEveryTable) {
@@ -86,8 +78,7 @@ TEST(UpdateRevisionTableTest, FailingCollectIsReportedAndGivesZero) {
     EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model",
                                              doc.data().getSettings(), drawing.db()),
               0);
-    EXPECT_TRUE(updatetest::isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"))
-        << updatetest::narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"));
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"-");
     EXPECT_EQ(drawing.openObjects(), 0);
 }

@@ -7,15 +7,7 @@
 
 #include "module/drawing/drawing_test_support.h"
 
-using cadhost::testing::DbCall;
-using cadhost::testing::DbFaultScope;
-using cadhost::testing::failCall;
-using cadhost::testing::failOpen;
-using cadhost::testing::InputSession;
-using updatetest::isErrorReport;
-using updatetest::narrow;
-using updatetest::strings;
-using updatetest::TestDrawing;
+using namespace updatetest;
 
 TEST(CArxDatabaseTest, LayoutsInBlockTableOrderNotTabOrderAndTheActiveOne) {
     TestDrawing model("sheets.dxf");
@@ -116,8 +108,7 @@ TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
         failCall(c.call, c.status);
         EXPECT_EQ(database.getLayoutNames(names), 0);
         EXPECT_EQ(names.GetSize(), 0);
-        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"))
-            << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"));
 
         session.clearCommandLine();
         AcDbObjectIdArray ids;
@@ -125,14 +116,12 @@ TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
         failCall(c.call, c.status);
         EXPECT_EQ(database.getLayoutIds(ids), 0);
         EXPECT_EQ(ids.length(), 0);
-        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"))
-            << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"));
 
         session.clearCommandLine();
         failCall(c.call, c.status);
         EXPECT_STREQ(database.getModelLayoutName(), L"");
-        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"))
-            << narrow(session.commandLine());
+        EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"));
         EXPECT_EQ(drawing.openObjects(), 0);
     }
 }
@@ -146,8 +135,7 @@ TEST(CArxDatabaseTest, UnreadableReferencePathIsReportedAndEmptiesTheList) {
     failCall(DbCall::kPathName, Acad::eInvalidInput, 1);
     EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 0);
     EXPECT_EQ(paths.GetSize(), 0);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"arxdatabase"))
-        << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"arxdatabase"));
     EXPECT_EQ(drawing.openObjects(), 0);
 }
 
@@ -172,15 +160,13 @@ TEST(CArxDatabaseTest, ActiveLayoutFailuresAreReported) {
     failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
     AcDbObjectId layoutId;
     EXPECT_FALSE(database.getCurrentLayoutId(layoutId));
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase"))
-        << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase"));
     cadhost::testing::clearDbFaults();
 
     session.clearCommandLine();
     failCall(DbCall::kGetLayoutName, Acad::eNotOpenForRead);
     EXPECT_FALSE(database.getCurrentLayoutName(name));
     EXPECT_STREQ(name, L"unchanged");
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eNotOpenForRead", L"arxdatabase"))
-        << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eNotOpenForRead", L"arxdatabase"));
     EXPECT_EQ(drawing.openObjects(), 0);
 }

@@ -28,6 +28,12 @@
 
 namespace updatetest {
 
+using cadhost::testing::clearDbFaults;
+using cadhost::testing::DbCall;
+using cadhost::testing::DbFaultScope;
+using cadhost::testing::failCall;
+using cadhost::testing::failOpen;
+using cadhost::testing::InputSession;
 using pdmtest::narrow;
 using pdmtest::strings;
 using Values = std::map<std::wstring, std::wstring>;
@@ -189,12 +195,21 @@ class TestDrawing {
     AcDbDatabase* m_previous = nullptr;
 };
 
-// True when text is exactly one error report of status statusName from the source stem.
-inline bool isErrorReport(const std::wstring& text, const std::wstring& statusName,
-                          const std::wstring& stem) {
+// Whether text is exactly one error report of status statusName from the source stem.
+inline ::testing::AssertionResult isErrorReport(const std::wstring& text,
+                                                const std::wstring& statusName,
+                                                const std::wstring& stem) {
     const std::wregex report(L"\\*ERROR\\*: \\[Acad::" + statusName + L"\\]\\.\n\\[" + stem +
                              L"\\]\\.\\[[0-9]+\\]");
-    return std::regex_match(text, report);
+    if (std::regex_match(text, report)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "command line: " << narrow(text);
+}
+// Whether text is exactly the fallback report of a boundary in the source stem.
+inline ::testing::AssertionResult isUndefinedError(const std::wstring& text,
+                                                   const std::wstring& stem) {
+    if (std::regex_match(text, std::wregex(L"undefined error\\. \\(" + stem + L"@[0-9]+\\)")))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "command line: " << narrow(text);
 }
 
 // The attributes of a SCHRIFTFELD reference, in tag order of the definition.

@@ -11,13 +11,7 @@
 
 #include "module/drawing/drawing_test_support.h"
 
-using cadhost::testing::DbCall;
-using cadhost::testing::DbFaultScope;
-using cadhost::testing::failCall;
-using cadhost::testing::InputSession;
-using updatetest::isErrorReport;
-using updatetest::narrow;
-using updatetest::TestDrawing;
+using namespace updatetest;
 
 namespace {
 
@@ -157,14 +151,12 @@ TEST(OpenSymbolTableTest, UnsupportedClassOrUnopenableTableIsReported) {
     DbFaultScope faults;
     InputSession session;
     EXPECT_EQ(openSymbolTable(AcDbBlockReference::desc(), AcDb::kForRead), nullptr);
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"xdata"))
-        << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"xdata"));
 
     session.clearCommandLine();
     failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
     EXPECT_FALSE(hasSymbolRecord(AcDbBlockTableRecord::desc(), L"TB2"));
-    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"xdata"))
-        << narrow(session.commandLine());
+    EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"xdata"));
     EXPECT_EQ(drawing.openObjects(), 0);
 
     // Without a working database: null, silently.
