@@ -166,8 +166,6 @@ TEST(CAttBlockTest, ObjectsThatAreNoBlockReferences) {
     }
     EXPECT_EQ(CAttBlock(bare).getAttributeIds(attributeIds), Acad::eOk);
     EXPECT_EQ(attributeIds.length(), 1);
-    EXPECT_TRUE(CAttBlock(bare) == CAttBlock(bare));
-    EXPECT_FALSE(CAttBlock(bare) == CAttBlock(text));
 }
 
 TEST(CAttBlockTest, VisibilityCoversTheAttributes) {

@@ -118,15 +118,6 @@ TEST(CollectDependenciesTest, UnreadableTopDrawingKeepsTheCountOfEarlierEntries)
     }
 }
 
-TEST(CollectDependenciesTest, AppendsAfterEarlierEntriesAndCountsThemToo) {
-    ScratchFolder dir;
-    writeDrawing(dir.wpath("top.dwg"), {L"a.dwg", L"a.dwg"});
-    CStringArray list;
-    list.Add(L"earlier");
-    EXPECT_EQ(collectDependencies(list, dir.wpath("top.dwg").c_str(), false, false), 3);
-    EXPECT_EQ(strings(list), (Paths{L"earlier", L"a.dwg", L"a.dwg"}));
-}
-
 TEST(CollectDependenciesTest, WithoutTraversalACycleIsNeitherWalkedNorReported) {
     ScratchFolder dir;
     writeDrawing(dir.wpath("top.dwg"), {L"top.dwg"});

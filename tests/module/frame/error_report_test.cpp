@@ -37,17 +37,6 @@ TEST(ErrorReportTest, FailingHostCallPrintsTheTwoLineReport) {
     }
 }
 
-TEST(ErrorReportTest, ReportIsRaisedAsWideTextFromTheBoundarysBuffer) {
-    CErrorReportScope scope;
-    try {
-        throwAcadError(Acad::eInvalidInput, BRAKON_SOURCE_NAME, 5);
-        FAIL() << "throwAcadError returned";
-    } catch (const wchar_t* report) {
-        EXPECT_EQ(scope.buffer(), report);
-        EXPECT_STREQ(L"*ERROR*: [Acad::eInvalidInput].\n[error_report_test].[5]", report);
-    }
-}
-
 TEST(ErrorReportTest, SourceNameIsShownAsItsStem) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"C:\\src\\module\\drawing\\arxdatabase.cpp", L"arxdatabase"},

@@ -172,10 +172,6 @@ TEST(AcmTitleBorderTest, PartsAnswerForTheirReferences) {
     EXPECT_FALSE(manager.getLinkHandle(handle, AcDbObjectId::kNull));
 
     CString name;
-    AcGeScale3d scale;
-    EXPECT_TRUE(manager.at(0).border().getBlockInfo(&name, nullptr, &scale, nullptr, nullptr));
-    EXPECT_STREQ(name, L"AM_BORDER");
-    EXPECT_DOUBLE_EQ(manager.at(0).getScale(), 1.0);
     EXPECT_FALSE(AcmTitle().getBlockInfo(&name, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(getSymbolName(AcDbObjectId::kNull, name), Acad::eNullObjectId);
     EXPECT_STREQ(name, L"AcDbObjectId::kNull");
@@ -190,8 +186,6 @@ TEST(AcmTitleBorderTest, PartsAnswerForTheirReferences) {
     CMapStringToString read;
     EXPECT_TRUE(manager.getAttributeValues(read));
     EXPECT_EQ(read.GetCount(), 4);  // DM_TITLE, BENENNUNG1, BORDER_INSERT, FORMAT
-    EXPECT_TRUE(manager.at(0).setVisibility(false));
-    EXPECT_EQ(drawing.visibility(title), AcDb::kInvisible);
     EXPECT_EQ(drawing.openObjects(), 0);
 }
 
