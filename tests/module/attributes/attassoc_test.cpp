@@ -40,7 +40,7 @@ TEST(CAttAssocTest, MatchesEqualTagsAndStarPatterns) {
     for (const auto& c : cases)
         EXPECT_EQ(assoc.Matches(c.tag), c.matches)
             << (c.tag ? CStringA(c.tag).GetString() : "null");
-    // Without "*" the matcher's special characters are plain text.
+    // Without "*" the matcher's wildcard characters are plain text.
     CAttAssoc plain(L"x");
     plain.AddTag(L"ZEICH?NR");
     EXPECT_FALSE(plain.Matches(L"ZEICHXNR"));
