@@ -34,13 +34,11 @@ class ReplaceReferencedDocumentTest : public ::testing::Test {
     std::wstring path(const std::string& name) const { return m_dir.wpath(name); }
 
     // Writes the replacements file (CR LF lines) and runs the command; returns the command line.
-    std::wstring run(const std::vector<std::string>& lines, const std::wstring& fullPaths,
-                     const std::wstring& drawingAnswer = {}) {
+    std::wstring run(const std::vector<std::string>& lines, const std::wstring& fullPaths) {
         std::string text;
         for (const std::string& line : lines) text += line + "\r\n";
         writeBytes(m_dir.root() / "r.txt", text);
-        InputSession session(
-            {drawingAnswer.empty() ? drawing() : drawingAnswer, path("r.txt"), fullPaths});
+        InputSession session({drawing(), path("r.txt"), fullPaths});
         replaceReferencedDocumentCommand();
         EXPECT_EQ(cadhost::testing::pendingAnswers(), 0u);
         return session.commandLine();
