@@ -233,11 +233,22 @@ DbStub* AcDbDatabase::Impl::findRecord(db::TableKind kind, std::wstring_view nam
         for (DbStub* r : tableRecords[kind]) index[db::upperWide(recordName(r))].push_back(r);
         namesBuilt[kind] = true;
     }
+    // Walks ask the same table for the same name over and over (the APPID of every entity).
+    NameHit& last = lastName[kind];
+    if (last.version == namesVersion && last.erasedToo == erasedToo && last.name == name) return last.record;
+    DbStub* found = nullptr;
     auto it = index.find(name);
-    if (it == index.end()) return nullptr;
-    for (DbStub* r : it->second)
-        if (!r->erased() || erasedToo) return r;
-    return nullptr;
+    if (it != index.end())
+        for (DbStub* r : it->second)
+            if (!r->erased() || erasedToo) {
+                found = r;
+                break;
+            }
+    last.name.assign(name);
+    last.version = namesVersion;
+    last.erasedToo = erasedToo;
+    last.record = found;
+    return found;
 }
 
 int AcDbDatabase::Impl::blockFlags(const DbStub* btr) {

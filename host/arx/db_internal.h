@@ -154,6 +154,16 @@ public:
     std::unordered_map<const cadhost::DbStub*, cadhost::DbStub*> layoutOfBlockMemo;
     std::unordered_map<std::string, cadhost::DbStub*, cadhost::db::RawHash, std::equal_to<>> blockByRawNameMemo;
     void structureChanged();
+    // The last name looked up per table and its answer, good while namesVersion stays (it moves
+    // with every added, erased or renamed record).
+    struct NameHit {
+        std::wstring name;
+        std::uint64_t version = ~0ull;
+        bool erasedToo = false;
+        cadhost::DbStub* record = nullptr;
+    };
+    std::array<NameHit, cadhost::db::kTableCount> lastName;
+    std::uint64_t namesVersion = 0;
     // Called for every record whose text changes.
     void recordEdited(const cadhost::DbStub* r);
 

@@ -58,6 +58,7 @@ void AcDbDatabase::Impl::releaseSpares() {
 }
 
 void AcDbDatabase::Impl::structureChanged() {
+    ++namesVersion;
     layoutNameMemo.clear();
     layoutOfBlockMemo.clear();
     blockByRawNameMemo.clear();

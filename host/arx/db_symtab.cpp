@@ -195,6 +195,7 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
     r.owner = st->stub->handle;
     d.tableRecords[kind].push_back(&r);
     if (d.namesBuilt[kind]) d.names[kind][db::upperWide(rs->decode(rawName))].push_back(&r);
+    ++d.namesVersion;
     if (kind == db::kBlockRecord) db::addBlockEntities(d, r, rawName, rawPath);
     db::bindNew(pRecord, d, r);
     recordId = AcDbObjectId::fromStub(&r);
