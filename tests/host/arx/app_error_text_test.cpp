@@ -8,10 +8,7 @@
 namespace {
 
 TEST(AcadErrorStatusTextTest, NamesTheHostsStatusesAndUnknownNumbers) {
-    const struct {
-        int number;
-        const wchar_t* text;
-    } cases[] = {
+    const struct { int number; const wchar_t* text; } cases[] = {
         // Names in reports are the module's error report tests; here the ends and the gaps.
         {0, L"eOk"}, {1300, L"eNoAcDbHostApplication"},
         {19, L"eUnknownErrorStatus(19)"},  // a gap in the host's numbering

@@ -95,7 +95,6 @@ TEST(AcRxArxAppTest, InitAndUnloadWalkEveryTableInOrder) {
     EXPECT_TRUE(kBase.bRegistered && kChild.bRegistered && kOther.bRegistered);
     EXPECT_FALSE(acrxDynamicLinker->isAppLocked(&appId));
     EXPECT_TRUE(acrxDynamicLinker->isAppMDIAware(&appId));
-
     AcEdCommand* modal = acedRegCmds->lookupGlobalCmd(L"_fw_modal");
     ASSERT_NE(nullptr, modal);
     EXPECT_EQ(nullptr, modal->resourceHandle()) << "the module's (null) instance handle";
@@ -103,7 +102,6 @@ TEST(AcRxArxAppTest, InitAndUnloadWalkEveryTableInOrder) {
     AcEdCommand* session = acedRegCmds->lookupGlobalCmd(L"_fw_session");
     ASSERT_NE(nullptr, session);
     EXPECT_STREQ(L"_fw_session", session->localName());
-
     g_log.clear();
     EXPECT_EQ(AcRx::kRetOK, app.dispatch(AcRx::kUnloadAppMsg, &appId));
     EXPECT_EQ((std::vector<std::string>{"unregister props"}), g_log);
@@ -122,7 +120,6 @@ TEST(AcRxArxAppTest, LispFunctionsAreNumberedOverNonNullRecords) {
     EXPECT_EQ(1, cadhost::lispFunctionCode(L"fw-second"));
     EXPECT_NE(nullptr, cadhost::lispFunction(0)) << "registered as callable";
     EXPECT_EQ(nullptr, cadhost::lispFunction(1)) << "not asked to be registered";
-
     {
         cadhost::LispInvocation invocation(1);
         EXPECT_EQ(AcRx::kRetOK, app.dispatch(AcRx::kInvkSubrMsg, nullptr));
@@ -132,7 +129,6 @@ TEST(AcRxArxAppTest, LispFunctionsAreNumberedOverNonNullRecords) {
         EXPECT_EQ(AcRx::kRetOK, app.dispatch(AcRx::kInvkSubrMsg, nullptr));
     }
     EXPECT_EQ((std::vector<std::string>{"lisp second"}), g_log);
-
     EXPECT_EQ(AcRx::kRetOK, app.dispatch(AcRx::kUnloadDwgMsg, nullptr));
     EXPECT_EQ(before, cadhost::lispFunctionCount());
     acedRegFunc(nullptr, 0);

@@ -70,19 +70,16 @@ TEST_F(CommandStackTest, RemovesCommandsAndGroups) {
     ASSERT_EQ(Acad::eOk, stack.addCommand(L"GROUP_A", L"_one", L"one", 0, countCall));
     ASSERT_EQ(Acad::eOk, stack.addCommand(L"GROUP_A", L"_two", L"two", 0, countCall));
     ASSERT_EQ(Acad::eOk, stack.addCommand(L"GROUP_B", L"_three", L"three", 0, countCall));
-
     EXPECT_EQ(Acad::eKeyNotFound, stack.removeCmd(L"GROUP_B", L"_one")) << "wrong group";
     EXPECT_EQ(Acad::eKeyNotFound, stack.removeCmd(L"NO_GROUP", L"_one"));
     EXPECT_EQ(Acad::eOk, stack.removeCmd(L"group_a", L"_ONE"));
     EXPECT_EQ(nullptr, stack.lookupGlobalCmd(L"_one"));
     EXPECT_NE(nullptr, stack.lookupGlobalCmd(L"_two"));
     EXPECT_EQ(Acad::eKeyNotFound, stack.removeCmd(L"GROUP_A", L"_one")) << "already removed";
-
     EXPECT_EQ(Acad::eOk, stack.removeGroup(L"GROUP_A"));
     EXPECT_EQ(nullptr, stack.lookupGlobalCmd(L"_two"));
     EXPECT_NE(nullptr, stack.lookupGlobalCmd(L"_three"));
     EXPECT_EQ(Acad::eKeyNotFound, stack.removeGroup(L"GROUP_A"));
-
     // A group emptied command by command is gone, and a new command may reuse its name.
     EXPECT_EQ(Acad::eOk, stack.removeCmd(L"GROUP_B", L"_three"));
     EXPECT_EQ(Acad::eKeyNotFound, stack.removeGroup(L"GROUP_B"));

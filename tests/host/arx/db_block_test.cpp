@@ -11,11 +11,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct BlockFacts {
-    std::wstring name;
-    bool layout, anonymous, attdefs, xref;
-    std::wstring path;
-};
+struct BlockFacts { std::wstring name; bool layout, anonymous, attdefs, xref; std::wstring path; };
 
 std::vector<BlockFacts> blockFacts(AcDbDatabase* db) {
     std::vector<BlockFacts> out;

@@ -65,11 +65,7 @@ TEST(AcDbDatabaseTest, ReadingRefusesWhatIsNotADrawingWithTheFileAndReason) {
     writeFile(dir / "cut.dxf", "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1032\n  0\nENDSEC\n  0\nSECTION\n  2\nTAB");
     writeFile(dir / "noblocks.dxf", "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1032\n  0\nENDSEC\n"
                                     "  0\nSECTION\n  2\nTABLES\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n");
-    struct Case {
-        std::string file;
-        Acad::ErrorStatus status;
-        std::string message;
-    } cases[] = {
+    struct Case { std::string file; Acad::ErrorStatus status; std::string message; } cases[] = {
         {"missing.dxf", Acad::eFileNotFound, "missing.dxf: No such file or directory"},
         {"dwg.dwg", Acad::eUnsupportedFileFormat, "dwg.dwg: a binary DWG drawing, not a DXF file"},
         {"r12.dxf", Acad::eObsoleteFileFormat, "r12.dxf: DXF version AC1009 is older than R2000"},

@@ -174,10 +174,7 @@ TEST(DbFaultTest, EveryInjectableCallFailsOnceAndLeavesNothingOpen) {
 
 TEST(LayoutManagerTest, ActiveLayoutFollowsTileModeAndThePaperSpaceRecord) {
     if (!haveCorpus()) GTEST_SKIP();
-    struct Case {
-        const char* file;
-        const wchar_t* activeLayout;
-    } cases[] = {
+    struct Case { const char* file; const wchar_t* activeLayout; } cases[] = {
         {"ezdxf_issue_EntitiesOnLayouts_2004.dxf", L"Layout2"},
         {"ezdxf_issue_mlayouts_2004.dxf", L"Layout1"},
         {"libredwg_example_2013.dxf", L"Model"},

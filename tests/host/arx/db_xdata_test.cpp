@@ -47,11 +47,7 @@ TEST(XDataTest, ReadsEveryValueTypeOfARealDrawing) {
     if (!haveCorpus()) GTEST_SKIP();
     auto db = read(corpus("acadsharp_sample_AC1032_ascii.dxf"));
     ASSERT_TRUE(db);
-    struct Case {
-        const wchar_t* text;
-        const wchar_t* app;
-        const wchar_t* chain;
-    } cases[] = {
+    struct Case { const wchar_t* text; const wchar_t* app; const wchar_t* chain; } cases[] = {
         {L"XData Int", L"INT_APP", L"1001:INT_APP 1002:{ 1070:524 1002:}"},
         {L"XData Long", L"app_long", L"1001:APP_LONG 1002:{ 1071:6654 1002:}"},
         {L"XData Layer", L"LAYER_APP", L"1001:LAYER_APP 1002:{ 1003:app_layer 1002:}"},

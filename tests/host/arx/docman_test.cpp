@@ -20,7 +20,6 @@ using cadhost::DocumentManager;
 class RecordingReactor : public AcApDocManagerReactor {
   public:
     std::vector<std::wstring> events;
-
     void documentCreateStarted(AcApDocument* d) override { add(L"createStarted", d); }
     void documentCreated(AcApDocument* d) override { add(L"created", d); }
     void documentToBeDestroyed(AcApDocument* d) override {
@@ -35,7 +34,6 @@ class RecordingReactor : public AcApDocManagerReactor {
     void documentToBeActivated(AcApDocument* d) override { add(L"toBeActivated", d); }
     void documentToBeDeactivated(AcApDocument* d) override { add(L"toBeDeactivated", d); }
     void documentActivated(AcApDocument* d) override { add(L"activated", d); }
-
   private:
     void add(const wchar_t* what, AcApDocument* d) {
         events.push_back(std::wstring(what) + L":" + d->docTitle());
@@ -59,7 +57,6 @@ class DocManagerTest : public ::testing::Test {
     AcApDocument* open(const std::wstring& path) {
         return manager->createDocument(new AcDbDatabase(false, true), path);
     }
-
     DocumentManager* manager = nullptr;
     RecordingReactor reactor;
 };
@@ -89,7 +86,6 @@ TEST_F(DocManagerTest, CurrentDocumentCarriesTheWorkingDatabase) {
     EXPECT_EQ(a->database(), acdbHostApplicationServices()->workingDatabase());
     ASSERT_TRUE(manager->makeCurrent(b));
     EXPECT_EQ(b->database(), acdbHostApplicationServices()->workingDatabase());
-
     // Destroying the current document leaves none current and no working database behind.
     ASSERT_TRUE(manager->destroyDocument(b));
     EXPECT_EQ(nullptr, manager->curDocument());
@@ -105,7 +101,6 @@ TEST_F(DocManagerTest, FindsDocumentsByDatabaseAndIteratesThem) {
     AcDbDatabase loose(false, true);
     EXPECT_EQ(nullptr, manager->document(&loose)) << "a database without a document";
     EXPECT_EQ(nullptr, manager->document(nullptr));
-
     std::unique_ptr<AcApDocumentIterator> it(manager->newAcApDocumentIterator());
     std::vector<AcApDocument*> seen;
     for (; !it->done(); it->step()) seen.push_back(it->document());
@@ -196,11 +191,9 @@ TEST_F(DocManagerTest, DataManagerKeepsOneEntryPerDocumentUntilItIsDestroyed) {
         data.docData(b).value = 2;
         EXPECT_EQ(1, data.docData(a).value) << "found again, not made anew";
         EXPECT_EQ(2, Counted::alive);
-
         ASSERT_TRUE(manager->destroyDocument(a));
         EXPECT_EQ(1, Counted::alive) << "only the destroyed document's data goes";
         EXPECT_EQ(2, data.docData(b).value);
-
         ASSERT_TRUE(manager->makeCurrent(b));
         EXPECT_EQ(2, data.docData().value) << "the current document's data";
     }

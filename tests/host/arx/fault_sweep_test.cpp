@@ -31,11 +31,7 @@ const std::string kManaged = "A-1000-Getriebegehaeuse";
 
 std::wstring wide(const fs::path& path) { return cadhost::fromUtf8(path.string()); }
 
-struct Fault {
-    FileStep step;
-    int err;
-    int skip = 0;
-};
+struct Fault { FileStep step; int err; int skip = 0; };
 
 std::string describe(const std::vector<Fault>& faults) {
     static const char* const kNames[] = {"create temp", "write",       "sync",        "close",
@@ -79,14 +75,12 @@ const SaveCase kSaveCases[] = {
 class FaultSweepTest : public ::testing::Test {
   protected:
     void TearDown() override { cadhost::SystemVariables::resetToDefaults(); }
-
     fs::path folder(const std::string& name) {
         const fs::path dir = m_scratch / name;
         fs::remove_all(dir);
         fs::create_directories(dir);
         return dir;
     }
-
     // The managed example drawing (or another) as stem.dxf in dir, with its companion file
     // naming the settings file copied beside it.
     static fs::path managedDrawing(const fs::path& dir, const std::string& stem,
@@ -100,7 +94,6 @@ class FaultSweepTest : public ::testing::Test {
         fs::copy_file(kExamples / "pdm_settings.ini", dir / "pdm_settings.ini");
         return dir / (stem + ".dxf");
     }
-
     struct Run {
         int status = -1;
         std::vector<std::string> messages;
@@ -108,7 +101,6 @@ class FaultSweepTest : public ::testing::Test {
         int fired = 0;
         int counts[cadhost::testing::kFileStepCount] = {};
     };
-
     // One cadhost run with the module loaded and the faults set: job runs against the session.
     template <typename Job>
     Run runWith(const std::vector<Fault>& faults, Job job) {
@@ -128,16 +120,13 @@ class FaultSweepTest : public ::testing::Test {
         run.commandLine = capture.text();
         return run;
     }
-
     Run openAndSave(const fs::path& drawing, const std::vector<Fault>& faults = {}) {
         return runWith(faults, [&](cadhost::HostSession& s) { return s.openDrawings({wide(drawing)}, true); });
     }
-
     Run command(const std::wstring& name, const std::vector<std::wstring>& answers,
                 const std::vector<Fault>& faults = {}) {
         return runWith(faults, [&](cadhost::HostSession& s) { return s.runCommand(name, answers); });
     }
-
     // Names in dir that are not among the expected ones: temporary files left behind.
     static std::vector<std::string> strayFiles(const fs::path& dir, const std::set<std::string>& expected) {
         std::vector<std::string> stray;
@@ -145,7 +134,6 @@ class FaultSweepTest : public ::testing::Test {
             if (!expected.count(entry.path().filename().string())) stray.push_back(entry.path().filename().string());
         return stray;
     }
-
     // What a run under case c left in dir for stem.dxf: the old or the new drawing, the backup
     // refreshed or as it was (earlierBackup, or none), a kept-aside previous drawing, and no
     // file beyond the expected ones.
@@ -174,7 +162,6 @@ class FaultSweepTest : public ::testing::Test {
         }
         EXPECT_EQ(std::vector<std::string>{}, strayFiles(dir, expected));
     }
-
     // The new drawing a clean run writes must be sound for our reader and for ezdxf.
     static void expectSound(const fs::path& drawing, const fs::path& original) {
         EXPECT_NE(nullptr, dbtest::read(drawing));
@@ -187,7 +174,6 @@ class FaultSweepTest : public ::testing::Test {
         EXPECT_EQ(0u, out.rfind("audit errors=", 0)) << file << ": " << out;
         return out.substr(0, out.find(" fixes"));
     }
-
     dbtest::ScratchDir m_scratch;
 };
 
@@ -199,9 +185,7 @@ TEST_F(FaultSweepTest, BackupNameTakenByAFolderLeavesTheDrawingAsItWas) {
     const fs::path drawing = managedDrawing(dir, "p");
     const std::string oldBytes = readFile(drawing);
     fs::create_directory(dir / "p.bak");
-
     const Run run = openAndSave(drawing);
-
     EXPECT_EQ(cadhost::kExitFailed, run.status);
     EXPECT_EQ(oldBytes, readFile(drawing));
     ASSERT_EQ(1u, run.messages.size());
@@ -224,7 +208,6 @@ TEST_F(FaultSweepTest, MainJobLeavesTheOldOrTheWholeNewDrawingAtEveryFailingStep
     EXPECT_EQ(1, golden.counts[static_cast<int>(FileStep::kCreateTemp)])
         << "the drawing is the only file the job writes";
     expectSound(clean, kExamples / (kManaged + ".dxf"));
-
     const std::string earlierBackup = "an earlier backup\r\n";
     int n = 0;
     for (const SaveCase& c : kSaveCases) {
@@ -233,9 +216,7 @@ TEST_F(FaultSweepTest, MainJobLeavesTheOldOrTheWholeNewDrawingAtEveryFailingStep
             const fs::path dir = folder("case" + std::to_string(n++));
             const fs::path drawing = managedDrawing(dir, "p");
             if (hadBackup) writeFile(dir / "p.bak", earlierBackup);
-
             const Run run = openAndSave(drawing, c.faults);
-
             EXPECT_GT(run.fired, 0) << "the fault was never reached";
             expectOnDisk(dir, "p", c, oldBytes, newBytes, hadBackup ? &earlierBackup : nullptr,
                          {"p.dxf", "p.qdx", "pdm_settings.ini"});
@@ -275,7 +256,6 @@ TEST_F(FaultSweepTest, MainJobSurvivesAFullDiskAtEveryWriteOfALargeDrawing) {
         ASSERT_ES(Acad::eOk, db->saveAs(wide(source).c_str(), false));
     }
     ASSERT_GT(fs::file_size(source), 3u << 20);
-
     const fs::path clean = managedDrawing(folder("clean"), "big", source);
     const Run golden = openAndSave(clean);
     ASSERT_EQ(cadhost::kExitOk, golden.status);
@@ -283,15 +263,12 @@ TEST_F(FaultSweepTest, MainJobSurvivesAFullDiskAtEveryWriteOfALargeDrawing) {
     expectSound(clean, source);
     const int writes = golden.counts[static_cast<int>(FileStep::kWrite)];
     ASSERT_GE(writes, 2);
-
     const std::string oldBytes = readFile(source);
     for (int k = 0; k < writes; ++k) {
         SCOPED_TRACE("full disk at write " + std::to_string(k + 1) + " of " + std::to_string(writes));
         const fs::path dir = folder("write" + std::to_string(k));
         const fs::path drawing = managedDrawing(dir, "big", source);
-
         const Run run = openAndSave(drawing, {{FileStep::kWrite, ENOSPC, k}});
-
         EXPECT_EQ(1, run.fired);
         EXPECT_TRUE(readFile(drawing) == oldBytes);
         EXPECT_EQ(std::vector<std::string>{}, strayFiles(dir, {"big.dxf", "big.qdx", "pdm_settings.ini"}));
@@ -313,7 +290,6 @@ TEST_F(FaultSweepTest, ReplacementCommandLeavesTheOldOrTheWholeNewDrawingAtEvery
         writeFile(dir / "r.txt", (dir / "XR_1.dwg").string() + "=" + (dir / "new" / "XR_1.dwg").string() + "\r\n");
         return std::vector<std::wstring>{wide(dir / "top.dxf"), wide(dir / "r.txt"), L"Yes"};
     };
-
     const fs::path cleanDir = folder("clean");
     const std::vector<std::wstring> cleanAnswers = prepare(cleanDir);
     const std::string oldBytes = readFile(cleanDir / "top.dxf");
@@ -322,14 +298,11 @@ TEST_F(FaultSweepTest, ReplacementCommandLeavesTheOldOrTheWholeNewDrawingAtEvery
     ASSERT_NE(oldBytes, newBytes) << "the replacement must change the drawing";
     EXPECT_EQ(oldBytes, readFile(cleanDir / "top.bak"));
     expectSound(cleanDir / "top.dxf", kRefsDrawing);
-
     int n = 0;
     for (const SaveCase& c : kSaveCases) {
         SCOPED_TRACE(describe(c.faults));
         const fs::path dir = folder("case" + std::to_string(n++));
-
         const Run run = command(kCommand, prepare(dir), c.faults);
-
         EXPECT_GT(run.fired, 0) << "the fault was never reached";
         EXPECT_EQ(cadhost::kExitOk, run.status);
         EXPECT_EQ(std::vector<std::string>{}, run.messages);
@@ -347,14 +320,12 @@ TEST_F(FaultSweepTest, DependencyListKeepsThePreviousListAtEveryFailingStep) {
         writeFile(dir / "out.txt", oldList);
         return std::vector<std::wstring>{wide(dir / "top.dxf"), wide(dir / "out.txt"), L"Yes", L"No"};
     };
-
     const fs::path cleanDir = folder("clean");
     const Run golden = command(kCommand, prepare(cleanDir));
     const std::string newList = readFile(cleanDir / "out.txt");
     ASSERT_NE(oldList, newList);
     EXPECT_NE(std::string::npos, newList.find("XR_2.dwg\r\n")) << newList;
     EXPECT_EQ(std::wstring::npos, golden.commandLine.find(L"not written")) << golden.commandLine;
-
     const std::vector<Fault> kFaults[] = {
         {{FileStep::kCreateTemp, ENOSPC}}, {{FileStep::kCreateTemp, EIO}}, {{FileStep::kWrite, ENOSPC}},
         {{FileStep::kWrite, ENOSPC, 1}},   {{FileStep::kSync, ENOSPC}},    {{FileStep::kClose, EIO}},
@@ -364,9 +335,7 @@ TEST_F(FaultSweepTest, DependencyListKeepsThePreviousListAtEveryFailingStep) {
     for (const std::vector<Fault>& faults : kFaults) {
         SCOPED_TRACE(describe(faults));
         const fs::path dir = folder("case" + std::to_string(n++));
-
         const Run run = command(kCommand, prepare(dir), faults);
-
         EXPECT_EQ(1, run.fired);
         EXPECT_EQ(oldList, readFile(dir / "out.txt"));
         EXPECT_EQ(std::vector<std::string>{}, strayFiles(dir, {"top.dxf", "out.txt"}));

@@ -20,10 +20,7 @@ class ScriptTest : public SessionTest {
 // ---- The command prompt ----
 
 TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
-    const struct {
-        const wchar_t* script;
-        const wchar_t* commandLine;
-    } cases[] = {
+    const struct { const wchar_t* script; const wchar_t* commandLine; } cases[] = {
         // Words after the command are the next inputs; quotes keep blanks together.
         {L"_probe_ask one \"two three\"\n",
          L"Command: _probe_ask\nFirst: one\nSecond: two three\nprobe_ask: [one] [two three]\n"},
@@ -82,11 +79,7 @@ TEST_F(ScriptTest, SystemVariablesTakeTheNextInputAsTheirValue) {
 // ---- Failures: reported with the script's name and line, the script goes on ----
 
 TEST_F(ScriptTest, FailingStepsAreReportedAndTheScriptGoesOn) {
-    const struct {
-        const wchar_t* script;
-        const wchar_t* commandLine;
-        const char* message;
-    } cases[] = {
+    const struct { const wchar_t* script; const wchar_t* commandLine; const char* message; } cases[] = {
         {L"probe_where\nBOGUS stuff\nprobe_where",
          L"Command: probe_where\nprobe_where: [none]\nCommand: BOGUS\n"
          L"Unknown command \"BOGUS\".  Press F1 for help.\n"
@@ -145,10 +138,7 @@ TEST_F(ScriptTest, GarbageEndsInMessagesNeverInACrashOrAHang) {
 // ---- Reading script files ----
 
 TEST(ScriptRunnerTest, SplitsCommandLinesIntoWords) {
-    const struct {
-        const wchar_t* line;
-        std::vector<std::wstring> words;
-    } cases[] = {
+    const struct { const wchar_t* line; std::vector<std::wstring> words; } cases[] = {
         {L"", {}}, {L"   \t ", {}}, {L"OPEN", {L"OPEN"}},
         {L"  OPEN   a.dxf  ", {L"OPEN", L"a.dxf"}},
         {L"OPEN \"my file.dxf\" next", {L"OPEN", L"my file.dxf", L"next"}},
@@ -160,10 +150,7 @@ TEST(ScriptRunnerTest, SplitsCommandLinesIntoWords) {
 }
 
 TEST(ScriptRunnerTest, DecodesUtf8OrElseTheAnsiCodePage) {
-    const struct {
-        std::string bytes;
-        std::wstring text;
-    } cases[] = {
+    const struct { std::string bytes; std::wstring text; } cases[] = {
         {"plain", L"plain"},
         {"\xEF\xBB\xBFStra\xC3\x9F"
          "e",

@@ -18,7 +18,6 @@ TEST_F(HostSessionTest, LoadsAModuleOnceAndUnloadsItAtTheEnd) {
     EXPECT_EQ(1u, session().moduleCount());
     EXPECT_EQ(L"probe: initialised\n", commandLine());
     EXPECT_NE(nullptr, cadhost::findCommand(L"_probe_ask"));
-
     session().end();
     session().end();
     EXPECT_EQ(L"probe: initialised\nprobe: unloaded\n", commandLine());
@@ -47,7 +46,6 @@ TEST_F(HostSessionTest, DrawingsThatCannotBeReadAreReportedOneLineEachAndTheOthe
     const fs::path folder = m_dir / "folder.dxf";
     fs::create_directories(folder);
     const fs::path good = drawingCopy("good.dxf");
-
     EXPECT_EQ(cadhost::kExitFailed, session().openDrawings({wide(folder), L"", wide(good)}, true));
     EXPECT_EQ((std::vector<std::string>{"cadhost: " + folder.string() + ": not a regular file",
                                         "cadhost: \"\": cannot read the drawing: the file name is empty"}),
@@ -59,10 +57,7 @@ TEST_F(HostSessionTest, DrawingsThatCannotBeReadAreReportedOneLineEachAndTheOthe
 
 TEST(HostSessionPathTest, FullPathsAreAbsoluteAndNormalised) {
     const std::wstring cwd = cadhost::fromUtf8(fs::current_path().string());
-    const struct {
-        std::wstring given;
-        std::wstring full;
-    } cases[] = {
+    const struct { std::wstring given; std::wstring full; } cases[] = {
         {L"/srv/work/a.dxf", L"/srv/work/a.dxf"},
         {L"/srv/work/../parts/./b.dxf", L"/srv/parts/b.dxf"},
         {L"\\srv\\work\\c.dxf", L"/srv/work/c.dxf"},
@@ -86,7 +81,6 @@ TEST_F(HostSessionDrawingTest, OpeningMakesADocumentByFullPathAndTellsEveryModul
     fs::current_path(m_dir);
     const int status = session().openDrawings({L"a.dxf", wide(b)}, false);
     fs::current_path(cwd);
-
     EXPECT_EQ(cadhost::kExitOk, status);
     EXPECT_EQ(L"probe: loaded [" + wide(a) + L"]\nprobe: loaded [" + wide(b) + L"]\n",
               commandLine());
@@ -96,7 +90,6 @@ TEST_F(HostSessionDrawingTest, OpeningMakesADocumentByFullPathAndTellsEveryModul
     EXPECT_EQ(L"b.dxf", cadhost::SystemVariables::valueText(L"DWGNAME"));
     EXPECT_EQ(wide(m_dir) + L"/", cadhost::SystemVariables::valueText(L"DWGPREFIX"));
     EXPECT_NE(nullptr, session().findDocument(wide(a)));
-
     // The end closes the most recent first; each is unloaded, then announced destroyed.
     m_capture.clear();
     session().end();

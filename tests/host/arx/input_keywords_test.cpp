@@ -9,11 +9,7 @@ namespace cadhost {
 namespace {
 
 TEST(KeywordListTest, SplitsLocalAndGlobalWords) {
-    struct Case {
-        const wchar_t* list;
-        std::vector<std::wstring> local;
-        std::vector<std::wstring> global;
-    };
+    struct Case { const wchar_t* list; std::vector<std::wstring> local; std::vector<std::wstring> global; };
     const Case cases[] = {
         {L"Nein Ja _No Yes", {L"Nein", L"Ja"}, {L"No", L"Yes"}},
         {L"  Yes   No  ", {L"Yes", L"No"}, {}},
@@ -31,11 +27,7 @@ TEST(KeywordListTest, SplitsLocalAndGlobalWords) {
 }
 
 TEST(KeywordListTest, AbbreviationRules) {
-    struct Case {
-        const wchar_t* word;
-        const wchar_t* input;
-        bool accepted;
-    };
+    struct Case { const wchar_t* word; const wchar_t* input; bool accepted; };
     const Case cases[] = {
         // Capitals at the start: the capitals and any further letters of the word.
         {L"LType", L"LT", true}, {L"LType", L"lty", true}, {L"LType", L"LTYPE", true},

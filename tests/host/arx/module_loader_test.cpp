@@ -41,10 +41,7 @@ TEST(GuardedCallTest, ReportsWhateverAModuleThrowsAndGoesOn) {
 }
 
 TEST(LoadedModuleTest, RefusesWhatIsNotAModuleNamingTheFile) {
-    const struct {
-        std::string path;
-        std::string reason;
-    } cases[] = {
+    const struct { std::string path; std::string reason; } cases[] = {
         {kBinDir + "/no_such_module.so", "cannot load module"},
         {std::string(BRAKON_SOURCE_DIR) + "/CMakeLists.txt", "cannot load module"},
         // A shared object, but not a module: the host library has no entry point.
@@ -69,7 +66,6 @@ TEST(BrakonModuleTest, LoadsAnswersEveryMessageAndUnloadsCleanly) {
     ASSERT_NE(nullptr, module) << error;
     EXPECT_EQ(nullptr, acedRegCmds->lookupGlobalCmd(kBrakonCommands[0]))
         << "nothing is registered before the initialisation message";
-
     ASSERT_EQ(AcRx::kRetOK, module->initialize());
     for (const wchar_t* name : kBrakonCommands) {
         AcEdCommand* cmd = acedRegCmds->lookupGlobalCmd(name);
@@ -82,7 +78,6 @@ TEST(BrakonModuleTest, LoadsAnswersEveryMessageAndUnloadsCleanly) {
     for (const auto& app : cadhost::registeredApps())
         if (app.name == L"brakon") registered = app.loadReasons == 6;
     EXPECT_TRUE(registered);
-
     {
         cadhost::CommandLineCapture capture;
         for (int code = 0; code <= 20; ++code) {
@@ -93,7 +88,6 @@ TEST(BrakonModuleTest, LoadsAnswersEveryMessageAndUnloadsCleanly) {
         }
         EXPECT_EQ(L"", capture.text()) << "no document: the drawing-load hook stays silent";
     }
-
     module->unload();
     for (const wchar_t* name : kBrakonCommands)
         EXPECT_EQ(nullptr, acedRegCmds->lookupGlobalCmd(name)) << "removed at unload";

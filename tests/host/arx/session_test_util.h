@@ -43,13 +43,11 @@ class SessionTest : public ::testing::Test {
         m_session = std::make_unique<cadhost::HostSession>();
         m_session->setMessageSink([this](const std::string& line) { m_messages.push_back(line); });
     }
-
     void TearDown() override {
         m_session.reset();
         cadhost::SystemVariables::resetToDefaults();
         fs::remove_all(m_dir);
     }
-
     cadhost::HostSession& session() { return *m_session; }
     std::wstring commandLine() const { return m_capture.text(); }
     void loadProbe() {
@@ -62,7 +60,6 @@ class SessionTest : public ::testing::Test {
         fs::copy_file(kSmallDrawing, path);
         return path;
     }
-
     fs::path m_dir;
     cadhost::CommandLineCapture m_capture;  // made before the session, gone after it
     std::vector<std::string> m_messages;

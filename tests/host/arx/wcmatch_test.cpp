@@ -8,12 +8,7 @@
 
 namespace {
 
-struct Case {
-    const wchar_t* subject;
-    const wchar_t* pattern;
-    bool ignoreCase;
-    bool matches;
-};
+struct Case { const wchar_t* subject; const wchar_t* pattern; bool ignoreCase; bool matches; };
 
 TEST(AcutWcMatchExTest, FollowsTheHostsWildcardLanguage) {
     const Case cases[] = {

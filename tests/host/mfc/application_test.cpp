@@ -48,7 +48,6 @@ TEST(ExtensionModuleTest, AttachJoinsAndDetachLeavesTheResourceChain) {
     new CDynLinkLibrary(state);
     EXPECT_EQ(before + 1, cadhost::testing::dynLinkLibraryCount());
     EXPECT_TRUE(cadhost::testing::hasDynLinkLibrary(module));
-
     // Strings are found through the chain even when the resource handle is elsewhere.
     HMODULE host = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
@@ -57,7 +56,6 @@ TEST(ExtensionModuleTest, AttachJoinsAndDetachLeavesTheResourceChain) {
     CString text;
     EXPECT_TRUE(text.LoadString(7001));
     EXPECT_EQ(L"Resource text", text);
-
     AfxTermExtensionModule(state);
     EXPECT_FALSE(state.bInitialized);
     EXPECT_EQ(before, cadhost::testing::dynLinkLibraryCount());
@@ -66,7 +64,6 @@ TEST(ExtensionModuleTest, AttachJoinsAndDetachLeavesTheResourceChain) {
     EXPECT_EQ(L"unchanged", missing);
     AfxSetResourceHandle(nullptr);
     EXPECT_TRUE(missing.LoadString(7001));
-
     AFX_EXTENSION_MODULE none = {};
     EXPECT_FALSE(AfxInitExtensionModule(none, nullptr));
     AFX_MANAGE_STATE(AfxGetStaticModuleState());

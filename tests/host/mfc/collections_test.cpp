@@ -92,12 +92,10 @@ TEST(CMapStringToStringTest, IteratesInMfcHashOrder) {
     EXPECT_EQ(17u, forward.GetHashTableSize());
     EXPECT_EQ(91661u, forward.HashKey(L"REV"));
     EXPECT_EQ(expected, keysInOrder(forward));
-
     // Without collisions the insertion order does not matter.
     CMapStringToString backward;
     for (auto it = keys.rbegin(); it != keys.rend(); ++it) backward.SetAt(it->c_str(), L"v");
     EXPECT_EQ(expected, keysInOrder(backward));
-
     // Another table size, another order.
     CMapStringToString wide;
     wide.InitHashTable(31);
@@ -122,7 +120,6 @@ TEST(CMapStringToStringTest, CollidingKeysIterateNewestFirst) {
     EXPECT_EQ((Keys{L"D", L"R", L"A"}), keysInOrder(ar));
     ar.RemoveKey(L"R");
     EXPECT_EQ((Keys{L"D", L"A"}), keysInOrder(ar));
-
     // The table size is fixed once the map holds something.
     ar.InitHashTable(31);
     EXPECT_EQ(17u, ar.GetHashTableSize());

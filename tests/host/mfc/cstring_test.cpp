@@ -29,7 +29,6 @@ TEST(CStringTest, ConstructsFromWideNarrowAndRepeatedChars) {
     EXPECT_EQ(L"", CString(static_cast<const wchar_t*>(nullptr)));
     EXPECT_EQ(L"", CString(static_cast<const char*>(nullptr)));
     EXPECT_TRUE(throwsInvalidArg([] { CString(L"abc", -1); }));
-
     CString s;
     s = "\x80";
     EXPECT_EQ(L"€", s);
@@ -38,10 +37,7 @@ TEST(CStringTest, ConstructsFromWideNarrowAndRepeatedChars) {
 
 TEST(CStringTest, ExtractionClampsToTheText) {
     const CString s(L"abcdef");
-    struct Case {
-        CString actual;
-        const wchar_t* expected;
-    };
+    struct Case { CString actual; const wchar_t* expected; };
     const Case cases[] = {
         {s.Mid(2), L"cdef"},      {s.Mid(2, 3), L"cde"}, {s.Mid(-3, 2), L"ab"},
         {s.Mid(4, 100), L"ef"},   {s.Mid(99), L""},      {s.Mid(99, 2), L""},
@@ -53,10 +49,7 @@ TEST(CStringTest, ExtractionClampsToTheText) {
 
 TEST(CStringTest, FindsCharsAndSubstrings) {
     const CString s(L"a.b.c");
-    struct Case {
-        int actual;
-        int expected;
-    };
+    struct Case { int actual; int expected; };
     const Case cases[] = {
         {s.Find(L'.'), 1},          {s.Find(L'.', 2), 3},   {s.Find(L'.', 4), -1},
         {s.Find(L'.', -1), -1},     {s.Find(L'.', 99), -1}, {s.Find(L"b.c"), 2},
@@ -68,10 +61,7 @@ TEST(CStringTest, FindsCharsAndSubstrings) {
 }
 
 TEST(CStringTest, TrimsWhiteSpaceCharsAndSets) {
-    struct Case {
-        CString actual;
-        const wchar_t* expected;
-    };
+    struct Case { CString actual; const wchar_t* expected; };
     const Case cases[] = {
         {CString(L" \t a b \r\n").Trim(), L"a b"},
         {CString(L" \t a b \r\n").TrimLeft(), L"a b \r\n"},
@@ -105,7 +95,6 @@ TEST(CStringTest, EditsReturnCountsAndLengths) {
     CString overlapping(L"aaa");
     EXPECT_EQ(1, overlapping.Replace(L"aa", L"b"));
     EXPECT_EQ(L"ba", overlapping);
-
     CString t(L"ace");
     EXPECT_EQ(4, t.Insert(1, L'b'));
     EXPECT_EQ(6, t.Insert(99, L"fg"));
@@ -127,7 +116,6 @@ TEST(CStringTest, TokenizeWalksTokensAndEnds) {
         tokens.emplace_back(token.GetString());
     }
     EXPECT_EQ((std::vector<std::wstring>{L"a", L"bb", L"c"}), tokens);
-
     // Empty delimiters give the rest once, then end (MFC would never end).
     pos = 2;
     EXPECT_EQ(L"a;bb;;c;", s.Tokenize(L"", pos));
@@ -157,7 +145,6 @@ TEST(CStringTest, BufferAccessTakesTheCallersLength) {
     wcscpy(buffer, L"0123456789");
     s.ReleaseBuffer();
     EXPECT_EQ(L"0123456789", s);
-
     buffer = s.GetBuffer(2);
     buffer[3] = 0;
     s.ReleaseBuffer();

@@ -22,10 +22,8 @@ class StdioFileTest : public ::testing::Test {
         fs::create_directories(m_dir);
     }
     void TearDown() override { fs::remove_all(m_dir); }
-
     std::string path(const std::string& name) const { return (m_dir / name).string(); }
     CString widePath(const std::string& name) const { return CString(path(name).c_str()); }
-
     void writeBytes(const std::string& name, const std::string& bytes) {
         std::ofstream(path(name), std::ios::binary) << bytes;
     }
@@ -48,17 +46,13 @@ class StdioFileTest : public ::testing::Test {
         file.Close();
         return lines;
     }
-
     fs::path m_dir;
 };
 
 using Lines = std::vector<std::wstring>;
 
 TEST_F(StdioFileTest, ReadsCrLfAndLfAsLineEnds) {
-    struct Case {
-        std::string bytes;
-        Lines lines;
-    };
+    struct Case { std::string bytes; Lines lines; };
     const Case cases[] = {
         {"a\r\nb\r\n", {L"a", L"b"}},
         {"a\nb\n", {L"a", L"b"}},
@@ -138,11 +132,7 @@ TEST_F(StdioFileTest, AbortDropsTheNewContents) {
 }
 
 TEST_F(StdioFileTest, OpenFailuresFillTheException) {
-    struct Case {
-        std::string name;
-        UINT flags;
-        int cause;
-    };
+    struct Case { std::string name; UINT flags; int cause; };
     fs::create_directory(m_dir / "folder");
     const Case cases[] = {
         {"missing.txt", CFile::modeRead | CFile::typeText, CFileException::fileNotFound},
@@ -176,7 +166,6 @@ TEST(StdioFileErrorTest, CloseReportsDataThatDidNotReachTheDisk) {
     EXPECT_EQ(CFileException::diskFull, cause);
     EXPECT_FALSE(file.IsOpen());
     file.Close();  // closing again does nothing
-
     // The destructor swallows the same failure.
     CStdioFile dropped(L"/dev/full", CFile::modeWrite);
     dropped.WriteString(L"lost");

@@ -35,11 +35,7 @@ std::string toBytes(UINT codePage, const std::wstring& text, BOOL* usedDefault =
 }
 
 TEST(CodePageTest, RoundTripsThroughSingleByteCodePages) {
-    struct Case {
-        UINT codePage;
-        std::string bytes;
-        std::wstring text;
-    };
+    struct Case { UINT codePage; std::string bytes; std::wstring text; };
     const Case cases[] = {
         {1252,
          "Gr\xF6\xDF"
@@ -61,9 +57,7 @@ TEST(CodePageTest, RoundTripsThroughSingleByteCodePages) {
         BOOL usedDefault = TRUE;
         EXPECT_EQ(c.bytes,
                   toBytes(c.codePage, c.text, c.codePage == CP_UTF8 ? nullptr : &usedDefault));
-        if (c.codePage != CP_UTF8) {
-            EXPECT_FALSE(usedDefault);
-        }
+        EXPECT_FALSE(c.codePage != CP_UTF8 && usedDefault);
     }
 }
 
@@ -71,7 +65,6 @@ TEST(CodePageTest, UnrepresentableCharactersBecomeTheDefaultChar) {
     BOOL usedDefault = FALSE;
     EXPECT_EQ("a?b?", toBytes(1252, L"aŁb\u4E00", &usedDefault));
     EXPECT_TRUE(usedDefault);
-
     // A caller's default character replaces only the lost characters, not a real '?'.
     wchar_t text[] = L"?Ł";
     char out[8] = {};
@@ -79,7 +72,6 @@ TEST(CodePageTest, UnrepresentableCharactersBecomeTheDefaultChar) {
     EXPECT_EQ(2, WideCharToMultiByte(1252, 0, text, 2, out, 8, "#", &usedDefault));
     EXPECT_STREQ("?#", out);
     EXPECT_TRUE(usedDefault);
-
     bool lossy = false;
     EXPECT_EQ("\xF0?", cadhost::fromWide(L"ğŁ", 1254, &lossy));
     EXPECT_TRUE(lossy);
@@ -98,13 +90,11 @@ TEST(CodePageTest, FollowsWin32SizeConventions) {
     std::fill(std::begin(wide), std::end(wide), L'x');
     EXPECT_EQ(2, MultiByteToWideChar(CP_ACP, 0, "abc", 2, wide, 8));
     EXPECT_EQ(L'x', wide[2]);
-
     // Too small: 0 and ERROR_INSUFFICIENT_BUFFER, nothing written past the buffer.
     SetLastError(0);
     EXPECT_EQ(0, MultiByteToWideChar(CP_ACP, 0, "abcdef", -1, wide, 3));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
     EXPECT_EQ(L'x', wide[3]);
-
     char narrow[4];
     EXPECT_EQ(0, WideCharToMultiByte(CP_ACP, 0, L"abcdef", -1, narrow, 4, nullptr, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
@@ -115,10 +105,7 @@ TEST(CodePageTest, RefusesBadArguments) {
     wchar_t wide[4];
     char narrow[4];
     BOOL used = FALSE;
-    struct Case {
-        const char* what;
-        int result;
-    };
+    struct Case { const char* what; int result; };
     const Case cases[] = {
         {"null source", MultiByteToWideChar(CP_ACP, 0, nullptr, 3, wide, 4)},
         {"zero length", MultiByteToWideChar(CP_ACP, 0, "a", 0, wide, 4)},
@@ -129,9 +116,7 @@ TEST(CodePageTest, RefusesBadArguments) {
         {"UTF-8 with default char",
          WideCharToMultiByte(CP_UTF8, 0, L"a", 1, narrow, 4, "?", nullptr)},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(0, c.result) << c.what;
-    }
+    for (const Case& c : cases) EXPECT_EQ(0, c.result) << c.what;
     SetLastError(0);
     EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xFF", 2, wide, 4));
     EXPECT_EQ(static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION), GetLastError());
@@ -163,10 +148,7 @@ TEST(CodePageTest, MultibyteCodePagesGoThroughIconv) {
 }
 
 TEST(CodePageTest, Utf8HelpersReplaceWhatIsInvalid) {
-    struct Case {
-        std::string bytes;
-        std::wstring text;
-    };
+    struct Case { std::string bytes; std::wstring text; };
     const Case cases[] = {
         {"plain", L"plain"},           {"\xC3\xA4", L"ä"},
         {"\xC3", L"\uFFFD"},            // cut short
@@ -174,9 +156,7 @@ TEST(CodePageTest, Utf8HelpersReplaceWhatIsInvalid) {
         {"\xED\xA0\x80", L"\uFFFD"},    // an encoded surrogate
         {"a\x80z", L"a\uFFFDz"},       {"\xF0\x9F\x98\x80", L"\U0001F600"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.text, cadhost::fromUtf8(c.bytes)) << c.bytes;
-    }
+    for (const Case& c : cases) EXPECT_EQ(c.text, cadhost::fromUtf8(c.bytes)) << c.bytes;
     EXPECT_EQ("\xEF\xBF\xBD", cadhost::toUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))));
     EXPECT_EQ(u"\xD83D\xDE00", cadhost::toUtf16(L"\U0001F600"));
     EXPECT_EQ(L"\U0001F600", cadhost::fromUtf16(u"\xD83D\xDE00"));

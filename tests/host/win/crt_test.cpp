@@ -9,10 +9,7 @@
 namespace {
 
 TEST(WtoiTest, ParsesLikeTheMicrosoftRuntime) {
-    struct Case {
-        const wchar_t* text;
-        int expected;
-    };
+    struct Case { const wchar_t* text; int expected; };
     const Case cases[] = {
         {L"  -17xyz", -17},
         {L"\t\n\v\f\r +12.7", 12},
@@ -35,11 +32,7 @@ TEST(WtoiTest, ParsesLikeTheMicrosoftRuntime) {
 }
 
 TEST(ItowTest, WritesDigitsAsTheMicrosoftRuntime) {
-    struct Case {
-        int value;
-        int radix;
-        const wchar_t* expected;
-    };
+    struct Case { int value; int radix; const wchar_t* expected; };
     const Case cases[] = {
         {0, 10, L"0"},         {-255, 10, L"-255"},   {INT_MIN, 10, L"-2147483648"},
         {-1, 16, L"ffffffff"}, {255, 2, L"11111111"}, {35, 36, L"z"},
@@ -52,11 +45,7 @@ TEST(ItowTest, WritesDigitsAsTheMicrosoftRuntime) {
 }
 
 TEST(CaseTest, IgnoresAndChangesCaseOfLatinLetters) {
-    struct Case {
-        const wchar_t* a;
-        const wchar_t* b;
-        int sign;
-    };
+    struct Case { const wchar_t* a; const wchar_t* b; int sign; };
     const Case cases[] = {
         {L"Größe", L"GRÖßE", 0}, {L"abc", L"ABD", -1}, {L"b", L"A", 1}, {L"ab", L"ABC", -1},
         {L"ä", L"b", 1},         {L"_", L"a", -1},  // compared in lower case, as the Microsoft

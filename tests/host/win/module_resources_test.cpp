@@ -47,7 +47,6 @@ TEST(ModuleHandleTest, FindsTheModuleOfAnAddress) {
     // Code linked into the program belongs to the program's handle, as dlopen(nullptr) gives it.
     EXPECT_EQ(static_cast<HMODULE>(dlopen(nullptr, RTLD_LAZY)), thisModule());
     EXPECT_EQ(thisModule(), GetModuleHandleW(nullptr));
-
     HMODULE host = nullptr;
     ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                                    reinterpret_cast<LPCWSTR>(&LoadStringW), &host));
@@ -57,7 +56,6 @@ TEST(ModuleHandleTest, FindsTheModuleOfAnAddress) {
     ASSERT_GT(n, 0u);
     EXPECT_NE(std::wstring::npos, std::wstring(path).find(L"libcadhost")) << path;
     EXPECT_EQ(host, GetModuleHandleW(path));
-
     HMODULE none = reinterpret_cast<HMODULE>(1);
     EXPECT_FALSE(GetModuleHandleExW(0, L"/no/such/module.so", &none));
     EXPECT_EQ(nullptr, none);
@@ -67,11 +65,7 @@ TEST(ModuleHandleTest, FindsTheModuleOfAnAddress) {
 }
 
 TEST(LoadStringTest, PicksTheUiLanguageWithFallbacks) {
-    struct Case {
-        LANGID ui;
-        UINT id;
-        const wchar_t* expected;
-    };
+    struct Case { LANGID ui; UINT id; const wchar_t* expected; };
     const Case cases[] = {
         {kEnglish, 1003, L"The file [%s] is not managed by PDM."},
         {kGerman, 1003, L"Die Datei [%s] ist nicht vom PDM verwaltet."},
@@ -95,12 +89,10 @@ TEST(LoadStringTest, TruncatesToTheBuffer) {
     EXPECT_STREQ(L"The ", buffer);
     EXPECT_EQ(0, LoadStringW(thisModule(), 1003, buffer, 1));
     EXPECT_STREQ(L"", buffer);
-
     // Size 0 hands out a pointer to the resource itself.
     const wchar_t* resource = nullptr;
     EXPECT_EQ(36, LoadStringW(thisModule(), 1003, reinterpret_cast<LPWSTR>(&resource), 0));
     EXPECT_EQ(0, std::wcsncmp(resource, L"The file", 8));
-
     SetLastError(0);
     EXPECT_EQ(0, LoadStringW(thisModule(), 4711, buffer, 5));
     EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND), GetLastError());

@@ -32,11 +32,7 @@ struct GuardedBuffer {
 };
 
 TEST(PathCombineTest, JoinsAndResolvesKeepingTheStartingSeparator) {
-    struct Case {
-        const wchar_t* dir;
-        const wchar_t* file;
-        const wchar_t* expected;
-    };
+    struct Case { const wchar_t* dir; const wchar_t* file; const wchar_t* expected; };
     const Case cases[] = {
         {L"C:\\Work", L"..\\Parts\\B.dwg", L"C:\\Parts\\B.dwg"},
         {L"/srv/work", L"..\\parts\\b.dxf", L"/srv/parts/b.dxf"},
@@ -65,12 +61,10 @@ TEST(PathCombineTest, FailsWithoutOverrunWhenTheResultIsTooLong) {
     EXPECT_EQ(nullptr, PathCombineW(out.get(), dir.c_str(), L"a-file-name-of-some-length.dwg"));
     EXPECT_EQ(L"", out.text());
     EXPECT_TRUE(out.guardIntact());
-
     // 259 characters and the terminator fit.
     std::wstring exact = std::wstring(MAX_PATH - 1 - 6, L'x');
     EXPECT_NE(nullptr, PathCombineW(out.get(), L"C:\\", (exact.substr(3) + L"\\a.dwg").c_str()));
     EXPECT_EQ(static_cast<size_t>(MAX_PATH - 1), out.text().size());
-
     EXPECT_EQ(nullptr, PathCombineW(out.get(), nullptr, nullptr));
     std::wstring tooLongInput(MAX_PATH, L'a');
     EXPECT_EQ(nullptr, PathCombineW(out.get(), tooLongInput.c_str(), L"..\\b"));
@@ -84,13 +78,7 @@ TEST(PathCombineTest, AcceptsTheDestinationAsInput) {
 }
 
 TEST(PathRelativePathToTest, BuildsDotAndDotDotPaths) {
-    struct Case {
-        const wchar_t* from;
-        DWORD fromAttr;
-        const wchar_t* to;
-        DWORD toAttr;
-        const wchar_t* expected;
-    };
+    struct Case { const wchar_t* from; DWORD fromAttr; const wchar_t* to; DWORD toAttr; const wchar_t* expected; };
     const Case cases[] = {
         {L"C:\\work\\", kDir, L"C:\\work\\sub\\a.dwg", kFile, L".\\sub\\a.dwg"},
         {L"C:\\work\\sub", kDir, L"C:\\WORK\\a.dwg", kFile, L"..\\a.dwg"},
@@ -110,10 +98,7 @@ TEST(PathRelativePathToTest, BuildsDotAndDotDotPaths) {
 }
 
 TEST(PathRelativePathToTest, FailsWithoutACommonRoot) {
-    struct Case {
-        const wchar_t* from;
-        const wchar_t* to;
-    };
+    struct Case { const wchar_t* from; const wchar_t* to; };
     const Case cases[] = {
         {L"C:\\a", L"D:\\a\\b.dwg"},
         {L"C:\\a", L"rel\\b.dwg"},
@@ -138,10 +123,7 @@ TEST(PathRelativePathToTest, FailsWithoutACommonRoot) {
 }
 
 TEST(PathRenameExtensionTest, ReplacesOrAppendsTheLastExtension) {
-    struct Case {
-        const wchar_t* path;
-        const wchar_t* expected;
-    };
+    struct Case { const wchar_t* path; const wchar_t* expected; };
     const Case cases[] = {
         {L"C:\\d\\bracket.old.dwg", L"C:\\d\\bracket.old.qdx"},
         {L"C:\\d.x\\part", L"C:\\d.x\\part.qdx"},
@@ -163,11 +145,7 @@ TEST(PathRenameExtensionTest, ReplacesOrAppendsTheLastExtension) {
 }
 
 TEST(PathRemoveLastComponentTest, StripsTheLastComponent) {
-    struct Case {
-        const wchar_t* path;
-        const wchar_t* expected;
-        BOOL changed;
-    };
+    struct Case { const wchar_t* path; const wchar_t* expected; BOOL changed; };
     const Case cases[] = {
         {L"C:\\a.dwg", L"C:\\", TRUE}, {L"C:/a/b.dwg", L"C:/a", TRUE},
         {L"/a.dxf", L"/", TRUE},       {L"a.dwg", L"", TRUE},
@@ -182,11 +160,7 @@ TEST(PathRemoveLastComponentTest, StripsTheLastComponent) {
 }
 
 TEST(PathQueryTest, RelativeAndFileName) {
-    struct Case {
-        const wchar_t* path;
-        BOOL relative;
-        const wchar_t* fileName;
-    };
+    struct Case { const wchar_t* path; BOOL relative; const wchar_t* fileName; };
     const Case cases[] = {
         {L"/srv/b.tar.dxf", FALSE, L"b.tar.dxf"},
         {L"\\x\\y", FALSE, L"y"},

@@ -11,10 +11,7 @@ namespace {
 
 using cadhost::formatWide;
 
-struct Formatted {
-    std::wstring actual;
-    std::wstring expected;
-};
+struct Formatted { std::wstring actual; std::wstring expected; };
 
 TEST(WideFormatTest, StringConversionsFollowTheMicrosoftRuntime) {
     const Formatted cases[] = {
