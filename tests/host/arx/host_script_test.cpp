@@ -152,15 +152,9 @@ TEST(ScriptRunnerTest, SplitsCommandLinesIntoWords) {
 TEST(ScriptRunnerTest, DecodesUtf8OrElseTheAnsiCodePage) {
     const struct { std::string bytes; std::wstring text; } cases[] = {
         {"plain", L"plain"},
-        {"\xEF\xBB\xBFStra\xC3\x9F"
-         "e",
-         L"Straße"},
-        {"Stra\xC3\x9F"
-         "e",
-         L"Straße"},
-        {"Stra\xDF"
-         "e",
-         L"Straße"},                              // 1252
+        {"\xEF\xBB\xBFStra\xC3\x9F\x65", L"Straße"},
+        {"Stra\xC3\x9F\x65", L"Straße"},
+        {"Stra\xDF\x65", L"Straße"},                   // 1252
         {"\xC3\x28", L"\u00C3("},                 // not UTF-8: 1252
         {"\xE0\x80\x80", L"\u00E0\u20AC\u20AC"},  // overlong: 1252
         {"\xED\xA0\x80", L"\u00ED\u00A0\u20AC"},  // a surrogate: 1252

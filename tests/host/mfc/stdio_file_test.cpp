@@ -60,12 +60,8 @@ TEST_F(StdioFileTest, ReadsCrLfAndLfAsLineEnds) {
         {"\n\r\n", {L"", L""}},
         {"lone\rcr\n", {L"lone\rcr"}},
         {"", {}},
-        {"Gr\xF6\xDF"
-         "e\r\n",
-         {L"Größe"}},
-        {"before\x1A"
-         "after\n",
-         {L"before"}},  // Ctrl-Z ends a text file
+        {"Gr\xF6\xDF\x65\r\n", {L"Größe"}},
+        {"before\x1A" "after\n", {L"before"}},  // Ctrl-Z ends a text file
     };
     for (const Case& c : cases) {
         writeBytes("in.txt", c.bytes);
@@ -80,10 +76,7 @@ TEST_F(StdioFileTest, WritesCrLfInTheAnsiCodePage) {
     file.WriteString(L"Größe €");
     file.WriteString(L"\n");
     file.Close();
-    EXPECT_EQ(
-        "first\r\nGr\xF6\xDF"
-        "e \x80\r\n",
-        readBytes("out.txt"));
+    EXPECT_EQ("first\r\nGr\xF6\xDF\x65 \x80\r\n", readBytes("out.txt"));
     EXPECT_EQ((std::vector<std::string>{"out.txt"}), entries());
 }
 

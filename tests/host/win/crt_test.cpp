@@ -61,13 +61,7 @@ TEST(CaseTest, IgnoresAndChangesCaseOfLatinLetters) {
 }
 
 TEST(SplitPathTest, SplitsDriveFolderNameAndExtension) {
-    struct Case {
-        const wchar_t* path;
-        const wchar_t* drive;
-        const wchar_t* dir;
-        const wchar_t* name;
-        const wchar_t* ext;
-    };
+    struct Case { const wchar_t *path, *drive, *dir, *name, *ext; };
     const Case cases[] = {
         {L"C:\\work\\a.b.dwg", L"C:", L"\\work\\", L"a.b", L".dwg"},
         {L"/srv/x/plan", L"", L"/srv/x/", L"plan", L""},
@@ -81,10 +75,9 @@ TEST(SplitPathTest, SplitsDriveFolderNameAndExtension) {
         wchar_t drive[_MAX_DRIVE], dir[_MAX_DIR], name[_MAX_FNAME], ext[_MAX_EXT];
         EXPECT_EQ(0, _wsplitpath_s(c.path, drive, _MAX_DRIVE, dir, _MAX_DIR, name, _MAX_FNAME, ext,
                                    _MAX_EXT));
-        EXPECT_STREQ(c.drive, drive) << c.path;
-        EXPECT_STREQ(c.dir, dir) << c.path;
-        EXPECT_STREQ(c.name, name) << c.path;
-        EXPECT_STREQ(c.ext, ext) << c.path;
+        EXPECT_EQ(std::wstring(c.drive) + L"|" + c.dir + L"|" + c.name + L"|" + c.ext,
+                  std::wstring(drive) + L"|" + dir + L"|" + name + L"|" + ext)
+            << c.path;
     }
 }
 

@@ -52,16 +52,13 @@ TEST(ModuleHandleTest, FindsTheModuleOfAnAddress) {
                                    reinterpret_cast<LPCWSTR>(&LoadStringW), &host));
     EXPECT_NE(thisModule(), host);
     wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(host, path, MAX_PATH);
-    ASSERT_GT(n, 0u);
+    ASSERT_GT(GetModuleFileNameW(host, path, MAX_PATH), 0u);
     EXPECT_NE(std::wstring::npos, std::wstring(path).find(L"libcadhost")) << path;
-    EXPECT_EQ(host, GetModuleHandleW(path));
     HMODULE none = reinterpret_cast<HMODULE>(1);
     EXPECT_FALSE(GetModuleHandleExW(0, L"/no/such/module.so", &none));
     EXPECT_EQ(nullptr, none);
     EXPECT_FALSE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                                     reinterpret_cast<LPCWSTR>(16), &none));
-    EXPECT_EQ(0u, GetModuleFileNameW(reinterpret_cast<HMODULE>(&none), path, MAX_PATH));
 }
 
 TEST(LoadStringTest, PicksTheUiLanguageWithFallbacks) {

@@ -13,26 +13,19 @@ using cadhost::formatWide;
 
 struct Formatted { std::wstring actual; std::wstring expected; };
 
-TEST(WideFormatTest, StringConversionsFollowTheMicrosoftRuntime) {
+TEST(WideFormatTest, ConversionsFollowTheMicrosoftRuntime) {
     const Formatted cases[] = {
+        // strings and characters
         {formatWide(L"%s|%ls|%ws", L"a", L"b", L"c"), L"a|b|c"},
         {formatWide(L"%S", "narrow"), L"narrow"},
-        {formatWide(L"%hs",
-                    "Gr\xF6\xDF"
-                    "e"),
-         L"Größe"},  // ANSI code page 1252
+        {formatWide(L"%hs", "Gr\xF6\xDF\x65"), L"Größe"},  // ANSI code page 1252
         {formatWide(L"%c%C%hc%lc", L'ä', 'b', '\xFC', L'd'), L"äbüd"},
         {formatWide(L"[%5s|%-5s|%.2s|%.2hs]", L"ab", L"ab", L"abc", "abc"), L"[   ab|ab   |ab|ab]"},
         {formatWide(L"[%*s|%-*s]", 4, L"a", 3, L"b"), L"[   a|b  ]"},
         {formatWide(L"%s", static_cast<const wchar_t*>(nullptr)), L"(null)"},
         {formatWide(L"%hs", static_cast<const char*>(nullptr)), L"(null)"},
         {formatWide(L"100%% %s", L"sure"), L"100% sure"},
-    };
-    for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual);
-}
-
-TEST(WideFormatTest, IntegerConversionsAndFlags) {
-    const Formatted cases[] = {
+        // integers and flags
         {formatWide(L"%d|%i|%u", -42, 17, 4294967295u), L"-42|17|4294967295"},
         {formatWide(L"[%05d|%-5d|%+d|% d]", 42, 42, 5, 5), L"[00042|42   |+5| 5]"},
         {formatWide(L"[%05d|%+05d]", -42, 42), L"[-0042|+0042]"},
@@ -45,12 +38,7 @@ TEST(WideFormatTest, IntegerConversionsAndFlags) {
         {formatWide(L"%d", INT_MIN), L"-2147483648"},
         {formatWide(L"[%*d|%*d]", 5, 42, -4, 1), L"[   42|1   ]"},
         {formatWide(L"%p", reinterpret_cast<void*>(0x1234)), L"0000000000001234"},
-    };
-    for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual);
-}
-
-TEST(WideFormatTest, FloatingPointConversions) {
-    const Formatted cases[] = {
+        // floating point
         {formatWide(L"%f", 1.5), L"1.500000"},
         {formatWide(L"[%8.2f|%-8.2f|%08.2f]", 3.14159, 3.14159, -3.14159),
          L"[    3.14|3.14    |-0003.14]"},
@@ -59,7 +47,7 @@ TEST(WideFormatTest, FloatingPointConversions) {
         {formatWide(L"%.*f", 2, 1.0), L"1.00"},
         {formatWide(L"%+.1f", 2.25), L"+2.2"},
     };
-    for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual);
+    for (const Formatted& c : cases) EXPECT_EQ(c.expected, c.actual) << c.expected;
 }
 
 TEST(WideFormatTest, InvalidFormatsStopAndReportIt) {
