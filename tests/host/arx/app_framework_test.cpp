@@ -17,38 +17,21 @@ namespace {
 std::vector<std::string> g_log;
 
 void command() { g_log.push_back("command"); }
-int lispFirst() {
-    g_log.push_back("lisp first");
-    return RTNORM;
-}
-int lispSecond() {
-    g_log.push_back("lisp second");
-    return RTNORM;
-}
+int lispFirst() { return g_log.push_back("lisp first"), RTNORM; }
+int lispSecond() { return g_log.push_back("lisp second"), RTNORM; }
 
 // Three class descriptors: Base, Child of Base, Other.
-AcRxClass* baseDesc() {
-    static AcRxClass c(L"FwBase", AcRxObject::desc());
-    return &c;
-}
-AcRxClass* childDesc() {
-    static AcRxClass c(L"FwChild", baseDesc());
-    return &c;
-}
-AcRxClass* otherDesc() {
-    static AcRxClass c(L"FwOther", AcRxObject::desc());
-    return &c;
-}
+AcRxClass* baseDesc() { static AcRxClass c(L"FwBase", AcRxObject::desc()); return &c; }
+AcRxClass* childDesc() { static AcRxClass c(L"FwChild", baseDesc()); return &c; }
+AcRxClass* otherDesc() { static AcRxClass c(L"FwOther", AcRxObject::desc()); return &c; }
 void initBase() { g_log.push_back("init base"); }
 void initChild() { g_log.push_back("init child"); }
 
 void registerProps() { g_log.push_back("register props"); }
 void unregisterProps() { g_log.push_back("unregister props"); }
 
-_ARXCOMMAND_ENTRY kModal = {
-    L"FW_GROUP", L"_fw_modal", L"fw_modal", ACRX_CMD_MODAL, command, nullptr, 0};
-_ARXCOMMAND_ENTRY kSession = {L"FW_GROUP", L"_fw_session", nullptr, ACRX_CMD_SESSION,
-                              command,     nullptr,        4711};
+_ARXCOMMAND_ENTRY kModal = {L"FW_GROUP", L"_fw_modal", L"fw_modal", ACRX_CMD_MODAL, command, nullptr, 0};
+_ARXCOMMAND_ENTRY kSession = {L"FW_GROUP", L"_fw_session", nullptr, ACRX_CMD_SESSION, command, nullptr, 4711};
 _ARXCOMMAND_ENTRY* const kCommands[] = {&kModal, nullptr, &kSession};
 
 _ACRXCLASS_ENTRY kBase = {baseDesc, initBase, false};
@@ -65,14 +48,10 @@ _ADSSYMBOL_ENTRY* const kLisp[] = {nullptr, &kFirst, nullptr, &kSecond};
 
 AcRxModuleTables fullTables() {
     AcRxModuleTables t;
-    t.commands = kCommands;
-    t.commandCount = 3;
-    t.classes = kClasses;
-    t.classCount = 4;
-    t.dynamicProperties = kDynProps;
-    t.dynamicPropertyCount = 1;
-    t.lispFunctions = kLisp;
-    t.lispFunctionCount = 4;
+    t.commands = kCommands, t.commandCount = 3;
+    t.classes = kClasses, t.classCount = 4;
+    t.dynamicProperties = kDynProps, t.dynamicPropertyCount = 1;
+    t.lispFunctions = kLisp, t.lispFunctionCount = 4;
     return t;
 }
 
@@ -88,9 +67,7 @@ TEST(AcRxArxAppTest, InitAndUnloadWalkEveryTableInOrder) {
     int appId = 0;
     const int builds = cadhost::classHierarchyBuildCount();
     EXPECT_EQ(AcRx::kRetOK, app.dispatch(AcRx::kInitAppMsg, &appId));
-    EXPECT_EQ(
-        (std::vector<std::string>{"register server", "init base", "init child", "register props"}),
-        g_log);
+    EXPECT_EQ((std::vector<std::string>{"register server", "init base", "init child", "register props"}), g_log);
     EXPECT_EQ(builds + 1, cadhost::classHierarchyBuildCount());
     EXPECT_TRUE(kBase.bRegistered && kChild.bRegistered && kOther.bRegistered);
     EXPECT_FALSE(acrxDynamicLinker->isAppLocked(&appId));
