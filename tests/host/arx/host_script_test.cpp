@@ -180,7 +180,7 @@ TEST_F(ScriptDrawingTest, CloseClosesTheCurrentDrawingAndQsaveSavesInPlace) {
                   wb + L"]\nCommand: CLOSE\nprobe: unloading [" + wb + L"]\nprobe: destroying [" +
                   wb + L"]\nCommand: probe_where\nprobe_where: [" + wa + L"]\nCommand: QSAVE\n",
               commandLine());
-    EXPECT_EQ(readBytes(kSmallDrawing), readBytes(a));
+    EXPECT_EQ(dbtest::readFile(kSmallDrawing), dbtest::readFile(a));
     EXPECT_TRUE(m_messages.empty()) << m_messages.front();
 }
 

@@ -4,11 +4,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +14,7 @@
 #include "arx/host_session.h"
 #include "arx/input_answers.h"
 #include "arx/input_sysvars.h"
+#include "db_test_util.h"
 #include "win/code_page.h"
 
 namespace sessiontest {
@@ -26,27 +24,17 @@ namespace fs = std::filesystem;
 inline const std::string kProbe = std::string(BRAKON_BIN_DIR) + "/cadhost_probe.so";
 inline const fs::path kSmallDrawing = fs::path(BRAKON_CORPUS_DIR) / "ezdxf_dxf_unicode.dxf";
 
-inline std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 inline std::wstring wide(const fs::path& path) { return cadhost::fromUtf8(path.string()); }
 
 class SessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("host_session_test_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
         m_session = std::make_unique<cadhost::HostSession>();
         m_session->setMessageSink([this](const std::string& line) { m_messages.push_back(line); });
     }
     void TearDown() override {
         m_session.reset();
         cadhost::SystemVariables::resetToDefaults();
-        fs::remove_all(m_dir);
     }
     cadhost::HostSession& session() { return *m_session; }
     std::wstring commandLine() const { return m_capture.text(); }
@@ -60,7 +48,8 @@ class SessionTest : public ::testing::Test {
         fs::copy_file(kSmallDrawing, path);
         return path;
     }
-    fs::path m_dir;
+    dbtest::ScratchDir m_scratch;
+    const fs::path m_dir = m_scratch.path();
     cadhost::CommandLineCapture m_capture;  // made before the session, gone after it
     std::vector<std::string> m_messages;
     std::unique_ptr<cadhost::HostSession> m_session;

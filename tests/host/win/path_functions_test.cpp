@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,10 +24,7 @@ struct GuardedBuffer {
     wchar_t* get() { return data.data(); }
     std::wstring text() const { return data.data(); }
     bool guardIntact() const {
-        for (size_t i = MAX_PATH; i < data.size(); ++i) {
-            if (data[i] != L'#') return false;
-        }
-        return true;
+        return std::all_of(data.begin() + MAX_PATH, data.end(), [](wchar_t c) { return c == L'#'; });
     }
     std::vector<wchar_t> data;
 };
@@ -186,9 +184,7 @@ TEST(PathFileExistsTest, ChecksTheFileSystemWithEitherSeparator) {
     std::fclose(f);
     std::wstring wideDir(dir.begin(), dir.end());
     std::wstring backslashed = wideDir + L"\\f.txt";
-    for (auto& c : backslashed) {
-        if (c == L'/') c = L'\\';
-    }
+    std::replace(backslashed.begin(), backslashed.end(), L'/', L'\\');
     EXPECT_TRUE(PathFileExistsW((wideDir + L"/f.txt").c_str()));
     EXPECT_TRUE(PathFileExistsW(backslashed.c_str()));
     EXPECT_TRUE(PathFileExistsW(wideDir.c_str()));
