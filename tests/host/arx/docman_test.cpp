@@ -171,8 +171,6 @@ TEST_F(DocManagerTest, ShutdownDestroysEveryDocumentThenTheManager) {
     EXPECT_EQ(0, acDocManagerPtr()->documentCount());
 }
 
-// ---- The per-document data manager ----
-
 struct Counted {
     static int alive;
     int value = 0;

@@ -177,8 +177,6 @@ class FaultSweepTest : public ::testing::Test {
     dbtest::ScratchDir m_scratch;
 };
 
-// ---- The main job ----
-
 // A folder where the backup should go is found out before the drawing is touched.
 TEST_F(FaultSweepTest, BackupNameTakenByAFolderLeavesTheDrawingAsItWas) {
     const fs::path dir = folder("bakfolder");
@@ -277,8 +275,6 @@ TEST_F(FaultSweepTest, MainJobSurvivesAFullDiskAtEveryWriteOfALargeDrawing) {
                   run.messages);
     }
 }
-
-// ---- The commands ----
 
 // The replacement command saves the drawing it redirects; its boundary prints nothing, so only
 // what is on disk can show that a failure lost nothing.

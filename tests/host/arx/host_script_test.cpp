@@ -17,8 +17,6 @@ class ScriptTest : public SessionTest {
     int run(std::wstring_view text) { return cadhost::ScriptRunner(*m_session).runText(text, "t.scr"); }
 };
 
-// ---- The command prompt ----
-
 TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
     const struct { const wchar_t* script; const wchar_t* commandLine; } cases[] = {
         // Words after the command are the next inputs; quotes keep blanks together.
@@ -75,8 +73,6 @@ TEST_F(ScriptTest, SystemVariablesTakeTheNextInputAsTheirValue) {
     EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"CMDECHO"));
     EXPECT_EQ(L"0", cadhost::SystemVariables::valueText(L"EXPERT"));
 }
-
-// ---- Failures: reported with the script's name and line, the script goes on ----
 
 TEST_F(ScriptTest, FailingStepsAreReportedAndTheScriptGoesOn) {
     const struct { const wchar_t* script; const wchar_t* commandLine; const char* message; } cases[] = {
@@ -135,8 +131,6 @@ TEST_F(ScriptTest, GarbageEndsInMessagesNeverInACrashOrAHang) {
     EXPECT_EQ(L"1", cadhost::SystemVariables::valueText(L"FILEDIA"));
 }
 
-// ---- Reading script files ----
-
 TEST(ScriptRunnerTest, SplitsCommandLinesIntoWords) {
     const struct { const wchar_t* line; std::vector<std::wstring> words; } cases[] = {
         {L"", {}}, {L"   \t ", {}}, {L"OPEN", {L"OPEN"}},
@@ -164,8 +158,6 @@ TEST(ScriptRunnerTest, DecodesUtf8OrElseTheAnsiCodePage) {
     for (const auto& c : cases)
         EXPECT_EQ(c.text, cadhost::ScriptRunner::decode(c.bytes)) << c.bytes;
 }
-
-// ---- Drawings in scripts ----
 
 using ScriptDrawingTest = ScriptTest;
 

@@ -10,8 +10,6 @@ namespace {
 using namespace sessiontest;
 using HostSessionTest = SessionTest;
 
-// ---- Modules ----
-
 TEST_F(HostSessionTest, LoadsAModuleOnceAndUnloadsItAtTheEnd) {
     ASSERT_TRUE(session().loadModule(kProbe));
     ASSERT_TRUE(session().loadModule(kProbe));
@@ -25,8 +23,6 @@ TEST_F(HostSessionTest, LoadsAModuleOnceAndUnloadsItAtTheEnd) {
     EXPECT_TRUE(m_messages.empty());
 }
 
-// ---- run ----
-
 TEST_F(HostSessionTest, ACommandThatThrowsIsReportedAndTheHostGoesOn) {
     loadProbe();
     ::testing::internal::CaptureStderr();
@@ -36,8 +32,6 @@ TEST_F(HostSessionTest, ACommandThatThrowsIsReportedAndTheHostGoesOn) {
     EXPECT_EQ(cadhost::kExitOk, session().runCommand(L"probe_frage", {L"a", L"b"}));
     EXPECT_EQ(L"First: a\nSecond: b\nprobe_ask: [a] [b]\n", commandLine());
 }
-
-// ---- open: drawings that cannot be read ----
 
 // Unreadable drawings of every kind are the CLI's end-to-end tests; a folder and an empty name
 // are the odd ones here.
@@ -68,8 +62,6 @@ TEST(HostSessionPathTest, FullPathsAreAbsoluteAndNormalised) {
     for (const auto& c : cases)
         EXPECT_EQ(c.full, cadhost::HostSession::fullPath(c.given)) << cadhost::toUtf8(c.given);
 }
-
-// ---- open: real drawings ----
 
 using HostSessionDrawingTest = HostSessionTest;
 

@@ -164,8 +164,6 @@ TEST(AcedGetFileDTest, ScriptedAnswers) {
     }
 }
 
-// Answers from a script -------------------------------------------------------------------------
-
 TEST(AnswersTest, FeederServesWhenTheQueueIsEmpty) {
     InputSession session({L"first"});
     int served = 0;

@@ -40,7 +40,7 @@ TEST(SystemVariablesTest, SetFromTextTable) {
         const wchar_t* name;
         const wchar_t* text;
         S status;
-        const wchar_t* after;  // value text afterwards
+        const wchar_t* after;  // value text afterwards (null: no such variable)
     };
     const Case cases[] = {
         {L"FILEDIA", L"0", S::kOk, L"0"}, {L"filedia", L" 1 ", S::kOk, L"1"},
@@ -55,9 +55,7 @@ TEST(SystemVariablesTest, SetFromTextTable) {
         const SystemVariables::SetResult r = SystemVariables::setFromText(c.name, c.text);
         EXPECT_EQ(r.status, c.status) << c.name << "=" << c.text;
         EXPECT_EQ(r.ok(), r.message.empty()) << c.name << "=" << c.text;
-        if (c.after) {
-            EXPECT_EQ(SystemVariables::valueText(c.name).value_or(L"?"), c.after);
-        }
+        EXPECT_EQ(SystemVariables::valueText(c.name).value_or(L"?"), c.after ? c.after : L"?");
     }
     InputSession session;
     EXPECT_EQ(SystemVariables::setFromText(L"BOGUS", L"7").message, L"Unknown variable name.");

@@ -34,7 +34,7 @@ TEST(CStringTest, ConstructsFromWideNarrowAndRepeatedChars) {
     EXPECT_EQ(1, s.GetLength());
 }
 
-TEST(CStringTest, ExtractionClampsToTheText) {
+TEST(CStringTest, ExtractionClampsToTheTextAndTrimmingTakesWhiteSpaceOrASet) {
     const CString s(L"abcdef");
     struct Case { CString actual; const wchar_t* expected; };
     const Case cases[] = {
@@ -42,8 +42,14 @@ TEST(CStringTest, ExtractionClampsToTheText) {
         {s.Mid(4, 100), L"ef"},   {s.Mid(99), L""},      {s.Mid(99, 2), L""},
         {s.Mid(1, -1), L""},      {s.Left(2), L"ab"},    {s.Left(-1), L""},
         {s.Left(100), L"abcdef"},
+        {CString(L" \t a b \r\n").Trim(), L"a b"},
+        {CString(L" \t a b \r\n").TrimLeft(), L"a b \r\n"},
+        {CString(L" \t a b \r\n").TrimRight(), L" \t a b"},
+        {CString(L"[(a)]").Trim(L"[]()"), L"a"},
+        {CString(L"   ").Trim(), L""},
+        {CString(L"\u00A0a").Trim(), L"\u00A0a"},  // no-break space is not trimmed
     };
-    for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual);
+    for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual) << c.expected;
 }
 
 TEST(CStringTest, FindsCharsAndSubstrings) {
@@ -57,19 +63,6 @@ TEST(CStringTest, FindsCharsAndSubstrings) {
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(cases[i].expected, cases[i].actual) << "case " << i;
-}
-
-TEST(CStringTest, TrimsWhiteSpaceCharsAndSets) {
-    struct Case { CString actual; const wchar_t* expected; };
-    const Case cases[] = {
-        {CString(L" \t a b \r\n").Trim(), L"a b"},
-        {CString(L" \t a b \r\n").TrimLeft(), L"a b \r\n"},
-        {CString(L" \t a b \r\n").TrimRight(), L" \t a b"},
-        {CString(L"[(a)]").Trim(L"[]()"), L"a"},
-        {CString(L"   ").Trim(), L""},
-        {CString(L"\u00A0a").Trim(), L"\u00A0a"},  // no-break space is not trimmed
-    };
-    for (const Case& c : cases) EXPECT_EQ(c.expected, c.actual);
 }
 
 TEST(CStringTest, ChangesCaseOfUmlautsWithoutALocale) {
