@@ -15,8 +15,7 @@ TEST(AcadErrorStatusTextTest, NamesTheHostsStatusesAndUnknownNumbers) {
         {-7, L"eUnknownErrorStatus(-7)"},
     };
     for (const auto& c : cases) {
-        EXPECT_STREQ(c.text, acadErrorStatusText(static_cast<Acad::ErrorStatus>(c.number)))
-            << c.number;
+        EXPECT_STREQ(c.text, acadErrorStatusText(static_cast<Acad::ErrorStatus>(c.number))) << c.number;
     }
 }
 

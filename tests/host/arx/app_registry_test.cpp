@@ -47,8 +47,7 @@ int findReasons(const std::wstring& name) {
 }
 
 TEST(AppRegistrationTest, RecordsNameAndLoadReasons) {
-    const auto reasons =
-        AcadApp::LoadReasons(AcadApp::kOnAutoCADStartup | AcadApp::kOnCommandInvocation);
+    const auto reasons = AcadApp::LoadReasons(AcadApp::kOnAutoCADStartup | AcadApp::kOnCommandInvocation);
     ASSERT_EQ(Acad::eOk, acrxRegisterApp(reasons, L"TestApp"));
     EXPECT_EQ(6, findReasons(L"TestApp"));
     // A second registration of the same name replaces the first.

@@ -98,13 +98,10 @@ TEST_F(ScriptTest, FailingStepsAreReportedAndTheScriptGoesOn) {
 
 TEST_F(ScriptTest, OpeningADrawingThatCannotBeReadFailsNamingTheFile) {
     const fs::path missing = m_dir / "missing file.dxf";
-    const std::wstring script =
-        L"OPEN \"" + wide(missing) + L"\"\nprobe_where\n";
+    const std::wstring script = L"OPEN \"" + wide(missing) + L"\"\nprobe_where\n";
     EXPECT_EQ(cadhost::kExitFailed, run(script));
-    EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " +
-                  wide(missing) +
-                  L"\nCommand: probe_where\nprobe_where: [none]\n",
-              commandLine());
+    EXPECT_EQ(L"Command: OPEN\nEnter name of drawing to open: " + wide(missing) +
+                  L"\nCommand: probe_where\nprobe_where: [none]\n", commandLine());
     ASSERT_EQ(1u, m_messages.size());
     EXPECT_NE(std::string::npos, m_messages[0].find(missing.string())) << m_messages[0];
 }

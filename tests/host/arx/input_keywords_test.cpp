@@ -48,8 +48,7 @@ TEST(KeywordListTest, AbbreviationRules) {
     for (const Case& c : cases) {
         const KeywordList list = KeywordList::parse(c.word);
         ASSERT_EQ(list.localWords().size(), 1u) << c.word;
-        EXPECT_EQ(keywordAccepts(list.localWords()[0], c.input), c.accepted)
-            << c.word << " / " << c.input;
+        EXPECT_EQ(keywordAccepts(list.localWords()[0], c.input), c.accepted) << c.word << " / " << c.input;
     }
 }
 

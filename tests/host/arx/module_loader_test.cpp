@@ -91,8 +91,7 @@ TEST(BrakonModuleTest, LoadsAnswersEveryMessageAndUnloadsCleanly) {
     module->unload();
     for (const wchar_t* name : kBrakonCommands)
         EXPECT_EQ(nullptr, acedRegCmds->lookupGlobalCmd(name)) << "removed at unload";
-    EXPECT_EQ(AcRx::kRetError, module->sendMessage(AcRx::kNullMsg, nullptr))
-        << "an unloaded module is not called";
+    EXPECT_EQ(AcRx::kRetError, module->sendMessage(AcRx::kNullMsg, nullptr)) << "an unloaded module is not called";
 }
 
 }  // namespace
