@@ -172,13 +172,11 @@ TEST_F(DocManagerTest, ShutdownDestroysEveryDocumentThenTheManager) {
 }
 
 struct Counted {
-    static int alive;
+    static inline int alive = 0;
     int value = 0;
     Counted() { ++alive; }
-    Counted(const Counted&) = delete;
     ~Counted() { --alive; }
 };
-int Counted::alive = 0;
 
 TEST_F(DocManagerTest, DataManagerKeepsOneEntryPerDocumentUntilItIsDestroyed) {
     AcApDocument* a = open(L"/work/a.dxf");

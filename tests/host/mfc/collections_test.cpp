@@ -9,12 +9,7 @@ namespace {
 
 template <typename F>
 bool throwsInvalidArg(F f) {
-    try {
-        f();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
+    try { f(); } catch (CInvalidArgException* e) { return e->Delete(), true; }
     return false;
 }
 

@@ -10,12 +10,7 @@ namespace {
 // Runs f and reports whether it threw CInvalidArgException* (deleting it).
 template <typename F>
 bool throwsInvalidArg(F f) {
-    try {
-        f();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
+    try { f(); } catch (CInvalidArgException* e) { return e->Delete(), true; }
     return false;
 }
 
