@@ -28,8 +28,7 @@ TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
          L"Command: probe_where\nprobe_where: [none]\n"},
         // The script running dry cancels the prompt.
         {L"probe_frage\nonly",
-         L"Command: probe_frage\nFirst: only\nSecond: *Cancel*\n"
-         L"probe_ask: cancelled at Second\n"},
+         L"Command: probe_frage\nFirst: only\nSecond: *Cancel*\nprobe_ask: cancelled at Second\n"},
         {L"probe_frage\n^C\nprobe_where",
          L"Command: probe_frage\nFirst: *Cancel*\nprobe_ask: cancelled at First\n"
          L"Command: probe_where\nprobe_where: [none]\n"},
@@ -39,11 +38,9 @@ TEST_F(ScriptTest, LinesRunCommandsAndAnswerTheirPromptsAsTheHostShowsThem) {
          L"Command: probe_frage\nFirst: x\nSecond: y\nprobe_ask: [x] [y]\n"},
         // Prefixes of the host's command line.
         {L"_.probe_where\n-PROBE_WHERE\n",
-         L"Command: _.probe_where\nprobe_where: [none]\nCommand: -PROBE_WHERE\nprobe_where: "
-         L"[none]\n"},
+         L"Command: _.probe_where\nprobe_where: [none]\nCommand: -PROBE_WHERE\nprobe_where: [none]\n"},
         // Enter at the command prompt does not repeat the last command.
-        {L"probe_where\n\n   \n",
-         L"Command: probe_where\nprobe_where: [none]\nCommand: \nCommand: \n"},
+        {L"probe_where\n\n   \n", L"Command: probe_where\nprobe_where: [none]\nCommand: \nCommand: \n"},
         {L"", L""},
     };
     for (const auto& c : cases) {
@@ -82,8 +79,7 @@ TEST_F(ScriptTest, FailingStepsAreReportedAndTheScriptGoesOn) {
          L"Command: stuff\nUnknown command \"STUFF\".  Press F1 for help.\n"
          L"Command: probe_where\nprobe_where: [none]\n",
          "cadhost: t.scr:2: unknown command \"BOGUS\""},
-        {L"\n_.saveas", L"Command: \nCommand: _.saveas\n",
-         "cadhost: t.scr:2: SAVEAS: no drawing is open"},
+        {L"\n_.saveas", L"Command: \nCommand: _.saveas\n", "cadhost: t.scr:2: SAVEAS: no drawing is open"},
         {L"close", L"Command: close\n", "cadhost: t.scr:1: CLOSE: no drawing is open"},
     };
     for (const auto& c : cases) {
