@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/file_probe.h"
@@ -72,7 +73,7 @@ bool withinLimits(std::FILE* file) {
     int depth = 0, deepest = 0, attributes = 0;
     enum { kText, kTagStart, kTag, kQuote, kEndTag, kSkip } state = kText;
     char quote = 0;
-    std::string skipUntil;  // terminator of the construct being skipped
+    std::string_view skipUntil;  // terminator of the construct being skipped (a literal)
     std::string recent;     // last characters seen, to find that terminator
     char previous = 0;
     std::vector<char> chunk(1 << 16);
