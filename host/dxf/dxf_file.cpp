@@ -77,11 +77,17 @@ std::unique_ptr<DxfFile> DxfFile::load(const std::string& path, LoadError& error
         message = path + ": file too large";
         return nullptr;
     }
-    std::string text;
-    text.resize(static_cast<std::size_t>(st.st_size));
+    std::unique_ptr<DxfFile> file(new DxfFile);
+    const auto size = static_cast<std::size_t>(st.st_size);
+    if (!file->m_text.allocate(size)) {
+        ::close(fd);
+        error = LoadError::kTooLarge;
+        message = path + ": not enough memory to read the file";
+        return nullptr;
+    }
     std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    while (done < size) {
+        ssize_t n = ::read(fd, file->m_text.data() + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             int e = n < 0 ? errno : EIO;
@@ -93,13 +99,15 @@ std::unique_ptr<DxfFile> DxfFile::load(const std::string& path, LoadError& error
         done += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    return parse(std::move(text), path, error, message);
+    error = LoadError::kNone;
+    if (!file->scan(path, error, message)) return nullptr;
+    return file;
 }
 
 std::unique_ptr<DxfFile> DxfFile::parse(std::string text, const std::string& name, LoadError& error,
                                         std::string& message) {
     std::unique_ptr<DxfFile> file(new DxfFile);
-    file->m_text = std::move(text);
+    file->m_text.assign(std::move(text));
     error = LoadError::kNone;
     if (!file->scan(name, error, message)) return nullptr;
     return file;
@@ -137,7 +145,7 @@ void DxfFile::link(DbStub& r) {
 }
 
 bool DxfFile::scan(const std::string& name, LoadError& error, std::string& message) {
-    const std::string& t = m_text;
+    const std::string_view t = m_text.view();
     auto fail = [&](LoadError kind, const std::string& why) {
         error = kind;
         message = name + ": " + why;
@@ -174,7 +182,7 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
             firstCodeSeen = true;
             if (tag.code == 0) m_format.padCodes = tag.codeText.size() >= 3 && tag.codeText[0] == ' ';
             std::size_t nl = t.find('\n', start);
-            m_format.eol = (nl != std::string::npos && nl > 0 && t[nl - 1] == '\r') ? "\r\n" : "\n";
+            m_format.eol = (nl != std::string_view::npos && nl > 0 && t[nl - 1] == '\r') ? "\r\n" : "\n";
         }
         if (tag.code == 0) {
             if (cur) {
@@ -296,19 +304,50 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
     if (!haveTables) return fail(LoadError::kBad, "missing TABLES section");
     if (!haveEntities) return fail(LoadError::kBad, "missing ENTITIES section");
 
+    indexHandles();
+    return true;
+}
+
+void DxfFile::indexHandles() {
+    // A table costs 8 bytes per number up to the largest handle, sorted pairs 16 per object.
+    if (m_maxHandle / 4 <= m_records.size() + 1024) {
+        m_byHandle.assign(static_cast<std::size_t>(m_maxHandle) + 1, nullptr);
+        for (DbStub& r : m_records)
+            if (r.handle != 0 && !m_byHandle[r.handle]) m_byHandle[r.handle] = &r;  // a repeat finds the first
+        return;
+    }
     m_handles.reserve(m_records.size());
     for (DbStub& r : m_records)
         if (r.handle != 0) m_handles.emplace_back(r.handle, &r);
     // Equal handles (a damaged file) keep file order, so that lookups find the first.
-    auto byHandle = [](const auto& a, const auto& b) {
+    auto less = [](const std::pair<std::uint64_t, DbStub*>& a, const std::pair<std::uint64_t, DbStub*>& b) {
         return a.first < b.first || (a.first == b.first && a.second->index < b.second->index);
     };
-    if (!std::is_sorted(m_handles.begin(), m_handles.end(), byHandle)) std::sort(m_handles.begin(), m_handles.end(), byHandle);
-    return true;
+    // Handles ascend within a section's runs of objects, so the list is a number of ascending
+    // runs: neighbouring runs are merged until one is left.
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t i = 1; i < m_handles.size(); ++i)
+        if (less(m_handles[i], m_handles[i - 1])) bounds.push_back(i);
+    bounds.push_back(m_handles.size());
+    if (bounds.size() <= 2) return;
+    std::vector<std::pair<std::uint64_t, DbStub*>> merged(m_handles.size());
+    std::vector<std::size_t> next;
+    while (bounds.size() > 2) {
+        next.assign(1, 0);
+        for (std::size_t k = 0; k + 1 < bounds.size(); k += 2) {
+            auto first = m_handles.begin();
+            std::size_t a = bounds[k], b = bounds[k + 1], c = k + 2 < bounds.size() ? bounds[k + 2] : b;
+            std::merge(first + a, first + b, first + b, first + c, merged.begin() + a, less);
+            next.push_back(c);
+        }
+        m_handles.swap(merged);
+        bounds.swap(next);
+    }
 }
 
 DbStub* DxfFile::findHandle(std::uint64_t handle) {
     if (handle == 0) return nullptr;
+    if (handle < m_byHandle.size()) return m_byHandle[handle];
     auto it = std::lower_bound(m_handles.begin(), m_handles.end(), handle,
                                [](const auto& e, std::uint64_t h) { return e.first < h; });
     if (it == m_handles.end() || it->first != handle) return nullptr;
@@ -316,14 +355,18 @@ DbStub* DxfFile::findHandle(std::uint64_t handle) {
 }
 
 void DxfFile::addHandle(DbStub& r) {
-    // New handles come from the seed, above every handle read, so the index stays sorted.
-    m_handles.emplace_back(r.handle, &r);
+    // New handles come from the seed, above every handle read, so the pairs stay sorted.
+    if (r.handle < m_byHandle.size()) {
+        if (!m_byHandle[r.handle]) m_byHandle[r.handle] = &r;
+    } else {
+        m_handles.emplace_back(r.handle, &r);
+    }
     m_maxHandle = std::max(m_maxHandle, r.handle);
 }
 
 std::string_view DxfFile::objectText(const DbStub& r) const {
     if (r.edit != DbStub::kNone) return m_edits[r.edit];
-    return std::string_view(m_text).substr(r.begin, r.length);
+    return m_text.view().substr(r.begin, r.length);
 }
 
 void DxfFile::setObjectText(DbStub& r, std::string text) {

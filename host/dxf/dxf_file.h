@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "dxf/object_record.h"
+#include "dxf/text_buffer.h"
 
 namespace cadhost::dxf {
 
@@ -54,7 +55,7 @@ public:
     static std::unique_ptr<DxfFile> parse(std::string text, const std::string& name, LoadError& error,
                                           std::string& message);
 
-    const std::string& text() const { return m_text; }
+    std::string_view text() const { return m_text.view(); }
     std::deque<DbStub>& records() { return m_records; }
     const std::deque<DbStub>& records() const { return m_records; }
     DbStub& record(std::uint32_t i) { return m_records[i]; }
@@ -99,17 +100,22 @@ public:
 private:
     DxfFile() = default;
     bool scan(const std::string& name, LoadError& error, std::string& message);
+    void indexHandles();
     void link(DbStub& r);
     std::uint16_t lookupType(std::string_view name);
 
-    std::string m_text;
+    TextBuffer m_text;
     std::deque<DbStub> m_records;
     std::vector<std::string> m_edits;
     std::vector<std::string> m_typeNames;
     std::unordered_map<std::string, std::uint16_t> m_typeIds;
     std::array<std::uint16_t, 4> m_recentTypes{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
     std::size_t m_recentNext = 0;
-    std::vector<std::pair<std::uint64_t, DbStub*>> m_handles;  // sorted by handle
+    // Handle lookup. Writers give out handles from 1 upwards, so a file's handles are nearly
+    // all the numbers up to the largest: then a table indexed by handle. A file with sparse
+    // handles, and new objects above the table, go to pairs sorted by handle.
+    std::vector<DbStub*> m_byHandle;
+    std::vector<std::pair<std::uint64_t, DbStub*>> m_handles;
     std::uint32_t m_first = DbStub::kNone;
     std::uint32_t m_last = DbStub::kNone;
     std::uint32_t m_header = DbStub::kNone;
@@ -127,7 +133,7 @@ template <class Sink>
 void DxfFile::write(Sink&& sink) const {
     std::size_t spanBegin = 0, spanEnd = 0;
     auto flush = [&] {
-        if (spanEnd > spanBegin) sink(std::string_view(m_text).substr(spanBegin, spanEnd - spanBegin));
+        if (spanEnd > spanBegin) sink(m_text.view().substr(spanBegin, spanEnd - spanBegin));
         spanBegin = spanEnd = 0;
     };
     for (std::uint32_t i = m_first; i != DbStub::kNone; i = m_records[i].next) {

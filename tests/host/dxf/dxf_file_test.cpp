@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace cadhost::dxf {
 namespace {
@@ -35,6 +37,27 @@ std::string written(const DxfFile& f) {
     std::string out;
     f.write([&](std::string_view s) { out.append(s); });
     return out;
+}
+
+TEST(ParseHandleTest, AcceptsHexWithBlanksAroundAndRejectsTheRest) {
+    struct Case {
+        const char* text;
+        bool ok;
+        std::uint64_t value;
+    } cases[] = {
+        {"1F", true, 0x1F},           {"  1f ", true, 0x1F},       {"0", true, 0},
+        {"aBcDeF09", true, 0xABCDEF09}, {"FFFFFFFFFFFFFFFF", true, 0xFFFFFFFFFFFFFFFFull},
+        {"", false, 0},               {"   ", false, 0},           {"1G", false, 0},
+        {"-1", false, 0},             {"1 2", false, 0},           {"\t1", false, 0},
+        {"10000000000000000", false, 0}, {"0x1", false, 0},         {"1F\xC3\xA4", false, 0},
+        {"/", false, 0},              {":", false, 0},             {"@", false, 0},
+        {"`", false, 0},              {"g", false, 0},             {"\x80", false, 0},
+    };
+    for (const Case& c : cases) {
+        std::uint64_t value = 7;
+        EXPECT_EQ(parseHandle(c.text, value), c.ok) << '"' << c.text << '"';
+        EXPECT_EQ(value, c.ok ? c.value : 7u) << '"' << c.text << "\" leaves the value alone when refused";
+    }
 }
 
 TEST(DxfFileTest, ScansHeaderValuesAndObjectRecords) {
@@ -129,6 +152,50 @@ TEST(DxfFileTest, ARepeatedHandleFindsTheFirstObject) {
     EXPECT_EQ(f->typeName(f->findHandle(0x1F)->type), "LINE");
     EXPECT_EQ(f->typeName(f->findHandle(0x1)->type), "POINT");
     EXPECT_EQ(written(*f), text) << "kept as read, not repaired";
+}
+
+// Lookups by handle must find exactly the first object of each handle, however the file orders
+// them: runs of ascending handles, handles dense from 1 or spread far apart, repeats.
+TEST(DxfFileTest, FindsEveryHandleWhateverTheOrderAndSpread) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint64_t> handles;
+    } cases[] = {
+        {"runs", {0x40, 0x41, 0x42, 0x30, 0x31, 0x50, 0x20, 0x43, 0x44, 0x21}},
+        {"descending", {0x49, 0x48, 0x47, 0x46, 0x45, 0x44, 0x43, 0x42}},
+        {"repeats", {0x30, 0x31, 0x30, 0x1F, 0x31, 0x32, 0x12}},
+        {"sparse", {0xFFFFFFFF00, 0x30, 0xFFFFFFFFFF, 0x7000000000, 0x30, 0x31, 0x1F}},
+    };
+    for (const Case& c : cases) {
+        std::string text = minimal();
+        std::string objects;
+        for (std::uint64_t h : c.handles) {
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(h));
+            objects += std::string("  0\nPOINT\n  5\n") + hex + "\n";
+        }
+        text.insert(text.find("  0\nENDSEC\n  0\nEOF"), objects);
+        LoadError error;
+        std::string message;
+        auto f = parseText(text, error, message);
+        ASSERT_TRUE(f) << c.name << ": " << message;
+        for (std::uint64_t h : c.handles) {
+            const DbStub* first = nullptr;
+            for (const DbStub& r : f->records())
+                if (r.handle == h) {
+                    first = &r;
+                    break;
+                }
+            EXPECT_EQ(f->findHandle(h), first) << c.name << " " << std::hex << h;
+        }
+        EXPECT_EQ(f->findHandle(0x33), nullptr) << c.name;
+        EXPECT_EQ(f->findHandle(0xFFFFFFFFFE), nullptr) << c.name;
+        DbStub& added = f->insertBefore(*f->findHandle(0x1F), "  0\nPOINT\n", f->internType("POINT"), Section::kEntities);
+        added.handle = f->maxHandle() + 1;
+        f->addHandle(added);
+        EXPECT_EQ(f->findHandle(added.handle), &added) << c.name;
+        EXPECT_EQ(f->maxHandle(), added.handle) << c.name;
+    }
 }
 
 TEST(DxfFileTest, LoadNamesAMissingFile) {

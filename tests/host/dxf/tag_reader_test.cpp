@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -77,11 +78,69 @@ TEST(TagReaderTest, ReportsBrokenInputWithTheLine) {
         {"  0\nSECTION\n  2\n", "group code at line 3 has no value (file truncated)"},
         {"  0\nSECTION\n\nx\n", "invalid group code \"\" at line 3"},
         {"  0\r\nA\r\n5000\r\nx\r\n", "invalid group code \"5000\" at line 3"},
+        // A code line seen before, then the same digits with a stray CR: not a code.
+        {"123\r\nx\r\n123\r\r\nx\r\n", "invalid group code \"123?\" at line 3"},
+        {" 10\n1.0\n 10 x\n1.0\n", "invalid group code \" 10 x\" at line 3"},
+        {"  0\nSECTION\n  2", "group code at line 3 has no value (file truncated)"},
     };
     for (const Case& c : cases) {
         std::string error;
         readAll(c.text, &error);
         EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
+// The reader finds line ends 64 bytes at a time: lines of every length, starting at every
+// position of a block, must come out as a plain split by line feeds gives them.
+TEST(TagReaderTest, SplitsLikeALineByLineReaderWhateverTheLineLengths) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        std::vector<std::string> values;
+        int tags = 1 + static_cast<int>(random() % 60);
+        for (int i = 0; i < tags; ++i) {
+            std::size_t length = round % 4 == 0 ? random() % 3 : random() % 150;
+            std::string value(length, 'v');
+            for (char& c : value) c = static_cast<char>('a' + random() % 26);
+            if (length > 2 && random() % 5 == 0) value[length / 2] = '\r';  // a lone CR inside a line
+            bool crlf = random() % 2 == 0;
+            text += std::string(" 1") + (crlf ? "\r\n" : "\n") + value + (crlf ? "\r\n" : "\n");
+            values.push_back(value);
+        }
+        bool lastWithoutEnd = round % 3 == 0 && !values.back().empty();
+        if (lastWithoutEnd) text.erase(text.find_last_not_of("\r\n") + 1);
+        // Also from an offset that is not a block start.
+        std::size_t skip = text.find('\n') + 1;
+        skip = text.find('\n', skip) + 1;
+        TagReader reader(text, skip, 3);
+        RawTag tag;
+        std::size_t pos = skip;
+        for (int i = 1; i < tags; ++i) {
+            ASSERT_EQ(reader.next(tag), TagReader::kTag) << "round " << round << " tag " << i;
+            EXPECT_EQ(tag.begin, pos);
+            EXPECT_EQ(tag.line, static_cast<std::uint32_t>(1 + 2 * i));
+            EXPECT_EQ(tag.code, 1);
+            EXPECT_EQ(tag.value, values[static_cast<std::size_t>(i)]) << "round " << round << " tag " << i;
+            pos = text.find('\n', text.find('\n', pos) + 1);
+            pos = pos == std::string::npos ? text.size() : pos + 1;
+            EXPECT_EQ(tag.end, pos);
+        }
+        EXPECT_EQ(reader.next(tag), TagReader::kEnd) << "round " << round;
+        EXPECT_EQ(reader.line(), static_cast<std::uint32_t>(1 + 2 * tags));
+    }
+}
+
+TEST(LineFeedMaskTest, BlockMaskMatchesBytewiseMask) {
+    std::mt19937 random(11);
+    char block[64];
+    for (int round = 0; round < 200; ++round) {
+        for (char& c : block) c = random() % 4 == 0 ? '\n' : static_cast<char>(random());
+        std::uint64_t expected = 0;
+        for (int i = 0; i < 64; ++i)
+            if (block[i] == '\n') expected |= std::uint64_t{1} << i;
+        EXPECT_EQ(lineFeedMask64(block), expected);
+        EXPECT_EQ(lineFeedMaskPortable(block, 64), expected);
+        EXPECT_EQ(lineFeedMaskPortable(block, 13), expected & ((std::uint64_t{1} << 13) - 1));
     }
 }
 
