@@ -1,9 +1,12 @@
 // Saving a database: the handle seed, leaving an unchanged file alone, and writing the new file
 // beside the old one with an optional NAME.bak backup.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <cstring>
 
 #include "db_internal.h"
 #include "dxf/atomic_file.h"
@@ -24,22 +27,33 @@ std::string backupPathOf(const std::string& path) {
     return path.substr(0, dot) + ".bak";
 }
 
-// True when the file at path already holds exactly these bytes.
+// True when the file at path already holds exactly these bytes. Compared a piece at a time, as
+// the writer hands over most of a drawing as one span.
 bool sameContent(const std::string& path, const dxf::DxfFile& file) {
+    constexpr std::size_t kPiece = 1 << 20;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::size_t size = 0;
     file.write([&](std::string_view s) { size += s.size(); });
     if (static_cast<std::size_t>(st.st_size) != size) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     bool same = true;
-    std::string buf;
+    std::string buf(std::min(size, kPiece), '\0');
     file.write([&](std::string_view s) {
-        if (!same) return;
-        buf.resize(s.size());
-        if (!in.read(buf.data(), static_cast<std::streamsize>(s.size())) || buf != s) same = false;
+        while (same && !s.empty()) {
+            std::size_t want = std::min(s.size(), kPiece), got = 0;
+            while (got < want) {
+                ssize_t n = ::read(fd, buf.data() + got, want - got);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                got += static_cast<std::size_t>(n);
+            }
+            if (got != want || std::memcmp(buf.data(), s.data(), want) != 0) same = false;
+            s.remove_prefix(want);
+        }
     });
+    ::close(fd);
     return same;
 }
 
