@@ -10,8 +10,10 @@
 
 namespace {
 
-std::vector<std::wstring> tagsOf(const CAttAssoc& assoc) {
-    std::vector<std::wstring> tags;
+using pdmtest::Names;
+
+Names tagsOf(const CAttAssoc& assoc) {
+    Names tags;
     for (int i = 0; i < assoc.GetTagCount(); ++i) tags.emplace_back(assoc.GetTag(i).view());
     return tags;
 }
@@ -53,7 +55,7 @@ TEST(CAttAssocTest, AddTagSkipsTagsAlreadyAccepted) {
     assoc.AddTag(L"BENENNUNG");
     assoc.AddTag(L"ben*");
     assoc.AddTag(L"TITEL");
-    EXPECT_EQ(tagsOf(assoc), (std::vector<std::wstring>{L"BEN*", L"TITEL"}));
+    EXPECT_EQ(tagsOf(assoc), (Names{L"BEN*", L"TITEL"}));
     EXPECT_TRUE(assoc.GetTag(-1).IsEmpty());
     EXPECT_TRUE(assoc.GetTag(2).IsEmpty());
 }
@@ -76,19 +78,19 @@ TEST(CAttAssocListTest, LoadSplitsValuesIntoUpperCaseTags) {
     EXPECT_TRUE(l.result);
     ASSERT_EQ(l.list.GetCount(), 4);
     EXPECT_EQ(l.list[0]->GetName(), L"dm_title");
-    EXPECT_EQ(tagsOf(*l.list[0]), (std::vector<std::wstring>{L"TITEL", L"BENENNUNG"}));
-    EXPECT_EQ(tagsOf(*l.list[1]), (std::vector<std::wstring>{L"ZEICH*", L"NR", L"NR"}));
+    EXPECT_EQ(tagsOf(*l.list[0]), (Names{L"TITEL", L"BENENNUNG"}));
+    EXPECT_EQ(tagsOf(*l.list[1]), (Names{L"ZEICH*", L"NR", L"NR"}));
     EXPECT_EQ(l.list[2]->GetName(), L"dm_empty");
     EXPECT_EQ(l.list[2]->GetTagCount(), 0);
     EXPECT_EQ(l.list[3]->GetName(), L"Dm_Mixed");
-    EXPECT_EQ(tagsOf(*l.list[3]), (std::vector<std::wstring>{L"A"}));
+    EXPECT_EQ(tagsOf(*l.list[3]), (Names{L"A"}));
 }
 
 TEST(CAttAssocListTest, RepeatedPropertyReadsItsFirstValueTwice) {
     LoadedList l("[MAP]\ndm_title=A\ndm_title=B\n", L"MAP");
     ASSERT_EQ(l.list.GetCount(), 2);
-    EXPECT_EQ(tagsOf(*l.list[0]), (std::vector<std::wstring>{L"A"}));
-    EXPECT_EQ(tagsOf(*l.list[1]), (std::vector<std::wstring>{L"A"}));
+    EXPECT_EQ(tagsOf(*l.list[0]), (Names{L"A"}));
+    EXPECT_EQ(tagsOf(*l.list[1]), (Names{L"A"}));
     EXPECT_EQ(l.list.CountEqual(l.list[0]), 2);
 }
 
@@ -122,7 +124,7 @@ TEST(CAttAssocListTest, LongValuesAreCutAtTheWorkBuffer) {
     LoadedList l("[MAP]\np=" + value + "\n", L"MAP");
     ASSERT_EQ(l.list.GetCount(), 1);
     // 1023 characters survive: 1020 A, the blank, then "BC".
-    EXPECT_EQ(tagsOf(*l.list[0]), (std::vector<std::wstring>{std::wstring(1020, L'A'), L"BC"}));
+    EXPECT_EQ(tagsOf(*l.list[0]), (Names{std::wstring(1020, L'A'), L"BC"}));
 }
 
 }  // namespace

@@ -30,12 +30,11 @@ std::wstring blockNameOf(AcDbObjectId referenceId, int* result = nullptr) {
 }  // namespace
 
 TEST(MatchesNameTest, PatternsWithAndWithoutStar) {
-    struct Case {
+    const struct {
         const wchar_t* pattern;
         const wchar_t* name;
         bool matches;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"TB?", L"tb?", true},
         {L"TB?", L"TB1", false},
         {L"TB*", L"tb1", true},
@@ -50,7 +49,7 @@ TEST(MatchesNameTest, PatternsWithAndWithoutStar) {
         {L"TB", nullptr, false},
         {L"ÄNDERUNG*", L"änderung_1", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(matchesName(c.pattern, c.name), c.matches)
             << narrow(c.pattern ? c.pattern : L"(null)") << " / "
             << narrow(c.name ? c.name : L"(null)");
@@ -74,7 +73,6 @@ TEST(CAttBlockListTest, CollectsEveryLayoutInBlockTableOrder) {
     drawing.insertInto(drawing.block(L"NOATT"), L"TB2");  // nested in a block
     CStringArray patterns;
     fill(patterns, {L"TB2", L"SCHRIFT*", L"NOATT", L"`*U*", L"*U*"});
-
     CAttBlockList list(drawing.db());
     EXPECT_TRUE(list.collectFromLayouts(nullptr, patterns));
     EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onModel, onSheet1, onSheet2}));
@@ -91,11 +89,9 @@ TEST(CAttBlockListTest, LayoutPatternTakesOnlyTheFirstMatchingLayout) {
     drawing.insert(L"Sheet3", L"TB2");
     CStringArray patterns;
     fill(patterns, {L"tb2"});
-
     CAttBlockList list;  // the working database
     EXPECT_TRUE(list.collectFromLayouts(L"SHEET*", patterns));
     EXPECT_EQ(ids(list), (std::vector<AcDbObjectId>{onSheet1}));
-
     CStringArray none;
     CAttBlockList empty(drawing.db());
     EXPECT_FALSE(empty.collectFromLayouts(L"Sheet2", patterns));
@@ -113,11 +109,7 @@ TEST(CAttBlockListTest, LayoutPatternTakesOnlyTheFirstMatchingLayout) {
 TEST(CAttBlockTest, WritesByTagThenLowerCaseThenPattern) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId id = drawing.insert(L"Model", L"SCHRIFTFELD",
-                                           {{L"DM_TITLE", L"old"},
-                                            {L"BENENNUNG1", L"old"},
-                                            {L"ZEICHNUNGSNR", L"old"},
-                                            {L"PAGE", L"old"},
-                                            {L"PAGES", L"old"}});
+                                           titleBlock(L"old", L"old", L"old", L"old", L"old"));
     CMapStringToString values;
     values.SetAt(L"DM_TITLE", L"exact");
     values.SetAt(L"dm_title", L"lower");
@@ -125,19 +117,14 @@ TEST(CAttBlockTest, WritesByTagThenLowerCaseThenPattern) {
     values.SetAt(L"zeichnungs*", L"by pattern");
     values.SetAt(L"PAGES?", L"question mark only without a star");
     ASSERT_EQ(CAttBlock(id).setAttributeValues(values), Acad::eOk);
-    EXPECT_EQ(drawing.attributes(id), (Values{{L"DM_TITLE", L"exact"},
-                                              {L"BENENNUNG1", L"by lower case"},
-                                              {L"ZEICHNUNGSNR", L"by pattern"},
-                                              {L"PAGE", L"old"},
-                                              {L"PAGES", L"old"}}));
-
+    EXPECT_EQ(drawing.attributes(id),
+              titleBlock(L"exact", L"by lower case", L"by pattern", L"old", L"old"));
     CMapStringToString star;
     star.SetAt(L"*", L"every other");
     star.SetAt(L"page", L"3");
     ASSERT_EQ(CAttBlock(id).setAttributeValues(star), Acad::eOk);
     EXPECT_EQ(drawing.attribute(id, L"PAGE"), L"3");
     EXPECT_EQ(drawing.attribute(id, L"DM_TITLE"), L"every other");
-
     CMapStringToString read;
     ASSERT_EQ(CAttBlock(id).getAttributeValues(read), Acad::eOk);
     EXPECT_EQ(read.GetCount(), 5);
@@ -247,19 +234,16 @@ TEST(CAttBlockTest, SingleObjectFailuresReturnTheStatusUnprinted) {
     values.SetAt(L"NOTE", L"new");
     DbFaultScope faults;
     InputSession session;
-
     failOpen(id, Acad::eWasErased);
     AcDbObjectIdArray attributeIds;
     EXPECT_EQ(CAttBlock(id).getAttributeIds(attributeIds), Acad::eWasErased);
     EXPECT_EQ(CAttBlock(id).setAttributeValues(values), Acad::eWasErased);
     EXPECT_EQ(CAttBlock(id).setVisibility(AcDb::kInvisible), Acad::eWasErased);
     cadhost::testing::clearDbFaults();
-
     // An attribute that refuses its text keeps it; the other is still written.
     failCall(DbCall::kSetTextString, Acad::eInvalidInput);
     EXPECT_EQ(CAttBlock(id).setAttributeValues(values), Acad::eInvalidInput);
     EXPECT_EQ(drawing.attributes(id), (Values{{L"DM_TITLE", L"old"}, {L"NOTE", L"new"}}));
-
     failCall(DbCall::kSetVisibility, Acad::eNotOpenForWrite, 1);
     EXPECT_EQ(CAttBlock(id).setVisibility(AcDb::kInvisible), Acad::eNotOpenForWrite);
     EXPECT_EQ(drawing.visibility(id), AcDb::kInvisible);
@@ -287,14 +271,13 @@ TEST(BlockNameTest, UnopenableDefinitionOrTableIsReported) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId plain = drawing.insert(L"Model", L"TB2");
     const AcDbObjectId dynamic = drawing.insert(L"Model", L"TB_DYN");
-    struct Case {
+    const struct {
         const char* what;
         AcDbObjectId reference;
         AcDbObjectId failing;
-    };
-    const Case cases[] = {{"plain", plain, drawing.block(L"TB2")},
-                          {"dynamic", dynamic, drawing.block(L"TB_DYN")}};
-    for (const Case& c : cases) {
+    } cases[] = {{"plain", plain, drawing.block(L"TB2")},
+                 {"dynamic", dynamic, drawing.block(L"TB_DYN")}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DbFaultScope faults;
         InputSession session;

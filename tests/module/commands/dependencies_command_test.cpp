@@ -44,24 +44,23 @@ class GetDependenciesTest : public ::testing::Test {
 TEST_F(GetDependenciesTest, AnswersChooseFullPathsAndTraversal) {
     const std::string fullFirstLevel = narrow(m_dir.wpath("asm/left.dwg")) + "\r\n" +
                                        narrow(m_dir.wpath("parts/right.dwg")) + "\r\n";
-    struct Case {
+    const struct {
         const wchar_t* fullPath;
         const wchar_t* traverse;
         std::string expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"Yes", L"", fullFirstLevel},
         {L"", L"", fullFirstLevel},  // Enter: full paths, no traversal
         {L"No", L"Yes", "left.dwg\r\nright.dwg\r\nbase.dwg\r\nbase.dwg\r\n"},
         {L"No", L"No", "left.dwg\r\nright.dwg\r\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.fullPath << "/" << c.traverse);
         // An existing, longer file is replaced.
         writeBytes(m_dir.root() / "out.txt", "old content that is longer than the new one\r\n");
         const std::wstring commandLine = run({top(), out(), c.fullPath, c.traverse});
         EXPECT_EQ(outBytes(), c.expected);
-        EXPECT_NE(commandLine.find(L"Traverse (Yes/No)<No>: "), std::wstring::npos);
+        EXPECT_TRUE(contains(commandLine, L"Traverse (Yes/No)<No>: "));
     }
 }
 
@@ -74,18 +73,17 @@ TEST_F(GetDependenciesTest, NothingToListWritesNoFileAndLeavesAnExistingOne) {
 }
 
 TEST_F(GetDependenciesTest, CancelOrMissingInputEndsWithoutOutputOrMessage) {
-    struct Case {
+    const struct {
         const char* name;
         std::wstring drawing, output, fullPath, traverse;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"drawing cancelled", L"^C", out(), L"Yes", L"Yes"},
         {"output cancelled", top(), L"^C", L"Yes", L"Yes"},
         {"full paths cancelled", top(), out(), L"^C", L"Yes"},
         {"traversal cancelled", top(), out(), L"Yes", L"^C"},
         {"missing drawing", m_dir.wpath("asm/none.dwg"), out(), L"Yes", L"Yes"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         // All four questions are asked, even after a cancel.
         const std::wstring commandLine = run({c.drawing, c.output, c.fullPath, c.traverse});
@@ -98,8 +96,8 @@ TEST_F(GetDependenciesTest, OutputInAMissingFolderIsReportedAndNothingWritten) {
     const std::wstring target = m_dir.wpath("no/such/folder/out.txt");
     const std::wstring commandLine = run({top(), target, L"Yes", L"No"});
     EXPECT_FALSE(fs::exists(m_dir.root() / "no"));
-    EXPECT_NE(commandLine.find(L"\nThe dependency list was not written. "), std::wstring::npos);
-    EXPECT_NE(commandLine.find(target), std::wstring::npos) << commandLine;
+    EXPECT_TRUE(contains(commandLine, L"\nThe dependency list was not written. "));
+    EXPECT_TRUE(contains(commandLine, target));
 }
 
 TEST_F(GetDependenciesTest, ReadOnlyOutputIsReportedAndKept) {
@@ -107,9 +105,8 @@ TEST_F(GetDependenciesTest, ReadOnlyOutputIsReportedAndKept) {
     fs::permissions(m_dir.root() / "out.txt", fs::perms::owner_read | fs::perms::group_read);
     const std::wstring commandLine = run({top(), out(), L"Yes", L"No"});
     EXPECT_EQ(outBytes(), "read-only");
-    EXPECT_NE(commandLine.find(L"\nThe dependency list was not written. "), std::wstring::npos)
-        << commandLine;
-    EXPECT_NE(commandLine.find(L"access was denied"), std::wstring::npos) << commandLine;
+    EXPECT_TRUE(contains(commandLine, L"\nThe dependency list was not written. "));
+    EXPECT_TRUE(contains(commandLine, L"access was denied"));
 }
 
 TEST_F(GetDependenciesTest, PathTheCodePageCannotHoldLeavesNoPartialFile) {
@@ -118,9 +115,8 @@ TEST_F(GetDependenciesTest, PathTheCodePageCannotHoldLeavesNoPartialFile) {
     writeBytes(m_dir.root() / "out.txt", "previous");
     const std::wstring commandLine = run({top(), out(), L"No", L"No"});
     EXPECT_EQ(outBytes(), "previous");
-    EXPECT_NE(commandLine.find(L"\nThe dependency list was not written. "), std::wstring::npos);
-    EXPECT_NE(commandLine.find(L"Entry: \u0416\u0443\u043a.dwg"), std::wstring::npos)
-        << commandLine;
+    EXPECT_TRUE(contains(commandLine, L"\nThe dependency list was not written. "));
+    EXPECT_TRUE(contains(commandLine, L"Entry: \u0416\u0443\u043a.dwg"));
     for (const auto& entry : fs::directory_iterator(m_dir.root())) {
         EXPECT_EQ(entry.path().filename().string().find("out.txt."), std::string::npos)
             << "temporary file left: " << entry.path();
@@ -130,11 +126,10 @@ TEST_F(GetDependenciesTest, PathTheCodePageCannotHoldLeavesNoPartialFile) {
 TEST_F(GetDependenciesTest, OverlongPathsAreRefusedWithAMessage) {
     const std::wstring longName = m_dir.wpath(std::string(300, 'x') + ".dwg");
     std::wstring commandLine = run({longName, out(), L"Yes", L"No"});
-    EXPECT_NE(commandLine.find(L"\nPath too long (more than 259 characters): " + longName),
-              std::wstring::npos);
+    EXPECT_TRUE(contains(commandLine, L"\nPath too long (more than 259 characters): " + longName));
     const std::wstring longOut = m_dir.wpath(std::string(300, 'o') + ".txt");
     commandLine = run({top(), longOut, L"Yes", L"No"});
-    EXPECT_NE(commandLine.find(L"\nPath too long"), std::wstring::npos);
+    EXPECT_TRUE(contains(commandLine, L"\nPath too long"));
     EXPECT_FALSE(fs::exists(m_dir.root() / "out.txt"));
 }
 

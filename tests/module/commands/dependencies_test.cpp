@@ -38,12 +38,10 @@ TEST(CollectDependenciesTest, FirstLevelGivesResolvedPathsOrFileNames) {
     writeDrawing(dir.wpath("asm/top.dwg"),
                  {L"left.dwg", L"..\\parts\\.\\right.dwg", L"/abs/x.dwg"});
     writeDrawing(dir.wpath("asm/left.dwg"), {L"deeper.dwg"});
-
     const Collected full = collect(dir.wpath("asm/top.dwg"), true, false);
     EXPECT_EQ(full.count, 3);
     EXPECT_EQ(full.list,
               (Paths{dir.wpath("asm/left.dwg"), dir.wpath("parts/right.dwg"), L"/abs/x.dwg"}));
-
     const Collected names = collect(dir.wpath("asm/top.dwg"), false, false);
     EXPECT_EQ(names.list, (Paths{L"left.dwg", L"right.dwg", L"x.dwg"}));
 }
@@ -52,13 +50,12 @@ TEST(CollectDependenciesTest, FirstLevelGivesResolvedPathsOrFileNames) {
 // bytes that are no drawing) and walks from top.dwg. cycleAt names the drawing whose second
 // visit is reported, if any.
 TEST(CollectDependenciesTest, TraversalOrderMissingDrawingsAndCycles) {
-    struct Case {
+    const struct {
         const char* what;
         std::vector<std::pair<std::string, Paths>> drawings;
         Paths expected;
         const char* cycleAt;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"no references", {{"top.dwg", {}}}, {}, nullptr},
         {"depth first, each drawing's references together",
          {{"top.dwg", {L"a.dwg", L"b.dwg"}},
@@ -88,7 +85,7 @@ TEST(CollectDependenciesTest, TraversalOrderMissingDrawingsAndCycles) {
         {"through a sibling folder", {{"top.dwg", {L"..\\d\\top.dwg"}}}, {L"top.dwg"}, "top.dwg"},
         {"forward slashes", {{"top.dwg", {L"./sub/../top.dwg"}}}, {L"top.dwg"}, "top.dwg"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchFolder dir;
         for (const auto& [name, references] : c.drawings)
@@ -129,10 +126,10 @@ TEST(CollectDependenciesTest, WithoutTraversalACycleIsNeitherWalkedNorReported) 
 TEST(CollectDependenciesTest, WalkBeyondTheLimitIsAbandonedAndItsEntriesRemoved) {
     ScratchFolder dir;
     // Each level references the next one twice: 2 + 4 + 8 + 16 entries, no cycle.
-    writeDrawing(dir.wpath("l0.dwg"), {L"l1.dwg", L"l1.dwg"});
-    writeDrawing(dir.wpath("l1.dwg"), {L"l2.dwg", L"l2.dwg"});
-    writeDrawing(dir.wpath("l2.dwg"), {L"l3.dwg", L"l3.dwg"});
-    writeDrawing(dir.wpath("l3.dwg"), {L"l4.dwg", L"l4.dwg"});
+    for (int i = 0; i < 4; ++i) {
+        const std::wstring next = L"l" + std::to_wstring(i + 1) + L".dwg";
+        writeDrawing(dir.wpath("l" + std::to_string(i) + ".dwg"), {next, next});
+    }
     struct Case {
         std::int64_t limit;
         std::int64_t count;

@@ -15,6 +15,7 @@
 namespace {
 
 using cadhost::testing::InputSession;
+using pdmtest::contains;
 
 // Exposes the shared state for the constructor checks.
 template <class Prompt>
@@ -43,12 +44,11 @@ void script(const std::vector<std::wstring>& answers, const wchar_t* filedia = L
 }
 
 TEST(CPromptTest, KeywordListComposition) {
-    struct Case {
+    const struct {
         const wchar_t* local;
         const wchar_t* global;
         const wchar_t* list;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"Nein Ja", L"No Yes", L"Nein Ja _No Yes"},
         {L"Yes No", L"Yes No", L"Yes No _Yes No"},
         {L"Yes No", nullptr, L"Yes No"},
@@ -56,7 +56,7 @@ TEST(CPromptTest, KeywordListComposition) {
         {nullptr, nullptr, L""},
         {L"100% Sure", nullptr, L"100% Sure"},  // no format directives taken from the words
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const Probe<CPrompt> prompt(L"Q", 7, c.local, c.global);
         EXPECT_EQ(prompt.keywords(), c.list);
         EXPECT_EQ(prompt.lastStatus(), RTNORM);
@@ -69,37 +69,32 @@ TEST(CPromptTest, KeywordListComposition) {
 }
 
 TEST(CPromptKeyWordDefTest, AnswersTable) {
-    struct Case {
+    const wchar_t* askedAgain =
+        L"Q (Yes/No)<No>: vielleicht\nInvalid option keyword.\nQ (Yes/No)<No>: Y\n";
+    const struct {
         const wchar_t* defaultWord;
         const wchar_t* keywords;
         std::vector<std::wstring> answers;
-        int32_t status;
-        const wchar_t* result;
-        const wchar_t* commandLine;  // checked when given
-    };
-    const Case cases[] = {
-        {L"Yes", L"Yes No", {L"n"}, kPromptOk, L"No", L"Q (Yes/No)<Yes>: n\n"},
+        const wchar_t* result = nullptr;       // nullptr: the prompt fails
+        const wchar_t* commandLine = nullptr;  // checked when given
+    } cases[] = {
+        {L"Yes", L"Yes No", {L"n"}, L"No", L"Q (Yes/No)<Yes>: n\n"},
         // Enter gives the default, completed to the first word that begins with it.
-        {L"Yes", L"Yes No", {L""}, kPromptOk, L"Yes", nullptr},
-        {L"No", L"No Yes", {L""}, kPromptOk, L"No", nullptr},
-        {L"Ye", L"Yes No", {L""}, kPromptOk, L"Yes", nullptr},
+        {L"Yes", L"Yes No", {L""}, L"Yes"},
+        {L"No", L"No Yes", {L""}, L"No"},
+        {L"Ye", L"Yes No", {L""}, L"Yes"},
         // The word opening the global part is compared without its underscore.
-        {L"No", L"Nein Ja", {L""}, kPromptOk, L"No", nullptr},
+        {L"No", L"Nein Ja", {L""}, L"No"},
         // Exact letter case, and a default matching nothing fails.
-        {L"yes", L"Yes No", {L""}, kPromptFailed, L"", nullptr},
-        {L"Maybe", L"Yes No", {L""}, kPromptFailed, L"", nullptr},
+        {L"yes", L"Yes No", {L""}},
+        {L"Maybe", L"Yes No", {L""}},
         // A typed keyword comes back as the host resolves it; a wrong one is asked again.
-        {L"No", L"Nein Ja", {L"Ja"}, kPromptOk, L"Yes", nullptr},
-        {L"No",
-         L"No Yes",
-         {L"vielleicht", L"Y"},
-         kPromptOk,
-         L"Yes",
-         L"Q (Yes/No)<No>: vielleicht\nInvalid option keyword.\nQ (Yes/No)<No>: Y\n"},
+        {L"No", L"Nein Ja", {L"Ja"}, L"Yes"},
+        {L"No", L"No Yes", {L"vielleicht", L"Y"}, L"Yes", askedAgain},
         // Esc.
-        {L"Yes", L"Yes No", {L"^C"}, kPromptFailed, L"", nullptr},
+        {L"Yes", L"Yes No", {L"^C"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.keywords << " / " << c.answers[0]);
         InputSession session;
         script(c.answers);
@@ -107,8 +102,8 @@ TEST(CPromptKeyWordDefTest, AnswersTable) {
         const bool german = std::wstring(c.keywords) == L"Nein Ja";
         Probe<CPromptKeyWordDef> prompt(L"Q (Yes/No)", c.defaultWord, c.keywords,
                                         german ? L"No Yes" : c.keywords);
-        EXPECT_EQ(prompt.DoPrompt(), c.status);
-        if (c.status == kPromptOk) {
+        EXPECT_EQ(prompt.DoPrompt(), c.result ? kPromptOk : kPromptFailed);
+        if (c.result) {
             EXPECT_STREQ(prompt.GetResult(), c.result);
         }
         if (c.commandLine != nullptr) {
@@ -121,12 +116,11 @@ TEST(CPromptKeyWordDefTest, AnswersTable) {
 }
 
 TEST(CPromptFileTest, ExtensionCompletion) {
-    struct Case {
+    const struct {
         const wchar_t* typed;
         const wchar_t* extensions;
         const wchar_t* result;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"PLAN.DWG", L".dwg", L"PLAN.DWG"},
         {L"plan", L".dwg", L"plan.dwg"},
         {L"plan.txt", L".dwg", L"plan.txt.dwg"},
@@ -138,7 +132,7 @@ TEST(CPromptFileTest, ExtensionCompletion) {
         {L"C:\\Work.d\\plan", L".dwg", L"C:\\Work.d\\plan.dwg"},
         {L"/srv/work/plan a.dwg", L".dwg", L"/srv/work/plan a.dwg"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         InputSession session;
         script({c.typed});
         const FileOutcome r = runFile(0, c.extensions);
@@ -154,48 +148,34 @@ TEST(CPromptFileTest, ExtensionCompletion) {
 }
 
 TEST(CPromptFileTest, TypedAndDialogFlows) {
-    struct Case {
+    const wchar_t* typeIt =
+        L"Enter drawing file:~\n[Select drawing file] *Type it*\nEnter drawing file:plan\n";
+    const struct {
         const char* what;
         const wchar_t* filedia;
         std::vector<std::wstring> answers;
-        int32_t status;
-        const wchar_t* result;
-        const wchar_t* commandLine;  // checked when given
-    };
-    const Case cases[] = {
-        {"typed", L"0", {L"plan"}, kPromptOk, L"plan.dwg", L"Enter drawing file:plan\n"},
-        {"typed name too long", L"0", {std::wstring(300, L'a')}, kPromptFailed, L"", nullptr},
+        const wchar_t* result = nullptr;       // nullptr: the prompt fails
+        const wchar_t* commandLine = nullptr;  // checked when given
+    } cases[] = {
+        {"typed", L"0", {L"plan"}, L"plan.dwg", L"Enter drawing file:plan\n"},
+        {"typed name too long", L"0", {std::wstring(300, L'a')}},
         // The dialog's choice is taken as it is: no completion.
-        {"dialog",
-         L"1",
-         {L"/srv/work/plan"},
-         kPromptOk,
-         L"/srv/work/plan",
-         L"[Select drawing file] /srv/work/plan\n"},
-        {"~ opens the dialog, type it returns",
-         L"0",
-         {L"~", L"~", L"plan"},
-         kPromptOk,
-         L"plan.dwg",
-         L"Enter drawing file:~\n[Select drawing file] *Type it*\nEnter drawing file:plan\n"},
-        {"type it, then ~ back to the dialog",
-         L"1",
-         {L"~", L"~", L"/srv/a.dwg"},
-         kPromptOk,
-         L"/srv/a.dwg",
-         nullptr},
-        {"cancel typed", L"0", {L"^C"}, kPromptFailed, L"", nullptr},
-        {"cancel dialog", L"1", {L"^C"}, kPromptFailed, L"", nullptr},
-        {"cancel dialog from typed", L"0", {L"~", L"^C"}, kPromptFailed, L"", nullptr},
-        {"answers ran out", L"0", {}, kPromptFailed, L"", nullptr},
+        {"dialog", L"1", {L"/srv/plan"}, L"/srv/plan", L"[Select drawing file] /srv/plan\n"},
+        {"~ opens the dialog, type it returns", L"0", {L"~", L"~", L"plan"}, L"plan.dwg", typeIt},
+        {"type it, then ~ back to the dialog", L"1", {L"~", L"~", L"/srv/a.dwg"}, L"/srv/a.dwg"},
+        {"cancel typed", L"0", {L"^C"}},
+        {"cancel dialog", L"1", {L"^C"}},
+        {"cancel dialog from typed", L"0", {L"~", L"^C"}},
+        {"answers ran out", L"0", {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         InputSession session;
         script(c.answers, c.filedia);
         const FileOutcome r = runFile(0, L".dwg");
-        EXPECT_EQ(r.status, c.status) << CStringA(session.commandLine().c_str());
-        if (c.status == kPromptOk) {
+        EXPECT_EQ(r.status, c.result ? kPromptOk : kPromptFailed)
+            << CStringA(session.commandLine().c_str());
+        if (c.result) {
             EXPECT_EQ(r.result, c.result);
         }
         if (c.commandLine != nullptr) {
@@ -209,14 +189,13 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
     pdmtest::TempDir folder;
     const std::wstring existing = folder.write("exists.dwg", "x").wstring();
     const std::wstring fresh = folder.wpath("fresh.dwg");
-    struct Case {
+    const int32_t ask = CPromptFile::kAskOverwrite;
+    const struct {
         int32_t flags;
         std::vector<std::wstring> answers;  // after the existing name
         int32_t status;
         std::wstring result;
-    };
-    const int32_t ask = CPromptFile::kAskOverwrite;
-    const Case cases[] = {
+    } cases[] = {
         {0, {}, kPromptOk, existing},  // not asked without the flag
         {ask, {L"Ja"}, kPromptOk, existing},
         {ask, {L"_Yes"}, kPromptOk, existing},
@@ -225,7 +204,7 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
         {ask, {L"Yes", L"Ja"}, kPromptOk, existing},  // "Yes" untranslated is no keyword here
         {ask, {L"^C"}, kPromptFailed, L""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         InputSession session;
         std::vector<std::wstring> answers{existing};
         answers.insert(answers.end(), c.answers.begin(), c.answers.end());
@@ -236,7 +215,6 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
             EXPECT_EQ(r.result, c.result);
         }
     }
-
     InputSession session;
     script({existing, L""});
     EXPECT_EQ(runFile(ask, L".dwg").status, kPromptFailed);
@@ -244,7 +222,6 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
               L"Enter drawing file:" + existing +
                   L"\n A file with this name already exists.Do you want to replace it? <N><No>: "
                   L"\nEnter drawing file:*Cancel*\n");
-
     // The completed name is what the question checks.
     session.clearCommandLine();
     const std::wstring typed = folder.wpath("exists");
@@ -252,7 +229,7 @@ TEST(CPromptFileTest, OverwriteQuestionAnswers) {
     const FileOutcome r = runFile(ask, L".dwg");
     EXPECT_EQ(r.status, kPromptOk);
     EXPECT_EQ(r.result, typed + L".dwg");
-    EXPECT_NE(session.commandLine().find(L"already exists"), std::wstring::npos);
+    EXPECT_TRUE(contains(session.commandLine(), L"already exists"));
 }
 
 }  // namespace

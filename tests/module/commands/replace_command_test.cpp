@@ -81,17 +81,16 @@ TEST_F(ReplaceReferencedDocumentTest, EnterMeansFullPaths) {
 }
 
 TEST_F(ReplaceReferencedDocumentTest, NothingToChangeLeavesTheFileUntouched) {
-    struct Case {
+    const struct {
         const char* name;
         std::vector<std::string> lines;
         std::wstring fullPaths;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"no matching key", {"/nowhere/z.dwg=/new/z.dwg"}, L"Yes"},
         {"lines without = and blank lines", {"c.dwg", "", "just text"}, L"No"},
         {"empty file", {}, L"Yes"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(run(c.lines, c.fullPaths), promptsOnly(c.fullPaths));
         EXPECT_TRUE(unchanged());
@@ -102,11 +101,9 @@ TEST_F(ReplaceReferencedDocumentTest, NoRelativePathKeepsTheReferenceAndSaysSo) 
     // A value that is not a full path has no relative path from the drawing's folder.
     const std::wstring commandLine =
         run({"c.dwg=relative/new.dwg", "b.dwg=" + narrow(path("new/b.dwg"))}, L"No");
-    EXPECT_NE(commandLine.find(L"\nNo relative path from " + path("proj/asm") +
-                               L" to relative/new.dwg; reference " + path("proj/asm/c.dwg") +
-                               L" left unchanged."),
-              std::wstring::npos)
-        << commandLine;
+    EXPECT_TRUE(contains(commandLine, L"\nNo relative path from " + path("proj/asm") +
+                                          L" to relative/new.dwg; reference " +
+                                          path("proj/asm/c.dwg") + L" left unchanged."));
     EXPECT_EQ(storedPaths(drawingFile()),
               (Paths{L"..\\..\\old\\a.dwg", L"../../new/b.dwg", L"c.dwg"}));
 }
@@ -114,24 +111,21 @@ TEST_F(ReplaceReferencedDocumentTest, NoRelativePathKeepsTheReferenceAndSaysSo) 
 TEST_F(ReplaceReferencedDocumentTest, ValueWithANulCharacterIsNoPath) {
     const std::wstring commandLine =
         run({"c.dwg=" + narrow(path("new/c.dwg")) + std::string("\0tail", 5)}, L"No");
-    EXPECT_NE(commandLine.find(L"\nNo relative path from "), std::wstring::npos) << commandLine;
+    EXPECT_TRUE(contains(commandLine, L"\nNo relative path from "));
     EXPECT_TRUE(unchanged());
 }
 
 TEST_F(ReplaceReferencedDocumentTest, OverlongPathsAreRefusedWithAMessage) {
     const std::string longValue = "/new/" + std::string(300, 'v') + ".dwg";
     std::wstring commandLine = run({"c.dwg=" + longValue}, L"No");
-    EXPECT_NE(commandLine.find(L"\nPath too long (more than 259 characters): /new/vvv"),
-              std::wstring::npos)
-        << commandLine;
+    EXPECT_TRUE(contains(commandLine, L"\nPath too long (more than 259 characters): /new/vvv"));
     EXPECT_TRUE(unchanged());
-
     const std::wstring longReference = L"..\\" + std::wstring(300, L'r') + L".dwg";
     writeDrawing(drawingFile(), {longReference});
     m_before = readBytes(drawingFile());
     commandLine = run({"r.dwg=/new/r.dwg"}, L"No");
-    EXPECT_NE(commandLine.find(L"\nPath too long (more than 259 characters): " + longReference),
-              std::wstring::npos);
+    EXPECT_TRUE(
+        contains(commandLine, L"\nPath too long (more than 259 characters): " + longReference));
     EXPECT_TRUE(unchanged());
 }
 
@@ -141,7 +135,6 @@ TEST_F(ReplaceReferencedDocumentTest, UnreadableOrReadOnlyDrawingIsLeftAlone) {
     m_before = readBytes(drawingFile());
     EXPECT_EQ(run(lines, L"No"), promptsOnly(L"No"));
     EXPECT_TRUE(unchanged());
-
     writeDrawing(drawingFile(), {L"c.dwg"});
     m_before = readBytes(drawingFile());
     fs::permissions(drawingFile(), fs::perms::owner_read | fs::perms::group_read);
@@ -150,17 +143,16 @@ TEST_F(ReplaceReferencedDocumentTest, UnreadableOrReadOnlyDrawingIsLeftAlone) {
 }
 
 TEST_F(ReplaceReferencedDocumentTest, HostFailuresPrintNothingAndSaveNothing) {
-    struct Case {
+    const struct {
         const char* name;
         DbCall call;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"block table", DbCall::kGetSymbolTable},
         {"iterator", DbCall::kNewIterator},
         {"reference path", DbCall::kPathName},
         {"save", DbCall::kSaveAs},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DbFaultScope faults;
         failCall(c.call, Acad::eOutOfMemory);
@@ -188,18 +180,17 @@ TEST_F(ReplaceReferencedDocumentTest, RecordsThatRefuseAChangeAreNotCounted) {
 TEST_F(ReplaceReferencedDocumentTest, CancelOrMissingFilesChangeNothing) {
     writeBytes(m_dir.root() / "r.txt", "c.dwg=" + narrow(path("new/c.dwg")) + "\r\n");
     const std::wstring r = path("r.txt");
-    struct Case {
+    const struct {
         const char* name;
         std::wstring drawing, replacements, fullPaths;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"drawing cancelled", L"^C", r, L"No"},
         {"replacements cancelled", drawing(), L"^C", L"No"},
         {"option cancelled", drawing(), r, L"^C"},
         {"missing drawing", path("proj/asm/none.dwg"), r, L"No"},
         {"missing replacements file", drawing(), path("none.txt"), L"No"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         InputSession session({c.drawing, c.replacements, c.fullPaths});
         replaceReferencedDocumentCommand();

@@ -29,12 +29,11 @@ Entries readFile(const std::string& bytes) {
 }
 
 TEST(ReadReplacementsTest, LinesBecomeEntriesInKeyOrder) {
-    struct Case {
+    const struct {
         const char* name;
         std::string bytes;
         Entries entries;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"CR LF",
          "C:\\old\\a.dwg=C:\\new\\a.dwg\r\nb=c\r\n",
          {{L"C:\\old\\a.dwg", L"C:\\new\\a.dwg"}, {L"b", L"c"}}},
@@ -59,20 +58,15 @@ TEST(ReadReplacementsTest, LinesBecomeEntriesInKeyOrder) {
          "c=d\r\n",
          {{L"a", L"b"}}},
         {"empty file", "", {}},
+        {"binary bytes kept as characters, NUL included",
+         std::string("k\0ey=va\0lue\r\n", 13) + "\x01\x02\x7f=\xff\xfe\r\n",
+         {{L"\x01\x02\x7f", L"\u00ff\u00fe"},
+          {std::wstring(L"k\0ey", 4), std::wstring(L"va\0lue", 6)}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(readFile(c.bytes), c.entries);
     }
-}
-
-TEST(ReadReplacementsTest, BinaryBytesAreKeptAsCharactersNulIncluded) {
-    std::string bytes = std::string("k\0ey=va\0lue\r\n", 13) + "\x01\x02\x7f=\xff\xfe\r\n";
-    const Entries got = readFile(bytes);
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0], (std::pair<std::wstring, std::wstring>(L"\x01\x02\x7f", L"\u00ff\u00fe")));
-    EXPECT_EQ(got[1], (std::pair<std::wstring, std::wstring>(std::wstring(L"k\0ey", 4),
-                                                             std::wstring(L"va\0lue", 6))));
 }
 
 TEST(ReadReplacementsTest, HugeLinesAreReadWhole) {
@@ -108,95 +102,53 @@ TEST(ReadReplacementsTest, FileThatCannotBeOpenedAddsNothingQuietly) {
 
 TEST(FindReplacementTest, Table) {
     const std::wstring drawing = L"/p/asm/top.dwg";
-    struct Case {
+    const CReplacementTable simple{{L"/old/a.dwg", L"/new/a.dwg"}};
+    const std::wstring none, nulKey(L"a.dwg\0x", 7);  // matches only whole
+    const struct {
         const char* name;
         CReplacementTable table;
         bool fullPaths;
         std::wstring reference;
-        bool replaced;
-        std::wstring newPath;  // checked when replaced
-    };
-    const CReplacementTable simple{{L"/old/a.dwg", L"/new/a.dwg"}};
-    const Case cases[] = {
-        {"full path matches", simple, true, L"/old/a.dwg", true, L"/new/a.dwg"},
-        {"full path, other letter case", simple, true, L"/OLD/A.DWG", true, L"/new/a.dwg"},
-        {"full path, other folder", simple, true, L"/other/a.dwg", false, L""},
-        {"full path, separators as written",
-         {{L"\\old\\a.dwg", L"/new/a.dwg"}},
-         true,
-         L"/old/a.dwg",
-         false,
-         L""},
-        {"names: any folder", simple, false, L"/other/a.dwg", true, L"/new/a.dwg"},
-        {"names: letter case ignored", simple, false, L"/other/A.DWG", true, L"/new/a.dwg"},
-        {"names: other name", simple, false, L"/old/b.dwg", false, L""},
-        {"names: no bracket number removed",
-         {{L"/old/a[1].dwg", L"/new/a.dwg"}},
-         false,
-         L"/x/a.dwg",
-         false,
-         L""},
-        {"key equal to value, letter case aside",
-         {{L"/old/a.dwg", L"/OLD/A.dwg"}},
-         true,
-         L"/old/a.dwg",
-         false,
-         L""},
+        std::wstring newPath;  // empty: no replacement
+    } cases[] = {
+        {"full path matches", simple, true, L"/old/a.dwg", L"/new/a.dwg"},
+        {"full path, other letter case", simple, true, L"/OLD/A.DWG", L"/new/a.dwg"},
+        {"full path, other folder", simple, true, L"/other/a.dwg", none},
+        {"separators as written", {{L"\\old\\a.dwg", L"/new/a.dwg"}}, true, L"/old/a.dwg", none},
+        {"names: any folder", simple, false, L"/other/a.dwg", L"/new/a.dwg"},
+        {"names: letter case ignored", simple, false, L"/other/A.DWG", L"/new/a.dwg"},
+        {"names: other name", simple, false, L"/old/b.dwg", none},
+        {"no bracket number", {{L"/old/a[1].dwg", L"/new/a.dwg"}}, false, L"/x/a.dwg", none},
+        {"key is value", {{L"/old/a.dwg", L"/OLD/A.dwg"}}, true, L"/old/a.dwg", none},
         {"equal key and value skipped, next key used",
          {{L"/old/A.dwg", L"/OLD/a.dwg"}, {L"/old/a.dwg", L"/new/a.dwg"}},
          true,
          L"/old/a.dwg",
-         true,
          L"/new/a.dwg"},
-        {"key is the drawing itself",
-         {{L"/p/asm/TOP.dwg", L"/new/top.dwg"}},
-         true,
-         L"/p/asm/top.dwg",
-         false,
-         L""},
-        {"key is the drawing itself, also by name",
-         {{L"/p/asm/top.dwg", L"/new/top.dwg"}},
-         false,
-         L"/q/top.dwg",
-         false,
-         L""},
-        {"bare key only shares the drawing's name",
-         {{L"top.dwg", L"/new/top.dwg"}},
-         false,
-         L"/q/top.dwg",
-         true,
-         L"/new/top.dwg"},
+        {"key is drawing", {{L"/p/asm/TOP.dwg", L"/new/top.dwg"}}, true, L"/p/asm/top.dwg", none},
+        {"drawing by name", {{L"/p/asm/top.dwg", L"/new/top.dwg"}}, false, L"/q/top.dwg", none},
+        {"bare name", {{L"top.dwg", L"/new/top.dwg"}}, false, L"/q/top.dwg", L"/new/top.dwg"},
         {"first key by code units: upper case before lower case",
          {{L"/old/a.dwg", L"/new/lower.dwg"}, {L"/old/A.dwg", L"/new/upper.dwg"}},
          true,
          L"/old/a.dwg",
-         true,
          L"/new/upper.dwg"},
-        {"names: already pointing at the full value", simple, false, L"/new/a.dwg", false, L""},
-        {"names: already named as a bare value",
-         {{L"/old/a.dwg", L"A.dwg"}},
-         false,
-         L"/x/a.dwg",
-         false,
-         L""},
-        {"empty key never matches", {{L"", L"/new/a.dwg"}}, false, L"/p/dir/", false, L""},
-        {"empty table", {}, true, L"/old/a.dwg", false, L""},
+        {"names: already pointing at the full value", simple, false, L"/new/a.dwg", none},
+        {"already bare value", {{L"/old/a.dwg", L"A.dwg"}}, false, L"/x/a.dwg", none},
+        {"empty key never matches", {{L"", L"/new/a.dwg"}}, false, L"/p/dir/", none},
+        {"empty table", {}, true, L"/old/a.dwg", none},
+        {"key with NUL, full paths", {{nulKey, L"/new/b.dwg"}}, true, L"a.dwg", none},
+        {"key with NUL, names", {{nulKey, L"/new/b.dwg"}}, false, L"/q/a.dwg", none},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::wstring newPath;
-        EXPECT_EQ(findReplacement(drawing, c.table, c.fullPaths, c.reference, newPath), c.replaced);
-        if (c.replaced) {
+        EXPECT_EQ(findReplacement(drawing, c.table, c.fullPaths, c.reference, newPath),
+                  !c.newPath.empty());
+        if (!c.newPath.empty()) {
             EXPECT_EQ(newPath, c.newPath);
         }
     }
-}
-
-TEST(FindReplacementTest, KeysWithNulCharactersMatchOnlyWhole) {
-    const CReplacementTable table{{std::wstring(L"a.dwg\0x", 7), L"/new/b.dwg"}};
-    std::wstring newPath;
-    EXPECT_FALSE(findReplacement(L"/p/top.dwg", table, true, L"a.dwg", newPath));
-    EXPECT_FALSE(findReplacement(L"/p/top.dwg", table, false, L"/q/a.dwg", newPath));
 }
 
 }  // namespace

@@ -172,21 +172,18 @@ TEST(CDocDataReaderTest, ElementSelectionRules) {
     EXPECT_EQ(prop(settings, L"autocad.revision.count"), L"3");
     EXPECT_EQ(prop(settings, L"autocad.multilayout"), L"<absent>");
     EXPECT_EQ(settings.size(), 3u);
-
     const DocumentRecord& doc = l.data.document();
     EXPECT_EQ(l.doc(L"dm_title"), L"P-100");
     EXPECT_EQ(l.doc(L"b"), L"&");
     ASSERT_EQ(doc.revisions.size(), 3u);
     EXPECT_EQ(prop(doc.revisions[1], L"dm_revisionno"), L"2");
     EXPECT_TRUE(doc.revisions[2].empty());
-
     ASSERT_EQ(l.data.relations().size(), 3u);
     EXPECT_EQ(prop(l.data.relations()[0].properties, L"dm_title"), L"R1");
     EXPECT_EQ(l.data.relations()[0].revisions.size(), 1u);
     EXPECT_EQ(prop(l.data.relations()[1].properties, L"dm_title"), L"R2");
     EXPECT_TRUE(l.data.relations()[1].revisions.empty());
     EXPECT_TRUE(l.data.relations()[2].properties.empty());
-
     EXPECT_EQ(prop(l.data.bomHead(), L"h"), L"1");
     ASSERT_EQ(l.data.bomPositions().size(), 2u);
     EXPECT_EQ(prop(l.data.bomPositions()[1], L"p"), L"2");

@@ -99,12 +99,10 @@ TEST(CDocDataTest, FindRelationByTitleSlashSuffixIgnoringCase) {
     ASSERT_TRUE(d.data.findRelation(record, L"Layout1"));
     EXPECT_EQ(record.properties.at(L"n"), L"first");
     EXPECT_EQ(record.revisions.size(), 1u);
-
     DocumentRecord untouched;
     untouched.properties.emplace(L"keep", L"me");
     EXPECT_FALSE(d.data.findRelation(untouched, L"Layout2"));
     EXPECT_EQ(untouched.properties.size(), 1u);
-
     LoadedDoc untitled("<pdm><document/><relations><relation dm_title=\"/L\"/></relations></pdm>");
     EXPECT_FALSE(untitled.data.findRelation(record, L"L"));
 }
@@ -121,7 +119,6 @@ TEST(PropertyMapTest, OrdersByUtf16CodeUnitsAndKeepsFirstValue) {
     for (const auto& [name, value] : map) order += value;
     EXPECT_EQ(order, L"54132");
     EXPECT_EQ(map.at(L"b"), L"1");
-
     Utf16Less less;
     EXPECT_TRUE(less(L"ab", L"abc"));
     EXPECT_FALSE(less(L"abc", L"ab"));
@@ -220,7 +217,6 @@ TEST(CDocDataValuesTest, RevisionRowCarriesItsFourValues) {
     EXPECT_EQ(v[L"dm_rev_date_0"], L"D1");
     EXPECT_EQ(v[L"dm_rev_user_0"], L"U1");
     EXPECT_EQ(v[L"dm_rev_comment_3"], L"");
-
     // A shown revision without a number leaves the whole table unwritten; one without a
     // comment gets empty text for it.
     LoadedDoc gap(

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <afx.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -67,8 +68,16 @@ inline std::string readBytes(const fs::path& path) {
 inline std::wstring wide(const fs::path& path) { return path.wstring(); }
 inline std::string narrow(const std::wstring& text) { return CStringA(text.c_str()).GetString(); }
 
-inline std::vector<std::wstring> strings(const CStringArray& array) {
-    std::vector<std::wstring> out;
+// Whether text holds part; a failure shows the whole text.
+inline ::testing::AssertionResult contains(const std::wstring& text, const std::wstring& part) {
+    if (text.find(part) != std::wstring::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no \"" << narrow(part) << "\" in: " << narrow(text);
+}
+
+using Names = std::vector<std::wstring>;
+
+inline Names strings(const CStringArray& array) {
+    Names out;
     for (INT_PTR i = 0; i < array.GetSize(); ++i) out.emplace_back(array[i].GetString());
     return out;
 }

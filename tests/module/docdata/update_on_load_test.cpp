@@ -20,14 +20,12 @@ TEST(UpdateOnLoadTest, ManagedDrawingIsUpdatedUnderTheWaitCursor) {
     setup.document = {{"dm_title", "P-100"}, {"dm_revisionno", "1"}};
     setup.revisions = {updatetest::revision(1)};
     updatetest::writeCompanionFiles(dir, setup);
-
     TestDrawing drawing("", drawingPath);
     const AcDbObjectId title = drawing.insert(L"Model", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
     AcApDocument* document =
         cadhost::testing::openDocument(drawing.release(), drawingPath.wstring());
     ASSERT_NE(document, nullptr);
-
     const int begun = cadhost::testing::waitCursorBeginCount();
     InputSession session;
     onDocumentLoaded();

@@ -20,9 +20,7 @@ TEST(UpdateRevisionTableTest, WritesTheRowsIntoEveryTable) {
     setup.revisions = {revision(1, "first"), revision(2)};  // the second lacks dm_comment
     ManagedDoc doc(setup);
     InputSession session;
-    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), nullptr,
-                                             doc.data().getSettings(), nullptr),
-              1);
+    EXPECT_EQ(doc.revisionTable(nullptr, nullptr), 1);
     // Upper-case tags receive the lower-case keys; rows without a revision are blanked.
     const Values written = drawing.attributes(table);
     EXPECT_EQ(written.at(L"DM_REV_LABEL_0"), L"R1");
@@ -57,9 +55,7 @@ TEST(UpdateRevisionTableTest, NothingToWriteLeavesTheTableAloneSilently) {
         setup.revisions = c.revisions;
         ManagedDoc doc(setup);
         InputSession session;
-        EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), c.layout,
-                                                 doc.data().getSettings(), drawing.db()),
-                  0);
+        EXPECT_EQ(doc.revisionTable(c.layout, drawing.db()), 0);
         EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"-");
         EXPECT_EQ(session.commandLine(), L"");
     }
@@ -75,9 +71,7 @@ TEST(UpdateRevisionTableTest, FailingCollectIsReportedAndGivesZero) {
     DbFaultScope faults;
     InputSession session;
     failCall(DbCall::kNewIterator, Acad::eOutOfMemory);
-    EXPECT_EQ(doc.data().updateRevisionTable(doc.data().document(), L"Model",
-                                             doc.data().getSettings(), drawing.db()),
-              0);
+    EXPECT_EQ(doc.revisionTable(L"Model", drawing.db()), 0);
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"));
     EXPECT_EQ(drawing.attribute(table, L"DM_REV_LABEL_0"), L"-");
     EXPECT_EQ(drawing.openObjects(), 0);

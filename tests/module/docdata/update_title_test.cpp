@@ -35,7 +35,6 @@ TEST(UpdateTitleBlocksTest, ActivePaperLayoutShowsItsLayoutObject) {
     const AcDbObjectId table = drawing.insert(L"Sheet2", L"REVTABLE");
     ManagedDoc doc(layoutObjectSetup());
     InputSession session;
-
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 1);
     EXPECT_EQ(drawing.attributes(onSheet2),
               (updatetest::titleBlock(L"p-100/SHEET2", L"layout object", L"-", L"2", L"3")));
@@ -54,7 +53,6 @@ TEST(UpdateTitleBlocksTest, ModelLayoutFallsBackToTheDocumentWithoutPage) {
     const AcDbObjectId onSheet1 = drawing.insert(L"Sheet1", L"SCHRIFTFELD");
     const AcDbObjectId table = drawing.insert(L"Model", L"REVTABLE");
     ManagedDoc doc(layoutObjectSetup());
-
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
     EXPECT_EQ(drawing.attributes(onModel),
               (updatetest::titleBlock(L"P-100", L"document", L"-", L"-", L"3")));
@@ -84,23 +82,15 @@ TEST(UpdateTitleBlocksTest, AttributeMapAndComputedPageWin) {
     ManagedDoc doc(setup);
     DocumentRecord record;
     record.properties = {{L"dm_title", L"T"}, {L"dm_number", L"4711"}, {L"PAGE", L"99"}};
-
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, L"sheet3", doc.data().getSettings(),
-                                                 drawing.db(), -1, -1),
-              1);
+    EXPECT_EQ(doc.layoutTitles(record, L"sheet3", drawing.db()), 1);
     EXPECT_EQ(drawing.attributes(onSheet3),
               (updatetest::titleBlock(L"T", L"-", L"4711", L"3", L"3")));
     // Without a layout name nothing is numbered: the record's own PAGE stays.
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(record, nullptr, doc.data().getSettings(), nullptr,
-                                                 -1, -1),
-              1);
+    EXPECT_EQ(doc.layoutTitles(record, nullptr, nullptr), 1);
     EXPECT_EQ(drawing.attribute(onSheet3, L"PAGE"), L"99");
     EXPECT_EQ(drawing.attribute(onSheet3, L"PAGES"), L"3");
-
     // A record without properties writes nothing, not even page numbers.
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(DocumentRecord(), L"Sheet3",
-                                                 doc.data().getSettings(), drawing.db(), 0, 1),
-              0);
+    EXPECT_EQ(doc.layoutTitles(DocumentRecord(), L"Sheet3", drawing.db(), 0, 1), 0);
     EXPECT_EQ(drawing.attribute(onSheet3, L"PAGES"), L"3");
 }
 
@@ -126,9 +116,7 @@ TEST(UpdateTitleBlocksTest, FailedLayoutListLeavesThePageOut) {
     DbFaultScope faults;
     InputSession session;
     failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
-    EXPECT_EQ(doc.data().updateLayoutTitleBlocks(doc.data().document(), L"Sheet2",
-                                                 doc.data().getSettings(), drawing.db(), -1, -1),
-              1);
+    EXPECT_EQ(doc.layoutTitles(doc.data().document(), L"Sheet2", drawing.db()), 1);
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"arxdatabase"));
     EXPECT_EQ(drawing.attribute(onSheet2, L"DM_TITLE"), L"P-100");
     EXPECT_EQ(drawing.attribute(onSheet2, L"PAGE"), L"-");

@@ -14,7 +14,7 @@ TEST(CArxDatabaseTest, LayoutsInBlockTableOrderNotTabOrderAndTheActiveOne) {
     CArxDatabase onModel(model.db());
     CStringArray names;
     EXPECT_EQ(onModel.getLayoutNames(names), 3);
-    EXPECT_EQ(strings(names), (std::vector<std::wstring>{L"Sheet1", L"Sheet2", L"Sheet3"}));
+    EXPECT_EQ(strings(names), (Names{L"Sheet1", L"Sheet2", L"Sheet3"}));
     EXPECT_EQ(onModel.getLayoutNames(names), 6) << "a second call appends";
     AcDbObjectIdArray ids;
     ASSERT_EQ(onModel.getLayoutIds(ids), 3);
@@ -28,7 +28,6 @@ TEST(CArxDatabaseTest, LayoutsInBlockTableOrderNotTabOrderAndTheActiveOne) {
     CString active(L"unchanged");
     EXPECT_TRUE(onModel.getCurrentLayoutName(active));
     EXPECT_STREQ(active, L"Model");
-
     TestDrawing paper("sheets_paper.dxf");
     CArxDatabase onPaper(paper.db());
     EXPECT_TRUE(onPaper.getCurrentLayoutName(active));
@@ -62,8 +61,7 @@ TEST(CArxDatabaseTest, ExternalReferencesResolveAgainstTheDrawingsFolder) {
     CStringArray paths;
     EXPECT_EQ(CArxDatabase(drawing.db()).getExternalReferences(paths), 3);
     EXPECT_EQ(strings(paths),
-              (std::vector<std::wstring>{parent + L"/Parts/B.dwg", L"/srv/abs/C.dxf",
-                                         folder + L"/sub/D.dxf"}));
+              (Names{parent + L"/Parts/B.dwg", L"/srv/abs/C.dxf", folder + L"/sub/D.dxf"}));
     TestDrawing none("sheets.dxf");
     CStringArray nothing;
     EXPECT_EQ(CArxDatabase(none.db()).getExternalReferences(nothing), 0);
@@ -82,34 +80,28 @@ TEST(CArxDatabaseTest, ReferencePathOverTheLimitIsListedAsStored) {
     EXPECT_EQ(strings(paths)[1], longPath);
 }
 
-// Tests of the reported failures follow: each prints one two-line report naming arxdatabase,
-// empties the caller's array and leaves nothing open.
-
 TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
-    struct Case {
+    const struct {
         DbCall call;
         Acad::ErrorStatus status;
         const wchar_t* statusName;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {DbCall::kGetSymbolTable, Acad::eWasOpenForWrite, L"eWasOpenForWrite"},
         {DbCall::kNewIterator, Acad::eOutOfMemory, L"eOutOfMemory"},
         {DbCall::kGetName, Acad::eInvalidInput, L"eInvalidInput"},
     };
     TestDrawing drawing("sheets.dxf");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(narrow(c.statusName));
         DbFaultScope faults;
         InputSession session;
         CArxDatabase database(drawing.db());
-
         CStringArray names;
         names.Add(L"earlier");
         failCall(c.call, c.status);
         EXPECT_EQ(database.getLayoutNames(names), 0);
         EXPECT_EQ(names.GetSize(), 0);
         EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"));
-
         session.clearCommandLine();
         AcDbObjectIdArray ids;
         ids.append(drawing.block(L"TB2"));
@@ -117,7 +109,6 @@ TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
         EXPECT_EQ(database.getLayoutIds(ids), 0);
         EXPECT_EQ(ids.length(), 0);
         EXPECT_TRUE(isErrorReport(session.commandLine(), c.statusName, L"arxdatabase"));
-
         session.clearCommandLine();
         failCall(c.call, c.status);
         EXPECT_STREQ(database.getModelLayoutName(), L"");
@@ -146,7 +137,7 @@ TEST(CArxDatabaseTest, UnreadableLayoutNamesAreSkippedSilently) {
     CStringArray names;
     failCall(DbCall::kGetLayoutName, Acad::eInvalidInput, 1);
     EXPECT_EQ(CArxDatabase(drawing.db()).getLayoutNames(names), 2);
-    EXPECT_EQ(strings(names), (std::vector<std::wstring>{L"Sheet1", L"Sheet3"}));
+    EXPECT_EQ(strings(names), (Names{L"Sheet1", L"Sheet3"}));
     EXPECT_EQ(session.commandLine(), L"");
 }
 
@@ -156,13 +147,11 @@ TEST(CArxDatabaseTest, ActiveLayoutFailuresAreReported) {
     InputSession session;
     CArxDatabase database(drawing.db());
     CString name(L"unchanged");
-
     failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
     AcDbObjectId layoutId;
     EXPECT_FALSE(database.getCurrentLayoutId(layoutId));
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase"));
     cadhost::testing::clearDbFaults();
-
     session.clearCommandLine();
     failCall(DbCall::kGetLayoutName, Acad::eNotOpenForRead);
     EXPECT_FALSE(database.getCurrentLayoutName(name));

@@ -34,6 +34,8 @@ using cadhost::testing::DbFaultScope;
 using cadhost::testing::failCall;
 using cadhost::testing::failOpen;
 using cadhost::testing::InputSession;
+using pdmtest::contains;
+using pdmtest::Names;
 using pdmtest::narrow;
 using pdmtest::strings;
 using Values = std::map<std::wstring, std::wstring>;
@@ -292,6 +294,15 @@ class ManagedDoc {
         EXPECT_TRUE(m_data.isManaged());
     }
     CDocData& data() { return m_data; }
+    // The update steps with the document's own settings.
+    int layoutTitles(const DocumentRecord& record, const wchar_t* layout, AcDbDatabase* db,
+                     int page = -1, int pages = -1) {
+        return m_data.updateLayoutTitleBlocks(record, layout, m_data.getSettings(), db, page,
+                                              pages);
+    }
+    int revisionTable(const wchar_t* layout, AcDbDatabase* db) {
+        return m_data.updateRevisionTable(m_data.document(), layout, m_data.getSettings(), db);
+    }
 
   private:
     pdmtest::TempDir m_dir;

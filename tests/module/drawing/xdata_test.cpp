@@ -43,7 +43,6 @@ TEST(CResbufTest, GetStringFindsTheFirstItemOfTheCode) {
     value = L"unchanged";
     EXPECT_FALSE(data.getString(value, 1000));
     EXPECT_STREQ(value, L"unchanged");
-
     CResbuf empty;
     EXPECT_FALSE(empty.getString(value, 1005));
     EXPECT_EQ(empty.head(), nullptr);
@@ -109,7 +108,6 @@ TEST(CAppXdataTest, ReadTakesOnlyTheApplicationsData) {
     object->setXData(other);
     acutRelRb(other);
     object->close();
-
     CAppXdata xdata(L"GENIUS_GENOREF_13");
     ASSERT_EQ(acdbOpenObject(object, linked, AcDb::kForRead), Acad::eOk);
     xdata.read(object);
@@ -118,7 +116,6 @@ TEST(CAppXdataTest, ReadTakesOnlyTheApplicationsData) {
     CString handle;
     EXPECT_TRUE(xdata.data().getString(handle, 1005));
     EXPECT_STREQ(handle, L"4B");
-
     // A second read releases the first chain and finds nothing on the other object.
     ASSERT_EQ(acdbOpenObject(object, plain, AcDb::kForRead), Acad::eOk);
     xdata.read(object);
@@ -152,13 +149,11 @@ TEST(OpenSymbolTableTest, UnsupportedClassOrUnopenableTableIsReported) {
     InputSession session;
     EXPECT_EQ(openSymbolTable(AcDbBlockReference::desc(), AcDb::kForRead), nullptr);
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"xdata"));
-
     session.clearCommandLine();
     failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
     EXPECT_FALSE(hasSymbolRecord(AcDbBlockTableRecord::desc(), L"TB2"));
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"xdata"));
     EXPECT_EQ(drawing.openObjects(), 0);
-
     // Without a working database: null, silently.
     session.clearCommandLine();
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);

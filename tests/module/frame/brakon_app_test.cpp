@@ -66,21 +66,15 @@ TEST_F(BrakonAppTest, TarvikNamesRunWhatValloNamesRun) {
     const std::pair<const wchar_t*, const wchar_t*> pairs[] = {
         {L"_vallo_get_dependencies", L"_tarvik_get_dependencies"},
         {L"_vallo_replace_referenced_document", L"_tarvik_replace_referenced_document"}};
+    auto output = [](const wchar_t* command) {
+        cadhost::testing::InputSession capture;
+        EXPECT_TRUE(cadhost::testing::invokeCommand(command));
+        return capture.commandLine();
+    };
     for (const auto& [vallo, tarvik] : pairs) {
         EXPECT_NE(acedRegCmds->lookupGlobalCmd(vallo)->functionAddr(),
                   acedRegCmds->lookupGlobalCmd(tarvik)->functionAddr());
-        std::wstring valloOutput, tarvikOutput;
-        {
-            cadhost::testing::InputSession capture;
-            EXPECT_TRUE(cadhost::testing::invokeCommand(vallo));
-            valloOutput = capture.commandLine();
-        }
-        {
-            cadhost::testing::InputSession capture;
-            EXPECT_TRUE(cadhost::testing::invokeCommand(tarvik));
-            tarvikOutput = capture.commandLine();
-        }
-        EXPECT_EQ(valloOutput, tarvikOutput) << tarvik;
+        EXPECT_EQ(output(vallo), output(tarvik)) << tarvik;
     }
 }
 

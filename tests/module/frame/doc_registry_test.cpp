@@ -46,13 +46,11 @@ TEST_F(DocRegistryTest, LoadOfADocumentMakesItsDataAndKeepsItAcrossUnload) {
 
 TEST_F(DocRegistryTest, UnmanagedDrawingPrintsTheMessageInTheHostsLanguage) {
     openNewDrawing(L"/work/new.dxf");
-    {
-        cadhost::testing::UiLanguageScope english(0x409);
-        EXPECT_EQ(L"\nThe file [] is not managed by PDM.", loadDrawing());
-    }
-    {
-        cadhost::testing::UiLanguageScope german(0x407);
-        EXPECT_EQ(L"\nDie Datei [] ist nicht vom PDM verwaltet.", loadDrawing());
+    for (const auto& [language, message] :
+         {std::pair(0x409, L"\nThe file [] is not managed by PDM."),
+          std::pair(0x407, L"\nDie Datei [] ist nicht vom PDM verwaltet.")}) {
+        cadhost::testing::UiLanguageScope scope(language);
+        EXPECT_EQ(message, loadDrawing());
     }
 }
 

@@ -14,6 +14,8 @@
 
 namespace {
 
+using pdmtest::contains;
+using pdmtest::Names;
 using pdmtest::TempDir;
 
 // Loads text (bytes) into a fresh quiet CIniFile.
@@ -88,13 +90,12 @@ TEST(CIniFileTest, LookupRules) {
 
 TEST(CIniFileTest, FailedLookupClearsOnlyWhenAsked) {
     LoadedIni file("[S]\nk=1\n");
-    CString value = L"kept";
-    EXPECT_FALSE(file.ini.GetString(value, L"x", L"S", 0, 1));
-    EXPECT_EQ(value, L"kept");
-    EXPECT_FALSE(file.ini.GetString(value, L"x", L"S", -1, 1));
-    EXPECT_EQ(value, L"kept");
-    EXPECT_FALSE(file.ini.GetString(value, L"x", L"S", 1, 1));
-    EXPECT_TRUE(value.IsEmpty());
+    for (const auto& [clear, after] :
+         {std::pair(0, L"kept"), std::pair(-1, L"kept"), std::pair(1, L"")}) {
+        CString value = L"kept";
+        EXPECT_FALSE(file.ini.GetString(value, L"x", L"S", clear, 1));
+        EXPECT_EQ(value, after) << clear;
+    }
 }
 
 TEST(CIniFileTest, MessagesShowOnlyWhenTheSwitchSaysSo) {
@@ -103,26 +104,23 @@ TEST(CIniFileTest, MessagesShowOnlyWhenTheSwitchSaysSo) {
     cadhost::testing::InputSession session;
     CString value;
     CStringArray keys;
-
     CIniFile quiet(nullptr, TRUE);
     ASSERT_TRUE(quiet.Load(path.c_str()));
     quiet.GetString(value, L"x", L"S", -1, -1);
     quiet.GetString(value, L"x", L"none", -1, -1);
     EXPECT_EQ(session.commandLine(), L"");
-
     CIniFile loud(nullptr, FALSE);
     ASSERT_TRUE(loud.Load(path.c_str()));
     loud.GetString(value, L"x", L"S", -1, -1);
-    EXPECT_NE(session.commandLine().find(L"[CIniFile::_Get]\nCoud not find key x\nin section S"),
-              std::wstring::npos)
-        << CStringA(session.commandLine().c_str());
+    EXPECT_TRUE(
+        contains(session.commandLine(), L"[CIniFile::_Get]\nCoud not find key x\nin section S"));
     session.clearCommandLine();
     loud.GetString(value, L"x", L"none", -1, 1);
     loud.GetKeyNames(keys, L"none");
     EXPECT_EQ(session.commandLine(), L"");
     loud.GetString(value, L"x", L"none", -1, 0);
-    EXPECT_NE(session.commandLine().find(L"[CIniFile::_FindSection]\nCoud not find section [NONE]"),
-              std::wstring::npos);
+    EXPECT_TRUE(
+        contains(session.commandLine(), L"[CIniFile::_FindSection]\nCoud not find section [NONE]"));
 }
 
 TEST(CIniFileTest, KeyNamesListEveryLineOfTheSection) {
@@ -131,9 +129,8 @@ TEST(CIniFileTest, KeyNamesListEveryLineOfTheSection) {
         " [notaheader]\n[B]\nother=5\n");
     CStringArray keys;
     EXPECT_EQ(file.ini.GetKeyNames(keys, L"a"), 7);
-    EXPECT_EQ(strings(keys),
-              (std::vector<std::wstring>{L"first", L";comment", L"  indented", L"novalue",
-                                         L"=starts", L"trail", L" [notaheader]"}));
+    EXPECT_EQ(strings(keys), (Names{L"first", L";comment", L"  indented", L"novalue", L"=starts",
+                                    L"trail", L" [notaheader]"}));
     EXPECT_EQ(file.ini.GetKeyNames(keys, L"B"), 1);
     EXPECT_EQ(file.ini.GetKeyNames(keys, L"C"), 0);
     EXPECT_EQ(keys.GetSize(), 0);
@@ -144,7 +141,7 @@ TEST(CIniFileTest, SectionNamesInFileOrderAsWritten) {
     CStringArray names;
     EXPECT_EQ(file.ini.GetSectionNames(names), 4);
     // A header without its "]" runs to the next "]" anywhere, line ends included.
-    EXPECT_EQ(strings(names), (std::vector<std::wstring>{L"One", L"two", L"One", L"open\nb=2\n"}));
+    EXPECT_EQ(strings(names), (Names{L"One", L"two", L"One", L"open\nb=2\n"}));
 }
 
 TEST(CIniFileTest, HeaderWithoutClosingBracketIsFoundByItsListedName) {

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::vector<std::wstring> toVector(const CStringArray* array) { return pdmtest::strings(*array); }
+using pdmtest::Names;
+
+Names toVector(const CStringArray* array) { return pdmtest::strings(*array); }
 
 struct LoadedSettings {
     pdmtest::TempDir dir;
@@ -48,11 +50,9 @@ TEST(CVoVurSettingsTest, ResultIsWhetherTheTitleMapHasAnAssociation) {
     ASSERT_EQ(with.settings.GetAttributeMap()->GetCount(), 1);
     EXPECT_EQ(with.settings.GetAttributeMap()->GetAt(0)->GetName(), L"dm_title");
     EXPECT_EQ(with.settings.GetAttributeMap()->GetAt(0)->GetTag(0), L"TITEL");
-
     LoadedSettings without("[TITLE_BLOCK]\na=B\n[REVISION_BLOCK]\na=rev\n");
     EXPECT_FALSE(without.result);
-    EXPECT_EQ(toVector(without.settings.GetRevisionBlockNames()),
-              (std::vector<std::wstring>{L"REV"}));
+    EXPECT_EQ(toVector(without.settings.GetRevisionBlockNames()), (Names{L"REV"}));
 }
 
 TEST(CVoVurSettingsTest, EverySectionIsLoaded) {
@@ -68,10 +68,10 @@ TEST(CVoVurSettingsTest, EverySectionIsLoaded) {
     EXPECT_TRUE(s.settings.GetAttributeFormulas()->Lookup(L"Sum", value));
     EXPECT_EQ(value, L"a+b");
     EXPECT_EQ(s.settings.GetAttributeFormulas()->GetCount(), 1);
-    EXPECT_EQ(toVector(s.settings.GetBomPosBlockNames()), (std::vector<std::wstring>{L"POS"}));
+    EXPECT_EQ(toVector(s.settings.GetBomPosBlockNames()), (Names{L"POS"}));
     EXPECT_TRUE(s.settings.GetBomPosAttributeFormulas()->Lookup(L"PF", value));
     EXPECT_EQ(s.settings.GetBomPosAttributeMap()->GetCount(), 1);
-    EXPECT_EQ(toVector(s.settings.GetRevisionBlockNames()), (std::vector<std::wstring>{L"REVTAB"}));
+    EXPECT_EQ(toVector(s.settings.GetRevisionBlockNames()), (Names{L"REVTAB"}));
     EXPECT_TRUE(s.settings.GetRevisionAttributeFormulas()->Lookup(L"RF", value));
     ASSERT_EQ(s.settings.GetRevisionAttributeMap()->GetCount(), 1);
     EXPECT_EQ(s.settings.GetRevisionAttributeMap()->GetAt(0)->GetTagCount(), 2);
@@ -99,14 +99,14 @@ TEST(CVoVurSettingsTest, SecondLoadRefillsOnlySectionsItHas) {
             .c_str()));
     EXPECT_FALSE(settings.Load(
         pdmtest::wide(dir.write("2.ini", "[TITLE_BLOCK]\n1=two\n[H]\nk=2\n")).c_str()));
-    EXPECT_EQ(toVector(settings.GetTitleBlockNames()), (std::vector<std::wstring>{L"TWO"}));
-    EXPECT_EQ(toVector(settings.GetRevisionBlockNames()), (std::vector<std::wstring>{L"REV"}));
+    EXPECT_EQ(toVector(settings.GetTitleBlockNames()), (Names{L"TWO"}));
+    EXPECT_EQ(toVector(settings.GetRevisionBlockNames()), (Names{L"REV"}));
     EXPECT_EQ(settings.GetAttributeMap()->GetCount(), 1);
     EXPECT_EQ(settings.GetValue(L"k", L"G", L""), L"1");
     EXPECT_EQ(settings.GetValue(L"k", L"H", L""), L"2");
     // An unreadable file changes nothing.
     EXPECT_FALSE(settings.Load(pdmtest::wide(dir.path("missing.ini")).c_str()));
-    EXPECT_EQ(toVector(settings.GetTitleBlockNames()), (std::vector<std::wstring>{L"TWO"}));
+    EXPECT_EQ(toVector(settings.GetTitleBlockNames()), (Names{L"TWO"}));
 }
 
 TEST(CVoVurSettingsTest, ClearKeepsTheRevisionSet) {
@@ -115,7 +115,7 @@ TEST(CVoVurSettingsTest, ClearKeepsTheRevisionSet) {
     EXPECT_EQ(s.settings.GetTitleBlockNames()->GetSize(), 0);
     EXPECT_EQ(s.settings.GetAttributeMap()->GetCount(), 0);
     EXPECT_EQ(s.settings.GetValue(L"k", L"G", L"gone"), L"gone");
-    EXPECT_EQ(toVector(s.settings.GetRevisionBlockNames()), (std::vector<std::wstring>{L"R"}));
+    EXPECT_EQ(toVector(s.settings.GetRevisionBlockNames()), (Names{L"R"}));
 }
 
 TEST(CVoVurSettingsTest, HugeSettingsFileLoads) {
@@ -141,12 +141,10 @@ TEST(CVoVurSettingsTest, HugeSettingsFileLoads) {
 TEST(CVoVurSettingsTest, SampleFixture) {
     CVoVurSettings settings;
     EXPECT_TRUE(settings.Load(pdmtest::wide(pdmtest::fixture("settings_sample.ini")).c_str()));
-    EXPECT_EQ(toVector(settings.GetTitleBlockNames()),
-              (std::vector<std::wstring>{L"SCHRIFTFELD", L"AMTITLE"}));
+    EXPECT_EQ(toVector(settings.GetTitleBlockNames()), (Names{L"SCHRIFTFELD", L"AMTITLE"}));
     ASSERT_EQ(settings.GetAttributeMap()->GetCount(), 2);
     EXPECT_EQ(settings.GetAttributeMap()->GetAt(1)->GetTag(1), L"NR");
-    EXPECT_EQ(toVector(settings.GetRevisionBlockNames()),
-              (std::vector<std::wstring>{L"AENDERUNG"}));
+    EXPECT_EQ(toVector(settings.GetRevisionBlockNames()), (Names{L"AENDERUNG"}));
     CString formula;
     EXPECT_TRUE(settings.GetAttributeFormulas()->Lookup(L"Gewicht", formula));
     // A value that starts with a quote loses its first and its last character, whatever it is.

@@ -52,7 +52,6 @@ TEST(AcmTitleBorderMgrTest, PairsABorderWithItsTitleAndWritesBoth) {
     const AcDbObjectId border = drawing.insert(L"Sheet1", L"AM_BORDER");
     const AcDbObjectId title = drawing.insert(L"Sheet1", L"AM_TITLE");
     drawing.link(border, title);
-
     AcmTitleBorderMgr manager(0, drawing.db());
     ASSERT_TRUE(manager.collect(nullptr, titleNames()));
     EXPECT_EQ(found(manager), (std::vector<Found>{{border, title}}));
@@ -69,7 +68,6 @@ TEST(AcmTitleBorderMgrTest, BorderWithoutPartnerIsDropped) {
     drawing.setLink(border, L"ABC");
     const AcDbObjectId other = drawing.insert(L"Sheet1", L"AM_TITLE");
     drawing.setLink(other, L"abc");  // handles compare exactly
-
     AcmTitleBorderMgr manager(0, drawing.db());
     EXPECT_FALSE(manager.collect(L"", titleNames()));
     EXPECT_EQ(manager.count(), 0u);
@@ -163,26 +161,22 @@ TEST(AcmTitleBorderTest, PartsAnswerForTheirReferences) {
     drawing.link(border, title);
     AcmTitleBorderMgr manager(0, drawing.db());
     ASSERT_TRUE(manager.collect(nullptr, titleNames()));
-
     CString handle;
     EXPECT_TRUE(manager.getLinkHandle(handle, title));
     wchar_t own[32];
     border.handle().getIntoAsciiBuffer(own, 32);
     EXPECT_STREQ(handle, own);
     EXPECT_FALSE(manager.getLinkHandle(handle, AcDbObjectId::kNull));
-
     CString name;
     EXPECT_FALSE(AcmTitle().getBlockInfo(&name, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(getSymbolName(AcDbObjectId::kNull, name), Acad::eNullObjectId);
     EXPECT_STREQ(name, L"AcDbObjectId::kNull");
-
     // The border's outline is 420 x 297 at (10, 10); bounds count as inside.
     AcmTitleBorder hit;
     EXPECT_TRUE(manager.findByPoint(hit, AcGePoint2d(100, 100)));
     EXPECT_TRUE(hit.isEqual(manager.at(0)));
     EXPECT_TRUE(manager.findByPoint(hit, AcGePoint3d(10, 307, 5)));
     EXPECT_FALSE(manager.findByPoint(hit, AcGePoint2d(9.5, 100)));
-
     CMapStringToString read;
     EXPECT_TRUE(manager.getAttributeValues(read));
     EXPECT_EQ(read.GetCount(), 4);  // DM_TITLE, BENENNUNG1, BORDER_INSERT, FORMAT
@@ -237,46 +231,38 @@ TEST(AcmTitleBorderMgrTest, EachReportingOperationReportsAFailingOpen) {
     const AcDbObjectId title = drawing.insert(L"Model", L"AM_TITLE");
     drawing.link(border, title);
     AcmTitleBorderMgr manager(0, drawing.db());
-    struct Case {
+    CString text;
+    AcDbExtents extents;
+    const struct {
         const char* what;
         AcDbObjectId failing;
         std::function<bool()> run;  // the operation's answer
-    };
-    const Case cases[] = {
-        {"getLinkHandle", title,
-         [&] {
-             CString handle;
-             return manager.getLinkHandle(handle, title);
-         }},
+    } cases[] = {
+        {"getLinkHandle", title, [&] { return manager.getLinkHandle(text, title); }},
         {"title test", title, [&] { return isTitleReference(title); }},
         {"border test, its definition", drawing.block(L"AM_BORDER"),
          [&] { return isBorderReference(border); }},
         {"getBlockInfo", title,
          [&] {
-             CString name;
-             return AcmTitle(title, true).getBlockInfo(&name, nullptr, nullptr, nullptr, nullptr);
+             return AcmTitle(title, true).getBlockInfo(&text, nullptr, nullptr, nullptr, nullptr);
          }},
         {"getGeomExtents", border,
-         [&] {
-             AcDbExtents extents;
-             return AcmBorder(border).getGeomExtents(extents) == Acad::eOk;
-         }},
+         [&] { return AcmBorder(border).getGeomExtents(extents) == Acad::eOk; }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DbFaultScope faults;
         InputSession session;
         cadhost::testing::failOpen(c.failing, Acad::eWasErased);
         EXPECT_FALSE(c.run());
+        // A border that does not open is no border: answered without a report.
         if (std::string(c.what) == "getGeomExtents") {
-            // A border that does not open is no border: answered without a report.
             EXPECT_EQ(session.commandLine(), L"");
         } else {
             EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"acmtitlebordermgr"));
         }
         EXPECT_EQ(drawing.openObjects(), 0);
     }
-
     DbFaultScope faults;
     InputSession session;
     failCall(DbCall::kGetSymbolTable, Acad::eInvalidOpenState);

@@ -58,7 +58,6 @@ TEST(TValOrderedVectorTest, OrderedOperations) {
     EXPECT_FALSE(items.remove(Item{4}));
     EXPECT_EQ(items.removeAll(Item{5}), 2u);
     EXPECT_EQ(items.values(), (std::vector<int>{7, 9}));
-
     items.insertAt(1, Item{8});
     items.insertAt(0, Item{6});
     items.insertAt(99, Item{10});  // past the count: appended
