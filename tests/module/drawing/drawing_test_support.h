@@ -54,7 +54,13 @@ class TestDrawing {
         m_previous = acdbHostApplicationServices()->workingDatabase();
         acdbHostApplicationServices()->setWorkingDatabase(m_raw);
     }
-    ~TestDrawing() { acdbHostApplicationServices()->setWorkingDatabase(m_previous); }
+    // Every test leaves its drawing with no object open.
+    ~TestDrawing() {
+        if (m_db) {
+            EXPECT_EQ(openObjects(), 0);
+        }
+        acdbHostApplicationServices()->setWorkingDatabase(m_previous);
+    }
     TestDrawing(const TestDrawing&) = delete;
     TestDrawing& operator=(const TestDrawing&) = delete;
 

@@ -30,9 +30,7 @@ TEST(CVoVurSettingsTest, TitleBlockNamesFromTheFile) {
         std::vector<std::wstring> names;
     } cases[] = {
         {"no section keeps the default", "[OTHER]\na=1\n", {L"AMTITLE"}},
-        {"values upper-cased in order",
-         "[TITLE_BLOCK]\n1=Schriftfeld\n2=amtitle\n",
-         {L"SCHRIFTFELD", L"AMTITLE"}},
+        {"upper-cased", "[TITLE_BLOCK]\n1=Schriftfeld\n2=amtitle\n", {L"SCHRIFTFELD", L"AMTITLE"}},
         {"comment-only section empties", "[TITLE_BLOCK]\n;1=X\n", {}},
         {"empty values skipped", "[TITLE_BLOCK]\nA=X\nB=\n", {L"X"}},
         {"duplicates kept", "[TITLE_BLOCK]\nA=X\nB=x\n", {L"X", L"X"}},
