@@ -193,8 +193,7 @@ TEST(CAttBlockListTest, UnopenableBlockTableIsReportedAndEmptiesTheList) {
     CStringArray patterns;
     fill(patterns, {L"TB2"});
     for (DbCall call : {DbCall::kGetSymbolTable, DbCall::kNewIterator}) {
-        DbFaultScope faults;
-        InputSession session;
+        FaultSession session;
         CAttBlockList list(drawing.db());
         ASSERT_TRUE(list.collectFromLayouts(nullptr, patterns));
         failCall(call, Acad::eInvalidOpenState);
@@ -211,8 +210,7 @@ TEST(CAttBlockListTest, FailureInsideOneLayoutKeepsWhatWasFound) {
     drawing.insert(L"Sheet1", L"TB2");
     CStringArray patterns;
     fill(patterns, {L"TB2"});
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     // The reference lists of model space succeed; the one of Sheet1 fails.
     failCall(DbCall::kGetBlockReferenceIds, Acad::eOutOfMemory, 1);
     CAttBlockList list(drawing.db());
@@ -228,8 +226,7 @@ TEST(CAttBlockTest, SingleObjectFailuresReturnTheStatusUnprinted) {
     CMapStringToString values;
     values.SetAt(L"DM_TITLE", L"new");
     values.SetAt(L"NOTE", L"new");
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     failOpen(id, Acad::eWasErased);
     AcDbObjectIdArray attributeIds;
     EXPECT_EQ(CAttBlock(id).getAttributeIds(attributeIds), Acad::eWasErased);
@@ -274,8 +271,7 @@ TEST(BlockNameTest, UnopenableDefinitionOrTableIsReported) {
                  {"dynamic", dynamic, drawing.block(L"TB_DYN")}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        DbFaultScope faults;
-        InputSession session;
+        FaultSession session;
         failOpen(c.failing, Acad::eWasErased);
         int result = -1;
         EXPECT_EQ(blockNameOf(c.reference, &result), L"<null>");
@@ -284,8 +280,7 @@ TEST(BlockNameTest, UnopenableDefinitionOrTableIsReported) {
         EXPECT_EQ(drawing.openObjects(), 0);
     }
     const AcDbObjectId representation = drawing.block(L"*U1");
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     failCall(DbCall::kGetSymbolTable, Acad::eInvalidOpenState);
     ACHAR* name = nullptr;
     EXPECT_FALSE(findDynamicBlockName(name, representation));

@@ -68,8 +68,7 @@ TEST(UpdateRevisionTableTest, FailingCollectIsReportedAndGivesZero) {
     setup.document.emplace_back("dm_revisionno", "1");
     setup.revisions = {revision(1)};
     ManagedDoc doc(setup);
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     failCall(DbCall::kNewIterator, Acad::eOutOfMemory);
     EXPECT_EQ(doc.revisionTable(L"Model", drawing.db()), 0);
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eOutOfMemory", L"block"));

@@ -112,8 +112,7 @@ TEST(UpdateTitleBlocksTest, FailedLayoutListLeavesThePageOut) {
     TestDrawing drawing("sheets.dxf");
     const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
     ManagedDoc doc(ManagedDocSetup{});
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     failCall(DbCall::kGetSymbolTable, Acad::eWasOpenForWrite);
     EXPECT_EQ(doc.layoutTitles(doc.data().document(), L"Sheet2", drawing.db()), 1);
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasOpenForWrite", L"arxdatabase"));
@@ -129,8 +128,7 @@ TEST(UpdateTitleBlocksTest, FailedTitleSearchStillUpdatesTheRevisionTable) {
     ManagedDocSetup setup = layoutObjectSetup();
     setup.settings = {{"autocad.titlebordermode", "1"}};
     ManagedDoc doc(setup);
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     // The first reference list is the title border manager's.
     failCall(DbCall::kGetBlockReferenceIds, Acad::eOutOfMemory);
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
@@ -143,8 +141,7 @@ TEST(UpdateTitleBlocksTest, DrawingWithoutActiveLayoutIsNotTouched) {
     TestDrawing drawing("sheets_paper.dxf");
     const AcDbObjectId onSheet2 = drawing.insert(L"Sheet2", L"SCHRIFTFELD");
     ManagedDoc doc(layoutObjectSetup());
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     cadhost::testing::failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);
     EXPECT_EQ(doc.data().updateAllTitleBlocks(drawing.db()), 0);
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eWasErased", L"arxdatabase"));

@@ -92,8 +92,7 @@ TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
     TestDrawing drawing("sheets.dxf");
     for (const auto& c : cases) {
         SCOPED_TRACE(narrow(c.statusName));
-        DbFaultScope faults;
-        InputSession session;
+        FaultSession session;
         CArxDatabase database(drawing.db());
         CStringArray names;
         names.Add(L"earlier");
@@ -118,8 +117,7 @@ TEST(CArxDatabaseTest, ListOperationsReportTableAndIteratorFailures) {
 
 TEST(CArxDatabaseTest, UnreadableReferencePathIsReportedAndEmptiesTheList) {
     TestDrawing drawing("xrefs.dxf");
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     CStringArray paths;
     paths.Add(L"earlier");
     failCall(DbCall::kPathName, Acad::eInvalidInput, 1);
@@ -130,8 +128,7 @@ TEST(CArxDatabaseTest, UnreadableReferencePathIsReportedAndEmptiesTheList) {
 
 TEST(CArxDatabaseTest, UnreadableLayoutNamesAreSkippedSilently) {
     TestDrawing drawing("sheets.dxf");
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     CStringArray names;
     failCall(DbCall::kGetLayoutName, Acad::eInvalidInput, 1);
     EXPECT_EQ(CArxDatabase(drawing.db()).getLayoutNames(names), 2);
@@ -141,8 +138,7 @@ TEST(CArxDatabaseTest, UnreadableLayoutNamesAreSkippedSilently) {
 
 TEST(CArxDatabaseTest, ActiveLayoutFailuresAreReported) {
     TestDrawing drawing("sheets_paper.dxf");
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     CArxDatabase database(drawing.db());
     CString name(L"unchanged");
     failOpen(drawing.block(L"*Paper_Space"), Acad::eWasErased);

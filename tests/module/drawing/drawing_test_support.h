@@ -203,6 +203,9 @@ class TestDrawing {
     AcDbDatabase* m_previous = nullptr;
 };
 
+// Injected database faults with the command line captured, for one failure check.
+struct FaultSession : DbFaultScope, InputSession {};
+
 // Whether text is exactly one error report of status statusName from the source stem.
 inline ::testing::AssertionResult isErrorReport(const std::wstring& text,
                                                 const std::wstring& statusName,

@@ -143,8 +143,7 @@ TEST(OpenSymbolTableTest, OpensTheTableOfEachRecordClass) {
 
 TEST(OpenSymbolTableTest, UnsupportedClassOrUnopenableTableIsReported) {
     TestDrawing drawing("sheets.dxf");
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     EXPECT_EQ(openSymbolTable(AcDbBlockReference::desc(), AcDb::kForRead), nullptr);
     EXPECT_TRUE(isErrorReport(session.commandLine(), L"eInvalidInput", L"xdata"));
     session.clearCommandLine();

@@ -185,8 +185,7 @@ TEST(AcmTitleBorderMgrTest, FailuresAreReportedAndAnswerFalse) {
     TestDrawing drawing("sheets.dxf");
     drawing.insert(L"Model", L"SCHRIFTFELD");
     for (DbCall call : {DbCall::kGetSymbolTable, DbCall::kNewIterator}) {
-        DbFaultScope faults;
-        InputSession session;
+        FaultSession session;
         failCall(call, Acad::eInvalidOpenState);
         AcmTitleBorderMgr manager(0, drawing.db());
         EXPECT_FALSE(manager.collect(nullptr, titleNames()));
@@ -195,8 +194,7 @@ TEST(AcmTitleBorderMgrTest, FailuresAreReportedAndAnswerFalse) {
         EXPECT_EQ(drawing.openObjects(), 0);
     }
     // A block definition scan whose reference list fails reports and finds nothing there.
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     failCall(DbCall::kGetBlockReferenceIds, Acad::eOutOfMemory);
     AcmTitleBorderMgr manager(1, drawing.db());
     EXPECT_FALSE(manager.collect(L"Model", titleNames()));
@@ -247,8 +245,7 @@ TEST(AcmTitleBorderMgrTest, EachReportingOperationReportsAFailingOpen) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        DbFaultScope faults;
-        InputSession session;
+        FaultSession session;
         cadhost::testing::failOpen(c.failing, Acad::eWasErased);
         EXPECT_FALSE(c.run());
         // A border that does not open is no border: answered without a report.
@@ -259,8 +256,7 @@ TEST(AcmTitleBorderMgrTest, EachReportingOperationReportsAFailingOpen) {
         }
         EXPECT_EQ(drawing.openObjects(), 0);
     }
-    DbFaultScope faults;
-    InputSession session;
+    FaultSession session;
     failCall(DbCall::kGetSymbolTable, Acad::eInvalidOpenState);
     AcDbObjectId partner;
     EXPECT_FALSE(manager.findPartner(partner, border));
