@@ -48,6 +48,9 @@ TEST(CDocDataTest, GetSettingIntConvertsLikeTheRuntime) {
 }
 
 TEST(CDocDataTest, VariantTypeAndMajorVersion) {
+    const auto loaded = [](const std::string& document) {
+        return LoadedDoc("<pdm>" + document + "</pdm>");
+    };
     const std::pair<const char*, int> variants[] = {
         {"<document/>", 0},
         {"<document dm_vartype=\"\"/>", 0},
@@ -58,22 +61,17 @@ TEST(CDocDataTest, VariantTypeAndMajorVersion) {
         {"<document dm_vartype=\"dm_layout \"/>", 0},
     };
     for (const auto& [document, expected] : variants)
-        EXPECT_EQ(LoadedDoc("<pdm>" + std::string(document) + "</pdm>").data.getVariantType(),
-                  expected)
-            << document;
+        EXPECT_EQ(loaded(document).data.getVariantType(), expected) << document;
     const std::pair<const char*, bool> versions[] = {
-        {"dm_major=\"2\" dm_minor=\"0\"", true},
-        {"dm_major=\"2\" dm_minor=\"1\"", false},
-        {"dm_major=\"0\" dm_minor=\"0\"", false},
-        {"dm_major=\"1\"", true},
-        {"dm_minor=\"0\"", false},
-        {"DM_MAJOR=\"3\" dm_minor=\"0\"", false},
+        {"<document dm_major=\"2\" dm_minor=\"0\"/>", true},
+        {"<document dm_major=\"2\" dm_minor=\"1\"/>", false},
+        {"<document dm_major=\"0\" dm_minor=\"0\"/>", false},
+        {"<document dm_major=\"1\"/>", true},
+        {"<document dm_minor=\"0\"/>", false},
+        {"<document DM_MAJOR=\"3\" dm_minor=\"0\"/>", false},
     };
-    for (const auto& [attributes, expected] : versions)
-        EXPECT_EQ(LoadedDoc("<pdm><document " + std::string(attributes) + "/></pdm>")
-                      .data.isMajorVersion(),
-                  expected)
-            << attributes;
+    for (const auto& [document, expected] : versions)
+        EXPECT_EQ(loaded(document).data.isMajorVersion(), expected) << document;
     EXPECT_FALSE(CDocData().isMajorVersion());
 }
 

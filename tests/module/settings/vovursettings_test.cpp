@@ -89,14 +89,13 @@ TEST(CVoVurSettingsTest, GeneralValuesAreUpperCasedUnderSectionDotKey) {
 TEST(CVoVurSettingsTest, SecondLoadRefillsOnlySectionsItHas) {
     pdmtest::TempDir dir;
     CVoVurSettings settings;
-    ASSERT_TRUE(settings.Load(
-        pdmtest::wide(
-            dir.write(
-                "1.ini",
-                "[TITLE_BLOCK]\n1=one\n[REVISION_BLOCK]\n1=rev\n[ATTRIBUTE_MAP]\np=T\n[G]\nk=1\n"))
-            .c_str()));
-    EXPECT_FALSE(settings.Load(
-        pdmtest::wide(dir.write("2.ini", "[TITLE_BLOCK]\n1=two\n[H]\nk=2\n")).c_str()));
+    const auto load = [&](const std::string& name, const std::string& text) {
+        return settings.Load(pdmtest::wide(dir.write(name, text)).c_str());
+    };
+    ASSERT_TRUE(
+        load("1.ini",
+             "[TITLE_BLOCK]\n1=one\n[REVISION_BLOCK]\n1=rev\n[ATTRIBUTE_MAP]\np=T\n[G]\nk=1\n"));
+    EXPECT_FALSE(load("2.ini", "[TITLE_BLOCK]\n1=two\n[H]\nk=2\n"));
     EXPECT_EQ(toVector(settings.GetTitleBlockNames()), (Names{L"TWO"}));
     EXPECT_EQ(toVector(settings.GetRevisionBlockNames()), (Names{L"REV"}));
     EXPECT_EQ(settings.GetAttributeMap()->GetCount(), 1);
