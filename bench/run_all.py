@@ -231,8 +231,8 @@ class Bench:
         L.append("")
         L.append("Built from %s." % source_state())
         L.append("")
-        L.append("Machine: %s, %d cores, Python %s. Load average %s at the start, %s at the end: other "
-                 "engineers were compiling on the same two cores, so single figures are noisy; the ratios "
+        L.append("Machine: %s, %d cores, Python %s. Load average %s at the start, %s at the end. A shared "
+                 "virtual machine: single figures move by a third from one hour to the next, so the ratios "
                  "compare runs made side by side." % (cpu_name(), os.cpu_count() or 0,
                                                     platform.python_version(), load_before, load_after))
         L.append("")
