@@ -4,6 +4,7 @@
 
 #include "acutmem.h"
 #include "db_internal.h"
+#include "dxf/tag_scan.h"
 #include "dbsymtb.h"
 
 using cadhost::DbAccess;
@@ -14,12 +15,6 @@ namespace dxf = cadhost::dxf;
 using cadhost::testing::DbCall;
 
 namespace {
-
-std::string_view trimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 const db::BlockInfo* infoOf(const DbObjectState* st) {
     if (!st->stub || !st->db) return nullptr;
@@ -76,7 +71,7 @@ AcDbBlockTableRecord::AcDbBlockTableRecord() : AcDbSymbolTableRecord("BLOCK_RECO
 
 bool AcDbBlockTableRecord::isLayout() const {
     if (!getLayoutId().isNull()) return true;
-    std::wstring name = db::upperWide(state()->decode(trimView(state()->valueIn("AcDbSymbolTableRecord", 2))));
+    std::wstring name = db::upperWide(state()->decode(dxf::trimBlanks(state()->valueIn("AcDbSymbolTableRecord", 2))));
     return name == L"*MODEL_SPACE" || name.rfind(L"*PAPER_SPACE", 0) == 0;
 }
 
@@ -212,7 +207,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::getBlockReferenceIds(AcDbObjectIdArray& 
     DbObjectState* st = state();
     if (!st->stub || !st->db) return Acad::eNotInDatabase;
     st->db->ensureInsertIndex();
-    std::string key = db::upperAscii(trimView(st->valueIn("AcDbSymbolTableRecord", 2)));
+    std::string key = db::upperAscii(dxf::trimBlanks(st->valueIn("AcDbSymbolTableRecord", 2)));
     auto it = st->db->insertsByName.find(key);
     if (it == st->db->insertsByName.end()) return Acad::eOk;
     for (DbStub* r : it->second)

@@ -13,12 +13,6 @@ namespace dxf = cadhost::dxf;
 
 namespace {
 
-std::string_view trimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 dxf::TagList tagsOf(AcDbDatabase::Impl& d, const DbStub* s) {
     dxf::TagList t;
     t.parse(d.file->objectText(*s));
@@ -61,7 +55,7 @@ std::uint64_t xdataHandle(AcDbDatabase::Impl& d, const DbStub* s, std::string_vi
     if (!s->xdata && s->edit == DbStub::kNone) return 0;
     dxf::TagList t = tagsOf(d, s);
     for (int i = t.xdataStart(); i < t.size(); ++i) {
-        if (t[i].code != 1001 || trimView(t[i].value()) != app) continue;
+        if (t[i].code != 1001 || dxf::trimBlanks(t[i].value()) != app) continue;
         for (int k = i + 1; k < t.size() && t[k].code != 1001; ++k) {
             std::uint64_t v = 0;
             if (t[k].code == 1005 && dxf::parseHandle(t[k].value(), v)) return v;
@@ -112,7 +106,7 @@ AcDbObjectId AcDbDynBlockReference::dynamicBlockTableRecord() const {
             return AcDbObjectId::fromStub(d->byHandle(v));
     }
     // Otherwise through the inserted block: the definition itself or one of its representations.
-    std::wstring name = d->codec->decode(trimView(d->recordValue(ref, "AcDbBlockReference", 2)));
+    std::wstring name = d->codec->decode(dxf::trimBlanks(d->recordValue(ref, "AcDbBlockReference", 2)));
     DbStub* btr = d->findRecord(db::kBlockRecord, name);
     if (!btr) return AcDbObjectId::kNull;
     if (isDefinition(*d, btr)) return AcDbObjectId::fromStub(btr);
@@ -124,7 +118,7 @@ AcDbObjectId AcDbDynBlockReference::anonymousBlockTableRecord() const {
     DbStub* ref = m_ref.stub();
     AcDbDatabase::Impl* d = db::dbOf(ref);
     if (!d || !d->isType(ref, "INSERT")) return AcDbObjectId::kNull;
-    std::wstring name = d->codec->decode(trimView(d->recordValue(ref, "AcDbBlockReference", 2)));
+    std::wstring name = d->codec->decode(dxf::trimBlanks(d->recordValue(ref, "AcDbBlockReference", 2)));
     DbStub* btr = d->findRecord(db::kBlockRecord, name);
     return btr && !isDefinition(*d, btr) && xdataHandle(*d, btr, "AcDbBlockRepBTag") ? AcDbObjectId::fromStub(btr)
                                                                                      : AcDbObjectId::kNull;

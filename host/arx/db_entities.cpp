@@ -5,6 +5,7 @@
 
 #include "acutmem.h"
 #include "db_internal.h"
+#include "dxf/tag_scan.h"
 #include "dbents.h"
 #include "dbsymtb.h"
 
@@ -25,14 +26,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::string_view trimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 double number(const DbObjectState* st, std::string_view marker, int code, double fallback) {
-    std::string v(trimView(st->valueIn(marker, code)));
+    std::string v(dxf::trimBlanks(st->valueIn(marker, code)));
     if (v.empty()) return fallback;
     char* end = nullptr;
     double d = std::strtod(v.c_str(), &end);
@@ -52,7 +48,7 @@ bool setPoint(DbObjectState* st, std::string_view marker, int code, const AcGePo
 Acad::ErrorStatus stored(bool ok) { return ok ? Acad::eOk : Acad::eMissingDxfField; }
 
 int flags(const DbObjectState* st, std::string_view marker) {
-    return std::atoi(std::string(trimView(st->valueIn(marker, 70))).c_str());
+    return std::atoi(std::string(dxf::trimBlanks(st->valueIn(marker, 70))).c_str());
 }
 
 ACHAR* newString(const std::wstring& s) {
@@ -186,7 +182,7 @@ AcDbAttribute::AcDbAttribute(const AcGePoint3d& position, const ACHAR* text, con
 
 const ACHAR* AcDbAttribute::tagConst() const {
     DbObjectState* st = state();
-    st->text[1] = st->decode(trimView(st->valueIn("AcDbAttribute", 2)));
+    st->text[1] = st->decode(dxf::trimBlanks(st->valueIn("AcDbAttribute", 2)));
     return st->text[1].c_str();
 }
 ACHAR* AcDbAttribute::tag() const { return newString(tagConst()); }
@@ -217,7 +213,7 @@ AcDbAttributeDefinition::AcDbAttributeDefinition(const AcGePoint3d& position, co
 
 const ACHAR* AcDbAttributeDefinition::tagConst() const {
     DbObjectState* st = state();
-    st->text[1] = st->decode(trimView(st->valueIn("AcDbAttributeDefinition", 2)));
+    st->text[1] = st->decode(dxf::trimBlanks(st->valueIn("AcDbAttributeDefinition", 2)));
     return st->text[1].c_str();
 }
 ACHAR* AcDbAttributeDefinition::tag() const { return newString(tagConst()); }
@@ -303,7 +299,7 @@ AcDbBlockReference::AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId
 AcDbObjectId AcDbBlockReference::blockTableRecord() const {
     DbObjectState* st = state();
     if (!st->db) return AcDbObjectId::kNull;
-    std::string_view raw = trimView(st->valueIn("AcDbBlockReference", 2));
+    std::string_view raw = dxf::trimBlanks(st->valueIn("AcDbBlockReference", 2));
     // References outnumber blocks by far: each raw name is decoded and looked up once.
     auto& memo = st->db->blockByRawNameMemo;
     auto it = memo.find(raw);
@@ -318,7 +314,7 @@ Acad::ErrorStatus AcDbBlockReference::setBlockTableRecord(AcDbObjectId id) {
     AcDbDatabase::Impl* d = db::dbOf(id.stub());
     if (!d || !d->isType(id.stub(), "BLOCK_RECORD")) return Acad::eInvalidInput;
     if (st->db && st->db != d) return Acad::eWrongDatabase;
-    std::string raw(trimView(d->recordValue(id.stub(), "AcDbSymbolTableRecord", 2)));
+    std::string raw(dxf::trimBlanks(d->recordValue(id.stub(), "AcDbSymbolTableRecord", 2)));
     st->db = d;  // names are encoded as that database writes them
     d->insertIndexBuilt = false;
     return stored(st->setIn("AcDbBlockReference", 2, raw));
@@ -371,7 +367,7 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
     AcDbDatabase::Impl& d = *st->db;
     DbStub* seqend = nullptr;
     d.attributesOf(st->stub, &seqend);
-    bool paper = trimView(st->valueIn("AcDbEntity", 67)) == "1";
+    bool paper = dxf::trimBlanks(st->valueIn("AcDbEntity", 67)) == "1";
     auto section = static_cast<dxf::Section>(st->stub->section);
     if (!seqend) {
         if (st->stub->next == DbStub::kNone) return Acad::eNotApplicable;
@@ -418,7 +414,7 @@ bool insertExtents(AcDbDatabase::Impl& d, const dxf::TagList& t, AcDbExtents& ex
     };
     int ni = t.findInSubclass("AcDbBlockReference", 2);
     if (ni < 0) return false;
-    DbStub* btr = d.findRecord(kBlockRecord, d.codec->decode(trimView(t[ni].value())));
+    DbStub* btr = d.findRecord(kBlockRecord, d.codec->decode(dxf::trimBlanks(t[ni].value())));
     auto it = btr ? d.blocks.find(btr) : d.blocks.end();
     if (it == d.blocks.end()) return false;
     AcDbExtents inner;

@@ -86,11 +86,6 @@ const dxf::TagFormat& defaultFormat() {
     return format;
 }
 
-std::string_view trimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 // Objects of types that the host does not model.
 class GenericObject final : public AcDbObject {
@@ -377,7 +372,7 @@ AcDbObjectId AcDbObject::extensionDictionary() const {
     const dxf::TagList& t = m_state->tags();
     for (int i = 0; i < t.size(); ++i) {
         if (t[i].code == 100 || t[i].code == 1001) break;
-        if (t[i].code == 102 && trimView(t[i].value()) == "{ACAD_XDICTIONARY") {
+        if (t[i].code == 102 && dxf::trimBlanks(t[i].value()) == "{ACAD_XDICTIONARY") {
             int h = t.find(360, i + 1);
             std::uint64_t v = 0;
             if (h >= 0 && m_state->db && dxf::parseHandle(t[h].value(), v))
@@ -535,7 +530,7 @@ AcDbObjectId AcDbEntity::blockId() const {
 }
 
 ACHAR* AcDbEntity::layer() const {
-    std::wstring name = state()->decode(trimView(state()->valueIn("AcDbEntity", 8)));
+    std::wstring name = state()->decode(dxf::trimBlanks(state()->valueIn("AcDbEntity", 8)));
     if (name.empty()) name = L"0";
     ACHAR* out = nullptr;
     acutNewString(name.c_str(), out);
@@ -545,7 +540,7 @@ ACHAR* AcDbEntity::layer() const {
 AcDbObjectId AcDbEntity::layerId() const {
     DbObjectState* st = state();
     if (!st->db) return AcDbObjectId::kNull;
-    std::wstring name = st->decode(trimView(st->valueIn("AcDbEntity", 8)));
+    std::wstring name = st->decode(dxf::trimBlanks(st->valueIn("AcDbEntity", 8)));
     return AcDbObjectId::fromStub(st->db->findRecord(db::kLayer, name.empty() ? L"0" : name));
 }
 
@@ -569,7 +564,7 @@ Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, bool doSubents) {
 }
 
 AcDb::Visibility AcDbEntity::visibility() const {
-    return trimView(state()->valueIn("AcDbEntity", 60)) == "1" ? AcDb::kInvisible : AcDb::kVisible;
+    return dxf::trimBlanks(state()->valueIn("AcDbEntity", 60)) == "1" ? AcDb::kInvisible : AcDb::kVisible;
 }
 
 Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal, bool) {

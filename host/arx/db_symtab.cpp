@@ -4,6 +4,7 @@
 
 #include "acutmem.h"
 #include "db_internal.h"
+#include "dxf/tag_scan.h"
 #include "dbsymtb.h"
 
 using cadhost::DbAccess;
@@ -58,11 +59,6 @@ db::TableKind kindOfRecordType(const std::string& type) {
     return db::kTableCount;
 }
 
-std::string_view trimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 }  // namespace
 
@@ -178,7 +174,7 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
     AcDbDatabase::Impl& d = *st->db;
     db::TableKind kind = d.tableKindOf(st->stub);
     if (kind == db::kTableCount || kindOfRecordType(rs->type) != kind || !d.tableEnds[kind]) return Acad::eInvalidInput;
-    std::string rawName(trimView(rs->valueIn("AcDbSymbolTableRecord", 2)));
+    std::string rawName(dxf::trimBlanks(rs->valueIn("AcDbSymbolTableRecord", 2)));
     if (rawName.empty()) return Acad::eInvalidInput;
     if (d.findRecord(kind, rs->decode(rawName))) return Acad::eDuplicateRecordName;
 
@@ -213,7 +209,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::getName(const ACHAR*& pName) const {
     Acad::ErrorStatus es;
     if (db::injectedFault(DbCall::kGetName, es)) return es;
     DbObjectState* st = state();
-    st->text[0] = st->decode(trimView(st->valueIn("AcDbSymbolTableRecord", 2)));
+    st->text[0] = st->decode(dxf::trimBlanks(st->valueIn("AcDbSymbolTableRecord", 2)));
     pName = st->text[0].c_str();
     return Acad::eOk;
 }

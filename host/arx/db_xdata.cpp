@@ -7,6 +7,7 @@
 
 #include "acutbuild.h"
 #include "db_internal.h"
+#include "dxf/tag_scan.h"
 #include "db_resbuf.h"
 
 using cadhost::DbObjectState;
@@ -15,12 +16,6 @@ namespace db = cadhost::db;
 namespace dxf = cadhost::dxf;
 
 namespace {
-
-std::string_view trimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 ACHAR* mallocString(const std::wstring& s) {
     auto* p = static_cast<ACHAR*>(std::malloc((s.size() + 1) * sizeof(ACHAR)));
@@ -65,7 +60,7 @@ resbuf* toChain(const DbObjectState* st, const dxf::TagList& t, int from, int to
         case db::RbKind::kShort: rb->resval.rint = static_cast<short>(std::atoi(std::string(v).c_str())); break;
         case db::RbKind::kLong: rb->resval.rlong = static_cast<int>(std::strtol(std::string(v).c_str(), nullptr, 10)); break;
         case db::RbKind::kBinary: {
-            std::string_view hex = trimView(v);
+            std::string_view hex = dxf::trimBlanks(v);
             std::size_t n = hex.size() / 2;
             if (n > 0 && n < 32768) {
                 rb->resval.rbinary.buf = new char[n];
@@ -80,7 +75,7 @@ resbuf* toChain(const DbObjectState* st, const dxf::TagList& t, int from, int to
         default:
             // Names and handles are kept as written; strings are decoded.
             rb->restype = static_cast<short>(code);
-            rb->resval.rstring = mallocString(code == 1001 || code == 1005 ? st->decode(trimView(v)) : st->decode(v));
+            rb->resval.rstring = mallocString(code == 1001 || code == 1005 ? st->decode(dxf::trimBlanks(v)) : st->decode(v));
             if (db::resbufKind(code) != db::RbKind::kString) rb->restype = static_cast<short>(1000);
             break;
         }
@@ -98,7 +93,7 @@ resbuf* AcDbObject::xData(const ACHAR* regappName) const {
     int from = t.xdataStart();
     if (!regappName) return from < t.size() ? toChain(st, t, from, t.size()) : nullptr;
     for (int i = from; i < t.size(); ++i) {
-        if (t[i].code != 1001 || !db::equalsNoCase(st->decode(trimView(t[i].value())), regappName)) continue;
+        if (t[i].code != 1001 || !db::equalsNoCase(st->decode(dxf::trimBlanks(t[i].value())), regappName)) continue;
         int end = t.find(1001, i + 1);
         return toChain(st, t, i, end < 0 ? t.size() : end);
     }
@@ -126,7 +121,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
         std::wstring app = rb->resval.rstring;
         // Drop the application's current group.
         for (int i = t.xdataStart(); i < t.size(); ++i) {
-            if (t[i].code == 1001 && db::equalsNoCase(st->decode(trimView(t[i].value())), app)) {
+            if (t[i].code == 1001 && db::equalsNoCase(st->decode(dxf::trimBlanks(t[i].value())), app)) {
                 int end = t.find(1001, i + 1);
                 t.eraseRange(i, end < 0 ? t.size() : end);
                 break;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dxf/tag_scan.h"
+
 namespace cadhost::dxf {
 
 namespace {
@@ -18,12 +20,6 @@ std::string_view eolOf(std::string_view line) {
     if (line.size() >= 2 && line.substr(line.size() - 2) == "\r\n") return "\r\n";
     if (!line.empty() && line.back() == '\n') return "\n";
     return "";
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
 }
 
 }  // namespace
@@ -59,7 +55,7 @@ void TagList::parse(std::string_view text) {
     while (nextLine(codeLine)) {
         if (!nextLine(valueLine)) valueLine = std::string_view();
         Tag t;
-        std::string_view c = trimmed(stripEol(codeLine));
+        std::string_view c = trimBlanks(stripEol(codeLine));
         int code = 0;
         for (char ch : c) code = (ch >= '0' && ch <= '9') ? code * 10 + (ch - '0') : code;
         t.code = code;
@@ -79,7 +75,7 @@ int TagList::find(int code, int from, int to) const {
 int TagList::findSubclass(std::string_view marker) const {
     for (int i = 0; i < size(); ++i) {
         const Tag& t = m_tags[static_cast<std::size_t>(i)];
-        if (t.code == 100 && trimmed(t.value()) == marker) return i;
+        if (t.code == 100 && trimBlanks(t.value()) == marker) return i;
         if (t.code == 1001) break;
     }
     return -1;

@@ -3,15 +3,11 @@
 
 namespace cadhost::dxf {
 
-namespace {
-
-std::string_view trimmed(std::string_view s) {
+std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
-
-}  // namespace
 
 bool TagCursor::next() {
     const char* p = m_text.data() + m_pos;
@@ -37,7 +33,7 @@ bool TagCursor::next() {
     return true;
 }
 
-std::string_view TagCursor::trimmedValue() const { return trimmed(m_value); }
+std::string_view TagCursor::trimmedValue() const { return trimBlanks(m_value); }
 
 bool findInSubclass(std::string_view text, std::string_view marker, int code, std::string_view& value) {
     // One pass: while the marker has not come up, remember the first match after the 0 tag in

@@ -8,6 +8,9 @@
 
 namespace cadhost::dxf {
 
+// A value without the blanks and tabs around it (writers pad markers and names).
+std::string_view trimBlanks(std::string_view s);
+
 // Steps through the tags of object text: code line, then value line.
 class TagCursor {
 public:
