@@ -83,7 +83,7 @@ bool AcDbBlockTableRecord::isAnonymous() const {
 bool AcDbBlockTableRecord::hasAttributeDefinitions() const {
     const db::BlockInfo* info = infoOf(state());
     if (!info) return false;
-    std::uint16_t attdef = state()->db->file->findType("ATTDEF");
+    const std::uint16_t attdef = state()->db->attdefType();
     for (const DbStub* e : info->entities)
         if (e->type == attdef && !e->erased()) return true;
     return false;

@@ -86,8 +86,9 @@ void AcDbDatabase::Impl::reset() {
     entitiesEnd = blocksEnd = rootDictionary = nullptr;
     layouts.clear();
     layoutIndexBuilt = false;
-    kindByType.clear();
     structureChanged();
+    kindByType.clear();
+    attdefTypeId = 0xFFFF;
     insertIndexBuilt = repIndexBuilt = false;
     for (auto& n : names) n.clear();
     namesBuilt.fill(false);
@@ -99,9 +100,7 @@ void AcDbDatabase::Impl::reset() {
 }
 
 db::TableKind AcDbDatabase::Impl::tableKindOf(const DbStub* head) {
-    for (int k = 0; k < db::kTableCount; ++k)
-        if (tableHeads[static_cast<std::size_t>(k)] == head) return static_cast<db::TableKind>(k);
-    return db::kTableCount;
+    return head ? cadhost::DbAccess::tableOf(*this, *head) : db::kTableCount;
 }
 
 bool AcDbDatabase::Impl::bind(std::string& why) {

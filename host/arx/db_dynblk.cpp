@@ -66,8 +66,16 @@ std::uint64_t xdataHandle(AcDbDatabase::Impl& d, const DbStub* s, std::string_vi
 }
 
 bool isDefinition(AcDbDatabase::Impl& d, const DbStub* btr) {
-    return btr && !btr->erased() && d.isType(btr, "BLOCK_RECORD") &&
-           dictionaryEntry(d, extensionDictionary(d, btr), "ACAD_ENHANCEDBLOCK") != nullptr;
+    if (!btr || btr->erased()) return false;
+    // Every block reference of a search asks this of its block: the answer is kept per record
+    // until a block record, block or dictionary changes (structureChanged).
+    std::vector<std::int8_t>& memo = d.dynamicByRecord;
+    if (memo.size() <= btr->index) memo.resize(btr->index + 1u, -1);
+    std::int8_t& known = memo[btr->index];
+    if (known < 0)
+        known = d.isType(btr, "BLOCK_RECORD") &&
+                dictionaryEntry(d, extensionDictionary(d, btr), "ACAD_ENHANCEDBLOCK") != nullptr;
+    return known != 0;
 }
 
 }  // namespace

@@ -115,6 +115,8 @@ struct DbAccess {
     static AcRxClass* classOf(AcDbDatabase::Impl& db, const DbStub& stub);
     // True for records whose closed objects are kept for their next open (not pooled by type).
     static bool keptByRecord(AcDbDatabase::Impl& db, const DbStub& stub);
+    // The table a table record stands for (kTableCount for any other record).
+    static db::TableKind tableOf(AcDbDatabase::Impl& db, const DbStub& stub);
     // Keeps a closed object for the next open of its record, when that is safe; false when the
     // caller is to delete it.
     static bool keepSpare(AcDbObject* obj);
@@ -153,6 +155,7 @@ public:
     std::unordered_map<const cadhost::DbStub*, std::wstring> layoutNameMemo;
     std::unordered_map<const cadhost::DbStub*, cadhost::DbStub*> layoutOfBlockMemo;
     std::unordered_map<std::string, cadhost::DbStub*, cadhost::db::RawHash, std::equal_to<>> blockByRawNameMemo;
+    std::vector<std::int8_t> dynamicByRecord;  // dynamic block definition? by record index; -1: not asked
     void structureChanged();
     // The last name looked up per table and its answer, good while namesVersion stays (it moves
     // with every added, erased or renamed record).
@@ -166,6 +169,13 @@ public:
     std::uint64_t namesVersion = 0;
     // Called for every record whose text changes.
     void recordEdited(const cadhost::DbStub* r);
+    // The interned type of ATTDEF records (0xFFFF while the file has none), asked by every
+    // block record whose attribute definitions a search wants to know about.
+    std::uint16_t attdefType() {
+        if (attdefTypeId == 0xFFFF) attdefTypeId = file->findType("ATTDEF");
+        return attdefTypeId;
+    }
+    std::uint16_t attdefTypeId = 0xFFFF;
 
     std::array<cadhost::DbStub*, cadhost::db::kTableCount> tableHeads{};
     std::array<cadhost::DbStub*, cadhost::db::kTableCount> tableEnds{};

@@ -266,25 +266,49 @@ const ObjectKind kTableKinds[db::kTableCount] = {
 const ObjectKind kGenericObject{&AcDbObject::desc, &makeGenericObject};
 const ObjectKind kGenericEntity{&AcDbEntity::desc, &makeGenericEntity};
 
-const ObjectKind& kindOf(AcDbDatabase::Impl& d, const DbStub& stub) {
-    // Type names are interned per file: the answer for a type is looked up once.
-    constexpr std::int16_t kUnknown = -1, kTable = -2, kOther = static_cast<std::int16_t>(std::size(kNamedKinds));
-    std::vector<std::int16_t>& cache = d.kindByType;
-    if (cache.size() <= stub.type) cache.resize(stub.type + 1u, kUnknown);
-    std::int16_t& k = cache[stub.type];
-    if (k == kUnknown) {
+// Kind codes kept in DbStub::kind: the named kinds, then the tables in TableKind order, then the
+// generic object and entity.
+constexpr std::int16_t kFirstTableCode = static_cast<std::int16_t>(std::size(kNamedKinds));
+constexpr std::int16_t kGenericObjectCode = kFirstTableCode + db::kTableCount;
+constexpr std::int16_t kGenericEntityCode = kGenericObjectCode + 1;
+
+std::int16_t kindCodeOf(AcDbDatabase::Impl& d, const DbStub& stub) {
+    // Type names are interned per file: what a type name stands for is looked up once.
+    constexpr std::int16_t kUnknown = -1, kTable = -2, kGeneric = -3;
+    std::vector<std::int16_t>& byType = d.kindByType;
+    if (byType.size() <= stub.type) byType.resize(stub.type + 1u, kUnknown);
+    std::int16_t& named = byType[stub.type];
+    if (named == kUnknown) {
         const std::string& t = d.file->typeName(stub.type);
-        k = t == "TABLE" ? kTable : kOther;
+        named = t == "TABLE" ? kTable : kGeneric;
         for (std::size_t i = 0; i < std::size(kNamedKinds); ++i)
-            if (kNamedKinds[i].type == t) k = static_cast<std::int16_t>(i);
+            if (kNamedKinds[i].type == t) named = static_cast<std::int16_t>(i);
     }
-    if (k == kTable) {
-        db::TableKind table = d.tableKindOf(&stub);
-        return table < db::kTableCount ? kTableKinds[table] : kGenericObject;
+    if (named >= 0) return named;
+    if (named == kTable) {
+        for (int k = 0; k < db::kTableCount; ++k)
+            if (d.tableHeads[static_cast<std::size_t>(k)] == &stub) return static_cast<std::int16_t>(kFirstTableCode + k);
+        return kGenericObjectCode;
     }
-    if (k < kOther) return kNamedKinds[k].kind;
     auto section = static_cast<dxf::Section>(stub.section);
-    return section == dxf::Section::kEntities || section == dxf::Section::kBlocks ? kGenericEntity : kGenericObject;
+    return section == dxf::Section::kEntities || section == dxf::Section::kBlocks ? kGenericEntityCode
+                                                                                   : kGenericObjectCode;
+}
+
+// Every kind by its code.
+const std::array<const ObjectKind*, kGenericEntityCode + 1> kKindByCode = [] {
+    std::array<const ObjectKind*, kGenericEntityCode + 1> kinds{};
+    for (std::size_t i = 0; i < std::size(kNamedKinds); ++i) kinds[i] = &kNamedKinds[i].kind;
+    for (int k = 0; k < db::kTableCount; ++k) kinds[static_cast<std::size_t>(kFirstTableCode + k)] = &kTableKinds[k];
+    kinds[kGenericObjectCode] = &kGenericObject;
+    kinds[kGenericEntityCode] = &kGenericEntity;
+    return kinds;
+}();
+
+inline const ObjectKind& kindOf(AcDbDatabase::Impl& d, const DbStub& stub) {
+    if (stub.kind < 0) [[unlikely]]
+        stub.kind = kindCodeOf(d, stub);
+    return *kKindByCode[static_cast<std::size_t>(stub.kind)];
 }
 
 }  // namespace
@@ -292,6 +316,12 @@ const ObjectKind& kindOf(AcDbDatabase::Impl& d, const DbStub& stub) {
 AcRxClass* DbAccess::classOf(AcDbDatabase::Impl& d, const DbStub& stub) { return kindOf(d, stub).desc(); }
 
 bool DbAccess::keptByRecord(AcDbDatabase::Impl& d, const DbStub& stub) { return kindOf(d, stub).reused; }
+
+db::TableKind DbAccess::tableOf(AcDbDatabase::Impl& d, const DbStub& stub) {
+    const std::int16_t k = (kindOf(d, stub), stub.kind);
+    return k >= kFirstTableCode && k < kGenericObjectCode ? static_cast<db::TableKind>(k - kFirstTableCode)
+                                                          : db::kTableCount;
+}
 
 AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
     AcDbObject* o = kindOf(d, stub).make(d.file->typeName(stub.type).c_str());
@@ -564,6 +594,10 @@ Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, bool doSubents) {
 }
 
 AcDb::Visibility AcDbEntity::visibility() const {
+    // Searches ask every reference; most have no group 60 at all, which the reader noted.
+    const DbObjectState* st = state();
+    if (!st->parsed() && st->stub && st->stub->edit == DbStub::kNone && !(st->stub->flags & DbStub::kHasCode60))
+        return AcDb::kVisible;
     return dxf::trimBlanks(state()->valueIn("AcDbEntity", 60)) == "1" ? AcDb::kInvisible : AcDb::kVisible;
 }
 

@@ -62,11 +62,12 @@ void AcDbDatabase::Impl::structureChanged() {
     layoutNameMemo.clear();
     layoutOfBlockMemo.clear();
     blockByRawNameMemo.clear();
+    dynamicByRecord.clear();
     layoutIndexBuilt = false;
     layoutByBlock.clear();
 }
 
 void AcDbDatabase::Impl::recordEdited(const DbStub* r) {
     const std::string& t = file->typeName(r->type);
-    if (t == "LAYOUT" || t == "BLOCK_RECORD" || t == "BLOCK") structureChanged();
+    if (t == "LAYOUT" || t == "BLOCK_RECORD" || t == "BLOCK" || t == "DICTIONARY") structureChanged();
 }

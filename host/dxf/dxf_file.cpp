@@ -276,6 +276,9 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
                 if (!parseHex(tag.value, cur->owner)) cur->owner = 0;
             }
             break;
+        case 60:
+            if (cur->xdata == 0) cur->flags |= DbStub::kHasCode60;
+            break;
         case 1001:
             if (cur->xdata == 0) cur->xdata = static_cast<std::uint32_t>(tag.begin - cur->begin);
             break;

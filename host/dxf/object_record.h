@@ -9,7 +9,9 @@ namespace cadhost {
 class DbStub {
 public:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-    enum Flags : std::uint8_t { kErased = 1, kNew = 2, kInXdataIndex = 4 };
+    // kHasCode60: the record as read holds a group 60 (an entity's visibility) before any
+    // extended data; without it an unedited entity is visible without a look at its text.
+    enum Flags : std::uint8_t { kErased = 1, kNew = 2, kInXdataIndex = 4, kHasCode60 = 8 };
 
     std::uint64_t handle = 0;      // 5 (105 for DIMSTYLE); 0 when the object has none
     std::uint64_t owner = 0;       // first 330 outside 102 groups; 0 when none
@@ -29,6 +31,9 @@ public:
     void* openObject = nullptr;    // the AcDbObject while it is open
     std::uint16_t readers = 0;
     bool writer = false;
+    // What the database builds for the record, worked out on its first open (-1 until then):
+    // the type and section of a record never change.
+    mutable std::int16_t kind = -1;
 
     bool erased() const { return flags & kErased; }
 };

@@ -1,7 +1,33 @@
 // Read-only tag look-ups over object text.
 #include "dxf/tag_scan.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace cadhost::dxf {
+
+namespace {
+
+// The first line end in [p, end), or end. Eight bytes at a time: values and code lines are
+// mostly shorter than sixteen bytes, where a call into memchr costs more than the search.
+inline const char* lineEnd(const char* p, const char* end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    constexpr std::uint64_t kNewlines = kOnes * static_cast<unsigned char>('\n');
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        const std::uint64_t x = word ^ kNewlines;
+        // The lowest byte flagged here is the first newline (higher flags may be false ones).
+        const std::uint64_t found = (x - kOnes) & ~x & kHighs;
+        if (found != 0) return p + (std::countr_zero(found) >> 3);
+        p += 8;
+    }
+    while (p < end && *p != '\n') ++p;
+    return p;
+}
+
+}  // namespace
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -13,18 +39,25 @@ bool TagCursor::next() {
     const char* p = m_text.data() + m_pos;
     const char* const end = m_text.data() + m_text.size();
     if (p >= end) return false;
-    // Code line: TagList reads every digit of it and skips anything else. Lines are short:
-    // a plain loop beats a memchr call per line.
+    // Code line: TagList reads every digit of it and skips anything else. Most writers pad
+    // codes to three characters ("  5", "330"): that line is read without a loop.
     int code = 0;
-    for (; p < end && *p != '\n'; ++p) {
-        const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
-        if (digit < 10) code = code * 10 + static_cast<int>(digit);
+    if (end - p >= 4 && p[3] == '\n') {
+        for (int i = 0; i < 3; ++i) {
+            const unsigned digit = static_cast<unsigned char>(p[i]) - static_cast<unsigned>('0');
+            if (digit < 10) code = code * 10 + static_cast<int>(digit);
+        }
+        p += 4;
+    } else {
+        for (; p < end && *p != '\n'; ++p) {
+            const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+            if (digit < 10) code = code * 10 + static_cast<int>(digit);
+        }
+        if (p < end) ++p;
     }
-    if (p < end) ++p;
     const char* value = p;
-    while (p < end && *p != '\n') ++p;
-    const char* valueEnd = p;
-    if (p < end) ++p;
+    const char* valueEnd = lineEnd(p, end);
+    p = valueEnd < end ? valueEnd + 1 : end;
     if (valueEnd > value && valueEnd[-1] == '\r') --valueEnd;
     m_value = std::string_view(value, static_cast<std::size_t>(valueEnd - value));
     m_code = code;

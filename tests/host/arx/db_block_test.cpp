@@ -197,6 +197,13 @@ TEST(BlockReferenceTest, VisibilityIsGroup60InTheEntitySubclass) {
                       std::string::npos);
         else
             EXPECT_EQ(saved.find(" 60\r\n"), std::string::npos);
+        // Read back: the reader's note of a group 60 and the text agree.
+        auto again = read(p);
+        std::vector<AcDb::Visibility> seen;
+        forEachEntity(blockId(again.get(), L"*Model_Space"), [&](AcDbEntity* ent) {
+            if (AcDbBlockReference::cast(ent)) seen.push_back(ent->visibility());
+        });
+        EXPECT_EQ(seen, std::vector<AcDb::Visibility>{v});
     }
 }
 

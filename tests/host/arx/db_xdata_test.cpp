@@ -128,6 +128,17 @@ TEST(ResultBufferTest, BuildListCopiesValuesAndRefusesUnknownTypes) {
     EXPECT_STREQ(s, L"abc");
     acutDelString(s);
     EXPECT_EQ(s, nullptr);
+    // Released nodes come back for new lists: every new node starts empty, whatever it held.
+    for (int round = 0; round < 3; ++round) {
+        resbuf* used = acutBuildList(RTSTR, L"left over", RTPOINT, p, RTNONE);
+        EXPECT_EQ(acutRelRb(used), RTNORM);
+        resbuf* fresh = acutNewRb(RTSHORT);
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_EQ(fresh->rbnext, nullptr);
+        EXPECT_EQ(fresh->resval.rpoint[0], 0.0);
+        EXPECT_EQ(fresh->resval.rpoint[2], 0.0);
+        EXPECT_EQ(acutRelRb(fresh), RTNORM);
+    }
 }
 
 }  // namespace
