@@ -454,8 +454,13 @@ Acad::ErrorStatus openTable(AcDbDatabase::Impl* d, db::TableKind kind, T*& table
     Acad::ErrorStatus es;
     if (db::injectedFault(DbCall::kGetSymbolTable, es)) return es;
     if (!d->file) return Acad::eNoDatabase;
-    if (!d->tableHeads[kind]) return Acad::eMissingSymbolTable;
-    return acdbOpenObject(table, AcDbObjectId::fromStub(d->tableHeads[kind]), mode);
+    DbStub* head = d->tableHeads[kind];
+    if (!head) return Acad::eMissingSymbolTable;
+    // The table's own class is known: no class check, no cast.
+    AcDbObject* obj = nullptr;
+    es = d->open(obj, head, mode, false, nullptr);
+    if (es == Acad::eOk) table = static_cast<T*>(obj);
+    return es;
 }
 
 }  // namespace

@@ -335,8 +335,10 @@ AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
 Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb::OpenMode mode, bool openErased,
                                             const AcRxClass* wanted) {
     obj = nullptr;
-    Acad::ErrorStatus es;
-    if (db::injectedFault(cadhost::testing::DbCall::kOpenObject, es) || db::injectedOpenFault(stub, es)) return es;
+    if (db::faultsArmed) [[unlikely]] {
+        Acad::ErrorStatus es;
+        if (db::armedFault(cadhost::testing::DbCall::kOpenObject, es) || db::armedOpenFault(stub, es)) return es;
+    }
     if (stub->erased() && !openErased) return Acad::eWasErased;
     bool write = mode == AcDb::kForWrite;
     if (stub->openObject) {
@@ -351,8 +353,9 @@ Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb:
     // Probing ids for a class is common (is this entity a block reference?): answer it from the
     // record's type before anything is built.
     const ObjectKind& kind = kindOf(*this, *stub);
-    if (wanted && !kind.desc()->isDerivedFrom(wanted)) return Acad::eNotThatKindOfClass;
-    obj = DbAccess::reuse(*this, *stub, kind.reused, kind.desc());
+    AcRxClass* const cls = kind.desc();
+    if (wanted && wanted != cls && !cls->isDerivedFrom(wanted)) return Acad::eNotThatKindOfClass;
+    obj = DbAccess::reuse(*this, *stub, kind.reused, cls);
     if (!obj) obj = DbAccess::create(*this, *stub);
     DbAccess::state(obj)->write = write;
     stub->openObject = obj;

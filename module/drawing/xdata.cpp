@@ -106,7 +106,10 @@ AcDbSymbolTable* openSymbolTable(AcRxClass* recordClass, AcDb::OpenMode mode, Ac
     if (db == nullptr) return nullptr;
     AcDbSymbolTable* table = nullptr;
     reportingBoundary(kSource, __LINE__, [&] {
-        if (recordClass == AcDbBlockTableRecord::desc())
+        // The application table first: the border search asks for it once per entity.
+        if (recordClass == AcDbRegAppTableRecord::desc())
+            table = openTable(db, mode, &AcDbDatabase::getRegAppTable);
+        else if (recordClass == AcDbBlockTableRecord::desc())
             table = openTable(db, mode, &AcDbDatabase::getBlockTable);
         else if (recordClass == AcDbDimStyleTableRecord::desc())
             table = openTable(db, mode, &AcDbDatabase::getDimStyleTable);
@@ -116,8 +119,6 @@ AcDbSymbolTable* openSymbolTable(AcRxClass* recordClass, AcDb::OpenMode mode, Ac
             table = openTable(db, mode, &AcDbDatabase::getLinetypeTable);
         else if (recordClass == AcDbTextStyleTableRecord::desc())
             table = openTable(db, mode, &AcDbDatabase::getTextStyleTable);
-        else if (recordClass == AcDbRegAppTableRecord::desc())
-            table = openTable(db, mode, &AcDbDatabase::getRegAppTable);
         else if (recordClass == AcDbUCSTableRecord::desc())
             table = openTable(db, mode, &AcDbDatabase::getUCSTable);
         else if (recordClass == AcDbViewTableRecord::desc())
