@@ -1,6 +1,8 @@
 // Result-buffer lists and host strings: building, releasing, copying.
 #include "db_resbuf.h"
 
+#include <malloc.h>
+
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -45,10 +47,11 @@ using cadhost::db::resbufKind;
 
 namespace {
 
-// Released nodes wait here for the next list: searches build and release a list per entity,
-// and a node taken from here costs a fraction of a trip through the allocator. Only nodes are
-// kept (a caller may free a node's string itself; it never frees the node). Sanitizer builds
-// leave every node to the allocator so that a node used after its release is still caught.
+// Released nodes wait here for the next list: searches build and release a list per entity
+// (an application name to look for), and a node taken from here, with the string memory it
+// held, costs a fraction of two trips through the allocator. A caller may free a node's string
+// itself (and then clears it); it never frees the node. Sanitizer builds leave every node to
+// the allocator so that a node used after its release is still caught.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kSpareNodes = 0;
 #else
@@ -56,7 +59,7 @@ constexpr int kSpareNodes = 64;
 #endif
 
 // Plain data, so that reaching it is one load: the few nodes a thread still holds when it ends
-// are left to the process's end.
+// are left to the process's end. A spare node's rstring is the string memory it still owns.
 struct SpareNodes {
     resbuf* head;
     int count;
@@ -65,31 +68,47 @@ struct SpareNodes {
 // the static block, read without a call into the dynamic linker.
 __attribute__((tls_model("initial-exec"))) constinit thread_local SpareNodes t_spareNodes{nullptr, 0};
 
-resbuf* takeNode() {
+// A node for a new list item, and the string memory a spare one still owns (null when none;
+// the caller takes it over).
+resbuf* takeNode(ACHAR*& memory) {
     SpareNodes& spare = t_spareNodes;
     if (resbuf* rb = spare.head) {
         spare.head = rb->rbnext;
         --spare.count;
+        memory = rb->resval.rstring;
         return rb;
     }
+    memory = nullptr;
     return static_cast<resbuf*>(std::malloc(sizeof(resbuf)));
 }
 
-void giveNode(resbuf* rb) {
+void giveNode(resbuf* rb, ACHAR* memory) {
     SpareNodes& spare = t_spareNodes;
     if (spare.count >= kSpareNodes) {
+        std::free(memory);
         std::free(rb);
         return;
     }
     rb->rbnext = spare.head;
+    rb->resval.rstring = memory;
     spare.head = rb;
     ++spare.count;
 }
 
-}  // namespace
+// A copy of s in malloc'ed memory (callers may free it), in memory if that is large enough.
+ACHAR* copyString(const ACHAR* s, ACHAR* memory) {
+    const std::size_t n = std::wcslen(s) + 1;
+    if (!memory || malloc_usable_size(memory) < n * sizeof(ACHAR)) {
+        std::free(memory);
+        memory = static_cast<ACHAR*>(std::malloc(n * sizeof(ACHAR)));
+        if (!memory) return nullptr;
+    }
+    std::wmemcpy(memory, s, n);
+    return memory;
+}
 
-struct resbuf* acutNewRb(int type) {
-    resbuf* rb = takeNode();
+resbuf* newNode(int type, ACHAR*& memory) {
+    resbuf* rb = takeNode(memory);
     if (!rb) return nullptr;
     rb->rbnext = nullptr;
     rb->restype = static_cast<short>(type);
@@ -97,13 +116,23 @@ struct resbuf* acutNewRb(int type) {
     return rb;
 }
 
+}  // namespace
+
+struct resbuf* acutNewRb(int type) {
+    ACHAR* memory = nullptr;
+    resbuf* rb = newNode(type, memory);
+    std::free(memory);
+    return rb;
+}
+
 int acutRelRb(struct resbuf* rb) {
     while (rb) {
         resbuf* next = rb->rbnext;
         RbKind kind = resbufKind(rb->restype);
-        if (kind == RbKind::kString) std::free(rb->resval.rstring);
+        ACHAR* memory = nullptr;
+        if (kind == RbKind::kString) memory = rb->resval.rstring;
         else if (kind == RbKind::kBinary) delete[] rb->resval.rbinary.buf;
-        giveNode(rb);
+        giveNode(rb, memory);
         rb = next;
     }
     return RTNORM;
@@ -121,7 +150,8 @@ struct resbuf* acutBuildList(int rtype, ...) {
             ok = false;
             break;
         }
-        resbuf* rb = acutNewRb(type);
+        ACHAR* memory = nullptr;
+        resbuf* rb = newNode(type, memory);
         if (!rb) {
             ok = false;
             break;
@@ -132,9 +162,8 @@ struct resbuf* acutBuildList(int rtype, ...) {
         case RbKind::kString: {
             const ACHAR* s = va_arg(ap, const ACHAR*);
             if (s) {
-                std::size_t n = std::wcslen(s) + 1;
-                rb->resval.rstring = static_cast<ACHAR*>(std::malloc(n * sizeof(ACHAR)));
-                if (rb->resval.rstring) std::wmemcpy(rb->resval.rstring, s, n);
+                rb->resval.rstring = copyString(s, memory);
+                memory = nullptr;
             }
             break;
         }
@@ -157,6 +186,7 @@ struct resbuf* acutBuildList(int rtype, ...) {
         }
         case RbKind::kNone: break;
         }
+        std::free(memory);
     }
     va_end(ap);
     if (!ok) {

@@ -139,6 +139,15 @@ TEST(ResultBufferTest, BuildListCopiesValuesAndRefusesUnknownTypes) {
         EXPECT_EQ(fresh->resval.rpoint[2], 0.0);
         EXPECT_EQ(acutRelRb(fresh), RTNORM);
     }
+    // The string memory of released nodes is reused: shorter, then longer texts come out whole.
+    const std::wstring longer(300, L'\u00e4');
+    for (const std::wstring& text : {std::wstring(L"GENIUS_GENOREF_13"), std::wstring(L"x"), longer, std::wstring()}) {
+        resbuf* list = acutBuildList(1001, text.c_str(), 1000, L"second", 0);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(std::wstring(list->resval.rstring), text);
+        EXPECT_STREQ(list->rbnext->resval.rstring, L"second");
+        EXPECT_EQ(acutRelRb(list), RTNORM);
+    }
 }
 
 }  // namespace
