@@ -1,5 +1,6 @@
-// Database objects: ids, handles, the state behind each object, opening, closing, erasing, and
-// the common entity properties (layer, visibility, extents).
+// Database objects: ids, handles, the state behind each object, opening, closing (and keeping
+// closed objects for the next open), erasing, and the common entity properties (layer,
+// visibility, extents).
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -330,6 +331,46 @@ AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
     st->db = &d;
     st->write = false;
     return o;
+}
+
+// Closed objects are kept here for the next open, beside opening and closing so that both
+// paths stay short (every search opens and closes an object per entity).
+bool DbAccess::keepSpare(AcDbObject* obj) {
+    DbObjectState* st = state(obj);
+    // An object that split or changed its text holds a copy of it: only a plain one is
+    // the same as a freshly built object.
+    if (!st->db || !st->stub || st->parsed()) return false;
+    AcDbDatabase::Impl& d = *st->db;
+    if (kindOf(d, *st->stub).reused) {
+        if (d.spares.size() <= st->stub->index) d.spares.resize(st->stub->index + 1u, nullptr);
+        AcDbObject*& slot = d.spares[st->stub->index];
+        if (slot) return false;
+        slot = obj;
+        return true;
+    }
+    // Entities come and go by the thousand in every walk: a few of each type wait, unbound,
+    // for the next record of that type.
+    if (d.pool.size() <= st->stub->type) d.pool.resize(st->stub->type + 1u);
+    std::vector<AcDbObject*>& waiting = d.pool[st->stub->type];
+    if (waiting.size() >= 8) return false;
+    st->stub = nullptr;
+    waiting.push_back(obj);
+    return true;
+}
+
+AcDbObject* DbAccess::reuse(AcDbDatabase::Impl& d, DbStub& stub, bool byRecord, const AcRxClass* cls) {
+    AcDbObject* obj = nullptr;
+    if (byRecord) {
+        if (stub.index < d.spares.size()) std::swap(obj, d.spares[stub.index]);
+        return obj;
+    }
+    if (stub.type >= d.pool.size() || d.pool[stub.type].empty()) return nullptr;
+    obj = d.pool[stub.type].back();
+    // A type name met in two sections is built as two classes.
+    if (obj->isA() != cls) return nullptr;
+    d.pool[stub.type].pop_back();
+    state(obj)->stub = &stub;
+    return obj;
 }
 
 Acad::ErrorStatus AcDbDatabase::Impl::open(AcDbObject*& obj, DbStub* stub, AcDb::OpenMode mode, bool openErased,
