@@ -85,6 +85,8 @@ wchar_t toLowerChar(wchar_t ch) {
 int compareNoCase(std::wstring_view a, std::wstring_view b) {
     size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
+        // Names mostly agree letter for letter: only differing letters are folded.
+        if (a[i] == b[i]) continue;
         unsigned x = static_cast<unsigned>(toLowerChar(a[i]));
         unsigned y = static_cast<unsigned>(toLowerChar(b[i]));
         if (x != y) return x < y ? -1 : 1;

@@ -69,10 +69,12 @@ bool CDocData::findRelation(DocumentRecord& record, const wchar_t* suffix) const
     if (!getDocProperty(L"dm_title", title)) return false;
     CString wanted;
     wanted.Format(L"%s/%s", title, suffix ? suffix : L"");
+    // Asked once per layout of a drawing with as many layout objects: the key is made once and
+    // each title compared where it stands.
+    const std::wstring key(L"dm_title");
     for (const DocumentRecord& relation : m_relations) {
-        CString relationTitle;
-        if (lookup(relation.properties, L"dm_title", relationTitle) &&
-            relationTitle.CompareNoCase(wanted) == 0) {
+        const auto it = relation.properties.find(key);
+        if (it != relation.properties.end() && wanted.CompareNoCase(it->second.c_str()) == 0) {
             record = relation;
             return true;
         }
