@@ -299,7 +299,17 @@ AcDbBlockReference::AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId
 AcDbObjectId AcDbBlockReference::blockTableRecord() const {
     DbObjectState* st = state();
     if (!st->db) return AcDbObjectId::kNull;
-    std::string_view raw = dxf::trimBlanks(st->valueIn("AcDbBlockReference", 2));
+    std::string_view raw;
+    const DbStub* s = st->stub;
+    if (s && s->nameAt != 0 && s->edit == DbStub::kNone && !st->parsed()) {
+        // As read and unchanged: the reader noted where the name is.
+        raw = st->db->file->objectText(*s).substr(s->nameAt);
+        raw = raw.substr(0, raw.find('\n'));
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+    } else {
+        raw = st->valueIn("AcDbBlockReference", 2);
+    }
+    raw = dxf::trimBlanks(raw);
     // References outnumber blocks by far: each raw name is decoded and looked up once.
     auto& memo = st->db->blockByRawNameMemo;
     auto it = memo.find(raw);

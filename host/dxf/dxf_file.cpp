@@ -175,6 +175,9 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
     bool sawHeaderInt = false;
     std::uint16_t sectionType = internType("SECTION");
     std::uint16_t dimstyleType = internType("DIMSTYLE");
+    // Block references: the subclass whose group 2 names the block (see DbStub::nameAt).
+    const std::uint16_t insertType = internType("INSERT");
+    enum class RefPart { kBefore, kInside, kAfter } refPart = RefPart::kBefore;
 
     TagReader::Result res;
     while ((res = reader.next(tag)) == TagReader::kTag) {
@@ -215,6 +218,7 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
             appDepth = 0;
             ownerFound = handleFound = false;
             dimstyle = cur->type == dimstyleType;
+            refPart = RefPart::kBefore;
             if (type == "ENDSEC") section = Section::kNone;
             if (sawEof) break;
             continue;
@@ -278,6 +282,19 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
             break;
         case 60:
             if (cur->xdata == 0) cur->flags |= DbStub::kHasCode60;
+            break;
+        case 100:
+            if (cur->type == insertType && cur->xdata == 0) {
+                if (refPart == RefPart::kBefore && trim(tag.value) == "AcDbBlockReference") refPart = RefPart::kInside;
+                else if (refPart == RefPart::kInside) refPart = RefPart::kAfter;
+            }
+            break;
+        case 2:
+            if (refPart == RefPart::kInside && cur->nameAt == 0 && cur->xdata == 0) {
+                const std::size_t at = static_cast<std::size_t>(tag.value.data() - t.data()) - cur->begin;
+                if (at <= 0xFFFF) cur->nameAt = static_cast<std::uint16_t>(at);
+                refPart = RefPart::kAfter;
+            }
             break;
         case 1001:
             if (cur->xdata == 0) cur->xdata = static_cast<std::uint32_t>(tag.begin - cur->begin);

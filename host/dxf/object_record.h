@@ -34,6 +34,10 @@ public:
     // What the database builds for the record, worked out on its first open (-1 until then):
     // the type and section of a record never change.
     mutable std::int16_t kind = -1;
+    // A block reference as read: where the value of its block name (the first group 2 of its
+    // first AcDbBlockReference subclass) starts, from the object start; 0 when not noted (not
+    // a reference, no such name, too far in, or a reference written without subclass markers).
+    std::uint16_t nameAt = 0;
 
     bool erased() const { return flags & kErased; }
 };

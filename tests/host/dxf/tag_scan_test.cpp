@@ -22,6 +22,18 @@ bool listAnswer(std::string_view text, std::string_view marker, int code, std::s
     return true;
 }
 
+// The reader's notes on a record (a group 60; where a reference's block name is) agree with
+// what a split TagList finds.
+bool readerNotesAgree(const DxfFile& f, const DbStub& r) {
+    std::string_view text = f.objectText(r), value;
+    if (listAnswer(text, "AcDbEntity", 60, value) && !(r.flags & DbStub::kHasCode60)) return false;
+    if (r.nameAt == 0) return true;
+    std::string_view noted = text.substr(r.nameAt);
+    noted = noted.substr(0, noted.find('\n'));
+    if (!noted.empty() && noted.back() == '\r') noted.remove_suffix(1);
+    return listAnswer(text, "AcDbBlockReference", 2, value) && value == noted;
+}
+
 void expectSameAnswer(std::string_view text, std::string_view marker, int code) {
     std::string_view fromList, fromScan;
     bool inList = listAnswer(text, marker, code, fromList);
@@ -75,7 +87,7 @@ TEST(TagScanTest, AnswersAsTagListOnEveryCorpusObject) {
         {"AcDbLayout", 330},         {"AcDbText", 1},            {"AcDbAttribute", 2},
         {"AcDbBlockBegin", 70},
     };
-    int objects = 0;
+    int objects = 0, named = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         if (entry.path().extension() != ".dxf") continue;
         LoadError error;
@@ -84,6 +96,11 @@ TEST(TagScanTest, AnswersAsTagListOnEveryCorpusObject) {
         if (!f) continue;  // refused drawings are the scan's tests
         for (const DbStub& r : f->records()) {
             ++objects;
+            if (!readerNotesAgree(*f, r)) {
+                ADD_FAILURE() << entry.path() << " object " << r.handle << ": the reader's notes disagree";
+                return;
+            }
+            named += r.nameAt != 0;
             for (auto [marker, code] : questions) {
                 std::string_view fromList, fromScan;
                 std::string_view text = f->objectText(r);
@@ -97,6 +114,43 @@ TEST(TagScanTest, AnswersAsTagListOnEveryCorpusObject) {
         }
     }
     EXPECT_GT(objects, 0);
+    EXPECT_GT(named, 0);
+}
+
+TEST(TagScanTest, ReaderNotesOnlyTheNameOfTheFirstReferenceSubclass) {
+    const std::string head =
+        "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nTABLES\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n";
+    const std::string tail = "  0\nENDSEC\n  0\nEOF\n";
+    const struct {
+        const char* insert;
+        bool noted;
+    } cases[] = {
+        {"  0\nINSERT\n  5\n10\n100\nAcDbEntity\n  8\n0\n 60\n1\n100\nAcDbBlockReference\n 66\n1\n  2\n TB \n", true},
+        // A 2 before the subclass (in an application group) is not the name.
+        {"  0\nINSERT\n  5\n11\n102\n{APP\n  2\nnot it\n102\n}\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockReference\n"
+         "  2\nTB\n", true},
+        // The first reference subclass has no name: a later one does not count.
+        {"  0\nINSERT\n  5\n12\n100\nAcDbBlockReference\n 10\n0\n100\nAcDbBlockReference\n  2\nTB\n", false},
+        // Without markers the name is looked up the long way.
+        {"  0\nINSERT\n  5\n13\n  8\n0\n  2\nTB\n", false},
+        // A name only in the extended data is none.
+        {"  0\nINSERT\n  5\n14\n100\nAcDbBlockReference\n1001\nAPP\n  2\nTB\n", false},
+    };
+    for (const auto& c : cases) {
+        LoadError error;
+        std::string message;
+        auto f = DxfFile::parse(head + c.insert + tail, "t.dxf", error, message);
+        ASSERT_TRUE(f) << message;
+        bool found = false;
+        for (const DbStub& r : f->records()) {
+            if (f->typeName(r.type) != "INSERT") continue;
+            found = true;
+            EXPECT_EQ(r.nameAt != 0, c.noted) << c.insert;
+            EXPECT_TRUE(readerNotesAgree(*f, r)) << c.insert;
+        }
+        EXPECT_TRUE(found);
+    }
 }
 
 }  // namespace
