@@ -34,18 +34,10 @@ bool isBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
-// Upper case with the platform's case table (the one CString::MakeUpper uses).
+// Upper case with the platform's case table (the one CString::MakeUpper uses). Settings files
+// are mostly ASCII, folded here directly; other letters go through the platform.
 wchar_t foldUpper(wchar_t c) {
-    static const std::vector<wchar_t> table = [] {
-        std::vector<wchar_t> t(0x10000);
-        for (unsigned i = 0; i < t.size(); ++i) {
-            wchar_t s[2] = {static_cast<wchar_t>(i), 0};
-            if (i != 0) _wcsupr(s);
-            t[i] = s[0];
-        }
-        return t;
-    }();
-    if (static_cast<unsigned>(c) < table.size()) return table[static_cast<unsigned>(c)];
+    if (static_cast<unsigned>(c) < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c;
     wchar_t s[2] = {c, 0};
     _wcsupr(s);
     return s[0];
