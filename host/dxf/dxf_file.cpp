@@ -399,7 +399,12 @@ void DxfFile::setObjectText(DbStub& r, std::string text) {
             x = tag.begin;
             break;
         }
-    r.xdata = static_cast<std::uint32_t>(x);
+    setObjectText(r, std::move(text), static_cast<std::uint32_t>(x));
+}
+
+void DxfFile::setObjectText(DbStub& r, std::string text, std::uint32_t xdata) {
+    ++m_textEdits;
+    r.xdata = xdata;
     if (r.edit == DbStub::kNone) {
         r.edit = static_cast<std::uint32_t>(m_edits.size());
         m_edits.push_back(std::move(text));

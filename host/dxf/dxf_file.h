@@ -65,6 +65,9 @@ public:
     std::string_view objectText(const DbStub& r) const;
     // Replaces an object's bytes (edited objects are written from here).
     void setObjectText(DbStub& r, std::string text);
+    // The same when the caller knows where the first 1001 tag of text starts (0: none), so
+    // that the text need not be read again to find it.
+    void setObjectText(DbStub& r, std::string text, std::uint32_t xdata);
     // A new object inserted before `before` in file order; returns its record.
     DbStub& insertBefore(DbStub& before, std::string text, std::uint16_t type, Section section);
 
@@ -87,6 +90,9 @@ public:
     bool tilemode() const { return m_tilemode; }
     const TagFormat& format() const { return m_format; }
     DbStub* headerRecord() { return m_header == DbStub::kNone ? nullptr : &m_records[m_header]; }
+
+    // Moves on with every setObjectText: what was found in an object's text holds while it stays.
+    std::uint64_t textEdits() const { return m_textEdits; }
 
     // True when some object was edited, added or erased.
     bool modified() const { return m_modified; }
@@ -126,6 +132,7 @@ private:
     int m_version = 0;
     bool m_tilemode = true;
     bool m_modified = false;
+    std::uint64_t m_textEdits = 0;
     TagFormat m_format;
 };
 

@@ -154,11 +154,18 @@ void TagList::eraseRange(int from, int to) {
 }
 
 std::string TagList::text() const {
+    std::uint32_t xdata = 0;
+    return text(xdata);
+}
+
+std::string TagList::text(std::uint32_t& xdata) const {
     std::size_t n = 0;
     for (const Tag& t : m_tags) n += t.codeLine.size() + t.valueLine.size();
     std::string out;
     out.reserve(n);
+    xdata = 0;
     for (const Tag& t : m_tags) {
+        if (t.code == 1001 && xdata == 0) xdata = static_cast<std::uint32_t>(out.size());
         out += t.codeLine;
         out += t.valueLine;
     }

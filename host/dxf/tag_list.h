@@ -3,6 +3,7 @@
 // (code line, value, line ends); an edit replaces only the value of the tags it changes.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +54,8 @@ public:
 
     bool changed() const { return m_changed; }
     std::string text() const;
+    // The same, and where the first 1001 tag starts in it (0 when there is none).
+    std::string text(std::uint32_t& xdata) const;
 
 private:
     std::vector<Tag> m_tags;

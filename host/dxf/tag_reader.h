@@ -35,6 +35,14 @@ inline std::uint64_t lineFeedMaskPortable(const char* p, std::size_t n) {
     return mask;
 }
 
+#if defined(__SSE2__)
+// The same for 16 bytes.
+inline std::uint64_t lineFeedMask16(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+}
+#endif
+
 // The same for a whole block of 64 bytes.
 inline std::uint64_t lineFeedMask64(const char* p) {
 #if defined(__SSE2__)

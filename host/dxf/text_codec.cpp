@@ -149,6 +149,17 @@ TextCodec::~TextCodec() {
     if (m_fromWide != reinterpret_cast<iconv_t>(-1)) iconv_close(m_fromWide);
 }
 
+void TextCodec::decode(std::string_view raw, std::wstring& out) const {
+    // Nearly every value is ASCII without escapes: widened as it stands, in place.
+    for (char c : raw)
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\\') {
+            out = decode(raw);
+            return;
+        }
+    out.resize(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) out[i] = static_cast<unsigned char>(raw[i]);
+}
+
 std::wstring TextCodec::decode(std::string_view raw) const {
     bool ascii = true;
     for (char c : raw)
@@ -201,7 +212,12 @@ static bool startsEscape(std::wstring_view text, std::size_t i) {
 std::string TextCodec::encode(std::wstring_view text) const {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    std::size_t plain = 0;
+    while (plain < text.size() && static_cast<std::uint32_t>(text[plain]) < 0x80 && text[plain] != L'\\') ++plain;
+    out.resize(plain);
+    for (std::size_t i = 0; i < plain; ++i) out[i] = static_cast<char>(text[i]);
+    if (plain == text.size()) return out;
+    for (std::size_t i = plain; i < text.size(); ++i) {
         wchar_t w = text[i];
         auto cp = static_cast<std::uint32_t>(w);
         if (w == L'\\' && startsEscape(text, i)) {

@@ -19,6 +19,8 @@ public:
     TextCodec& operator=(const TextCodec&) = delete;
 
     std::wstring decode(std::string_view raw) const;
+    // The same into out, reusing its storage (getters hand out text from a buffer per object).
+    void decode(std::string_view raw, std::wstring& out) const;
     // Characters the file cannot hold as bytes become \U+XXXX (upper-case hex).
     std::string encode(std::wstring_view text) const;
 

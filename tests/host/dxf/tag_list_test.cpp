@@ -50,6 +50,27 @@ TEST(TagListTest, SetValueReplacesOnlyThatValue) {
     EXPECT_TRUE(tags.changed());
 }
 
+// Saving an edited object tells the file where its extended data now starts.
+TEST(TagListTest, JoinedTextTellsWhereTheExtendedDataStarts) {
+    const struct {
+        const char* newValue;  // of the 1 in AcDbText; null: a tag is erased before the data
+        bool withData;
+    } cases[] = {{"", true}, {"o", true}, {"a much longer value", true}, {nullptr, true}, {"x", false}};
+    for (const auto& c : cases) {
+        std::string text = kAttrib;
+        if (!c.withData) text.erase(text.find("1001\r\n"));
+        TagList tags;
+        tags.parse(text);
+        if (c.newValue) tags.setValue(tags.findInSubclass("AcDbText", 1), c.newValue);
+        else tags.erase(tags.findInSubclass("AcDbAttribute", 70));
+        std::uint32_t xdata = 7;
+        const std::string joined = tags.text(xdata);
+        EXPECT_EQ(joined, tags.text());
+        const std::size_t expected = c.withData ? joined.find("1001\r\nAPP") : 0;
+        EXPECT_EQ(xdata, expected) << (c.newValue ? c.newValue : "erased");
+    }
+}
+
 TEST(TagListTest, InsertedTagsFollowTheFileFormat) {
     TagList tags;
     tags.parse("0\nINSERT\n8\nL\n");

@@ -31,7 +31,13 @@ TEST(TextCodecTest, DecodesEscapesInBothHexCasesInEveryVersion) {
         {1032, "\\U+00", L"\\U+00"},
         {1032, "\\u+00B0", L"\\u+00B0"},
     };
-    for (const Case& c : cases) EXPECT_EQ(TextCodec(c.version, "ANSI_1252").decode(c.raw), c.wide) << c.raw;
+    for (const Case& c : cases) {
+        EXPECT_EQ(TextCodec(c.version, "ANSI_1252").decode(c.raw), c.wide) << c.raw;
+        // Getters decode into a buffer that still holds an earlier, longer text.
+        std::wstring buffer = L"an earlier text, longer than any here";
+        TextCodec(c.version, "ANSI_1252").decode(c.raw, buffer);
+        EXPECT_EQ(buffer, c.wide) << c.raw;
+    }
 }
 
 TEST(TextCodecTest, UnknownCodePagesFallBackTo1252) {
@@ -50,12 +56,17 @@ TEST(TextCodecTest, EncodesEditsForTheFileVersion) {
 }
 
 TEST(TextCodecTest, EverythingEncodedReadsBackAsIt) {
-    const wchar_t* texts[] = {L"plain", L"\\U+0041 typed literally", L"end \\U+00", L"\U0001F600 smile",
+    const wchar_t* texts[] = {L"plain", L"", L"plain, then \u00c4", L"\\U+0041 typed literally", L"end \\U+00", L"\U0001F600 smile",
                               L"\u00c4\u20ac\u5e03", L"back\\slash"};
     for (int version : {1015, 1018, 1021, 1032})
         for (const char* cp : {"ANSI_1252", "ANSI_936"}) {
             TextCodec codec(version, cp);
-            for (const wchar_t* t : texts) EXPECT_EQ(codec.decode(codec.encode(t)), t) << version << cp;
+            for (const wchar_t* t : texts) {
+                EXPECT_EQ(codec.decode(codec.encode(t)), t) << version << cp;
+                std::wstring buffer = L"an earlier text";
+                codec.decode(codec.encode(t), buffer);
+                EXPECT_EQ(buffer, t) << version << cp;
+            }
         }
     EXPECT_EQ(TextCodec(1032, "ANSI_1252").encode(L"\\U+0041"), "\\U+005CU+0041");
 }
