@@ -72,6 +72,11 @@ int embeddedStart(const dxf::TagList& t) {
     return t.find(101, 0, end);
 }
 
+// True for an attribute (definition) with an embedded multi-line text; asked without a split.
+bool hasEmbedded(const DbObjectState* st) {
+    return st->hasBeforeXdata(101);
+}
+
 // Text of an embedded or stand-alone multi-line text: its 3 chunks, then its 1.
 std::string mtextRaw(const dxf::TagList& t, int from, int to) {
     std::string out;
@@ -139,10 +144,12 @@ Acad::ErrorStatus AcDbText::setRotation(double r) {
 
 const ACHAR* AcDbText::textStringConst() const {
     DbObjectState* st = state();
-    const dxf::TagList& t = st->tags();
-    int e = embeddedStart(t);
-    if (e >= 0) st->text[0] = st->decode(mtextRaw(t, e + 1, t.xdataStart()));
-    else st->text[0] = st->decode(st->valueIn("AcDbText", 1));
+    if (hasEmbedded(st)) {
+        const dxf::TagList& t = st->tags();
+        st->decode(mtextRaw(t, embeddedStart(t) + 1, t.xdataStart()), st->text[0]);
+    } else {
+        st->decode(st->valueIn("AcDbText", 1), st->text[0]);
+    }
     return st->text[0].c_str();
 }
 
@@ -156,10 +163,9 @@ Acad::ErrorStatus AcDbText::setTextString(const ACHAR* text) {
     if (!st->write) return Acad::eNotOpenForWrite;
     std::string raw = st->encode(text);
     if (raw.size() > 2049) return Acad::eStringTooLong;
-    dxf::TagList& t = st->tags();
-    int e = embeddedStart(t);
-    if (e >= 0) {
-        setMtextRaw(t, e + 1, t.xdataStart(), raw, st->format());
+    if (hasEmbedded(st)) {
+        dxf::TagList& t = st->tags();
+        setMtextRaw(t, embeddedStart(t) + 1, t.xdataStart(), raw, st->format());
         return Acad::eOk;
     }
     return stored(st->setIn("AcDbText", 1, raw));
@@ -182,7 +188,7 @@ AcDbAttribute::AcDbAttribute(const AcGePoint3d& position, const ACHAR* text, con
 
 const ACHAR* AcDbAttribute::tagConst() const {
     DbObjectState* st = state();
-    st->text[1] = st->decode(dxf::trimBlanks(st->valueIn("AcDbAttribute", 2)));
+    st->decode(dxf::trimBlanks(st->valueIn("AcDbAttribute", 2)), st->text[1]);
     return st->text[1].c_str();
 }
 ACHAR* AcDbAttribute::tag() const { return newString(tagConst()); }
@@ -194,7 +200,7 @@ Acad::ErrorStatus AcDbAttribute::setTag(const ACHAR* tag) {
 }
 bool AcDbAttribute::isInvisible() const { return flags(state(), "AcDbAttribute") & 1; }
 bool AcDbAttribute::isConstant() const { return flags(state(), "AcDbAttribute") & 2; }
-bool AcDbAttribute::isMTextAttribute() const { return embeddedStart(state()->tags()) >= 0; }
+bool AcDbAttribute::isMTextAttribute() const { return hasEmbedded(state()); }
 
 AcDbAttributeDefinition::AcDbAttributeDefinition() : AcDbText("ATTDEF") {
     state()->newTemplate =
@@ -213,7 +219,7 @@ AcDbAttributeDefinition::AcDbAttributeDefinition(const AcGePoint3d& position, co
 
 const ACHAR* AcDbAttributeDefinition::tagConst() const {
     DbObjectState* st = state();
-    st->text[1] = st->decode(dxf::trimBlanks(st->valueIn("AcDbAttributeDefinition", 2)));
+    st->decode(dxf::trimBlanks(st->valueIn("AcDbAttributeDefinition", 2)), st->text[1]);
     return st->text[1].c_str();
 }
 ACHAR* AcDbAttributeDefinition::tag() const { return newString(tagConst()); }
@@ -225,7 +231,7 @@ Acad::ErrorStatus AcDbAttributeDefinition::setTag(const ACHAR* tag) {
 }
 const ACHAR* AcDbAttributeDefinition::promptConst() const {
     DbObjectState* st = state();
-    st->text[2] = st->decode(st->valueIn("AcDbAttributeDefinition", 3));
+    st->decode(st->valueIn("AcDbAttributeDefinition", 3), st->text[2]);
     return st->text[2].c_str();
 }
 ACHAR* AcDbAttributeDefinition::prompt() const { return newString(promptConst()); }
@@ -242,7 +248,7 @@ Acad::ErrorStatus AcDbAttributeDefinition::setConstant(bool constant) {
     f = constant ? (f | 2) : (f & ~2);
     return stored(state()->setIn("AcDbAttributeDefinition", 70, dxf::formatInt(f, state()->format())));
 }
-bool AcDbAttributeDefinition::isMTextAttributeDefinition() const { return embeddedStart(state()->tags()) >= 0; }
+bool AcDbAttributeDefinition::isMTextAttributeDefinition() const { return hasEmbedded(state()); }
 
 // ---- multi-line text ----
 

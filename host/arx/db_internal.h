@@ -12,6 +12,7 @@
 #include "dbmain.h"
 #include "dxf/dxf_file.h"
 #include "dxf/tag_list.h"
+#include "dxf/tag_scan.h"
 #include "dxf/text_codec.h"
 #include "testing_db.h"
 
@@ -70,7 +71,8 @@ std::string formatReal(double value);
 }  // namespace db
 
 // The state behind an AcDbObject: its tags (parsed on first use), where it lives, and text
-// handed out by the const getters.
+// handed out by the const getters. A value that is already there is changed in a copy of the
+// record's text, without splitting it into tags (most edits change one value of one object).
 class DbObjectState {
 public:
     explicit DbObjectState(const char* type) : type(type) {}
@@ -81,7 +83,7 @@ public:
     AcDbObject* self = nullptr;
     bool write = false;                  // opened for write (or new)
     const char* newTemplate = nullptr;   // the text a new object starts from (static)
-    std::string templ;                   // the text the tags were split from
+    std::string templ;                   // the text the tags were split from, or the edited copy
     std::array<std::wstring, 3> text;    // text handed out by *Const getters
 
     // Pending data of a new block record, applied when it is added.
@@ -89,21 +91,43 @@ public:
 
     dxf::TagList& tags();
     const dxf::TagList& tags() const { return const_cast<DbObjectState*>(this)->tags(); }
-    bool parsed() const { return m_parsed; }
+    // True while the object's text is its own (split into tags, or edited and not yet written
+    // back); until then it reads its record's text.
+    bool parsed() const { return m_parsed || m_edited; }
 
     std::wstring decode(std::string_view raw) const;
+    // The same into out, reusing its storage.
+    void decode(std::string_view raw, std::wstring& out) const;
     std::string encode(std::wstring_view text) const;
     const dxf::TagFormat& format() const;
 
     // Value of the first tag with code inside subclass marker ("" when absent).
     std::string_view valueIn(std::string_view marker, int code) const;
+    // True when a tag with code comes before the extended data.
+    bool hasBeforeXdata(int code) const;
     // Sets (or, when absent, inserts at the end of the subclass) a tag of a subclass. False,
     // changing nothing, when the object has no such subclass (a damaged object).
     bool setIn(std::string_view marker, int code, std::string_view value);
+    // Writes the object's edits into its record. An object that was not split then reads its
+    // record again and holds nothing of its own.
+    void writeBack();
 
 private:
+    // The object's text while it is not split (its record's, or its own edited copy).
+    std::string_view currentText() const;
+    // The spots of currentText()'s tags, for an object open for write that is not split: it is
+    // asked and changed several times (null otherwise; the object then walks its text).
+    const std::vector<dxf::TagSpot>* spots() const;
+
     dxf::TagList m_tags;
     bool m_parsed = false;
+    bool m_edited = false;    // templ holds the text with edits not yet written back (not split)
+    std::uint32_t m_xdata = 0;  // where the first 1001 tag of templ starts while m_edited (0: none)
+    // Good while the file's texts stay as they were (textEdits()); dropped whenever the object
+    // writes back (so at every close by its writer).
+    mutable std::vector<dxf::TagSpot> m_spots;
+    mutable bool m_spotted = false;
+    mutable std::uint64_t m_spottedAt = 0;
 };
 
 // Friend access to AcDbObject internals.

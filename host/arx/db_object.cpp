@@ -148,16 +148,28 @@ namespace cadhost {
 
 dxf::TagList& DbObjectState::tags() {
     if (!m_parsed) {
-        if (stub && db) templ.assign(db->file->objectText(*stub));
-        else if (templ.empty() && newTemplate) templ = newTemplate;
+        // An edited copy is the object's text already.
+        if (!m_edited) {
+            if (stub && db) templ.assign(db->file->objectText(*stub));
+            else if (templ.empty() && newTemplate) templ = newTemplate;
+        }
         m_tags.parse(templ);
         m_parsed = true;
     }
     return m_tags;
 }
 
+std::string_view DbObjectState::currentText() const {
+    if (m_edited || !stub || !db) return templ;
+    return db->file->objectText(*stub);
+}
+
 std::wstring DbObjectState::decode(std::string_view raw) const {
     return db ? db->codec->decode(raw) : defaultCodec().decode(raw);
+}
+
+void DbObjectState::decode(std::string_view raw, std::wstring& out) const {
+    (db ? *db->codec : defaultCodec()).decode(raw, out);
 }
 
 std::string DbObjectState::encode(std::wstring_view text) const {
@@ -166,18 +178,73 @@ std::string DbObjectState::encode(std::wstring_view text) const {
 
 const dxf::TagFormat& DbObjectState::format() const { return db ? db->file->format() : defaultFormat(); }
 
+const std::vector<dxf::TagSpot>* DbObjectState::spots() const {
+    if (m_parsed || !write || !stub || !db) return nullptr;
+    // Another object's edit may have replaced this record's text under it.
+    if (!m_spotted || m_spottedAt != db->file->textEdits()) {
+        m_spotted = dxf::spotTags(currentText(), m_spots);
+        m_spottedAt = db->file->textEdits();
+    }
+    return m_spotted ? &m_spots : nullptr;
+}
+
 std::string_view DbObjectState::valueIn(std::string_view marker, int code) const {
     if (!m_parsed && stub && db) {
-        // Read-only questions need no split: the record's text stays put while it is open.
-        std::string_view value;
-        return dxf::findInSubclass(db->file->objectText(*stub), marker, code, value) ? value : std::string_view();
+        // Read-only questions need no split: the text stays put while the object is open.
+        std::string_view text = currentText(), value;
+        const std::vector<dxf::TagSpot>* s = spots();
+        bool found = s ? dxf::findInSubclass(text, *s, marker, code, value) : dxf::findInSubclass(text, marker, code, value);
+        return found ? value : std::string_view();
     }
     const dxf::TagList& t = tags();
     int i = t.findInSubclass(marker, code);
     return i < 0 ? std::string_view() : t[i].value();
 }
 
+bool DbObjectState::hasBeforeXdata(int code) const {
+    if (!m_parsed && stub && db) {
+        const std::vector<dxf::TagSpot>* s = spots();
+        return s ? dxf::hasBeforeXdata(*s, code) : dxf::hasBeforeXdata(currentText(), code);
+    }
+    const dxf::TagList& t = tags();
+    return t.find(code, 0, t.xdataStart()) >= 0;
+}
+
 bool DbObjectState::setIn(std::string_view marker, int code, std::string_view value) {
+    // A value that is there already is replaced in the text itself. New records are written
+    // from their tags (in the file's own format), so they are split.
+    if (!m_parsed && stub && db && !(stub->flags & DbStub::kNew)) {
+        std::string_view text = currentText(), old;
+        const std::vector<dxf::TagSpot>* s = spots();
+        if (s ? dxf::findInSubclass(text, *s, marker, code, old) : dxf::findInSubclass(text, marker, code, old)) {
+            if (old == value) return true;
+            const auto at = static_cast<std::size_t>(old.data() - text.data());
+            const std::size_t length = old.size();
+            if (m_edited) {
+                templ.replace(at, length, value);
+            } else {
+                // The record's text with the new value, built in one piece.
+                templ.clear();
+                templ.reserve(text.size() + value.size() - length);
+                templ.append(text.data(), at).append(value).append(text.substr(at + length));
+                m_xdata = stub->xdata;
+                m_edited = true;
+            }
+            // The value lies before the extended data (a subclass ends where it starts).
+            const auto grown = static_cast<std::uint32_t>(value.size() - length);
+            if (m_xdata > at) m_xdata += grown;
+            if (m_spotted) {
+                // The spots behind the value move with it; the value's own spot grows.
+                auto spot = m_spots.rbegin();
+                for (; spot != m_spots.rend() && spot->begin > at; ++spot) {
+                    spot->begin += grown;
+                    spot->end += grown;
+                }
+                if (spot != m_spots.rend()) spot->end += grown;
+            }
+            return true;
+        }
+    }
     dxf::TagList& t = tags();
     auto [first, end] = t.subclassSpan(marker);
     if (first < 0) return false;
@@ -185,6 +252,29 @@ bool DbObjectState::setIn(std::string_view marker, int code, std::string_view va
     if (i >= 0) t.setValue(i, value);
     else t.insert(end, code, value, format());
     return true;
+}
+
+void DbObjectState::writeBack() {
+    m_spotted = false;
+    if (!stub || !db) return;
+    if (m_parsed) {
+        if (!m_tags.changed() && !m_edited) return;
+        if (stub->flags & DbStub::kNew) {
+            db->file->setObjectText(*stub, db->render(m_tags));
+        } else {
+            std::uint32_t xdata = 0;
+            std::string text = m_tags.text(xdata);
+            db->file->setObjectText(*stub, std::move(text), xdata);
+        }
+        // Later opens read the new text; this object keeps its tags.
+    } else if (m_edited) {
+        db->file->setObjectText(*stub, std::move(templ), m_xdata);
+        templ.clear();
+    } else {
+        return;
+    }
+    m_edited = false;
+    db->recordEdited(stub);
 }
 
 }  // namespace cadhost
@@ -467,15 +557,7 @@ bool AcDbObject::isErased() const { return m_state->stub && m_state->stub->erase
 namespace {
 
 // Writes an object's edits back into its record.
-void flush(DbObjectState* st) {
-    if (!st->stub || !st->parsed()) return;
-    const dxf::TagList& t = st->tags();
-    if (!t.changed()) return;
-    std::string text = (st->stub->flags & DbStub::kNew) ? st->db->render(t) : t.text();
-    st->db->file->setObjectText(*st->stub, std::move(text));
-    st->db->recordEdited(st->stub);
-    // Later opens parse the new text; this object keeps its own copy.
-}
+void flush(DbObjectState* st) { st->writeBack(); }
 
 }  // namespace
 
