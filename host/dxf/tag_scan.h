@@ -1,6 +1,7 @@
 // Read-only look-ups in an object's text, without splitting it into a TagList first. Opening
 // an object to ask one question (its visibility, its block name, a layout's name) is the most
-// common thing the database does; these walk the text once and stop at the answer. They follow
+// common thing the database does; these walk the text once and stop at the answer. An object
+// that is asked and changed several times walks it once into spots and looks there. They follow
 // the same rules as TagList's look-ups, so an object answers alike before and after it is split.
 #pragma once
 
