@@ -208,6 +208,31 @@ TEST(DxfFileTest, LoadNamesAMissingFile) {
     EXPECT_EQ(error, LoadError::kAccess);
 }
 
+TEST(DxfFileTest, LargeFilesReadWholeFromDisk) {
+    // Large files are read in parts at once: every byte must land where it belongs, also with an
+    // odd size and a record across the middle.
+    std::string text = minimal();
+    const std::string line = "  0|LINE|  5|%X|330|1F0|100|AcDbEntity|  8|0|100|AcDbLine| 10|1.5| 20|2.5| 30|0.0|";
+    std::string body;
+    char buffer[200];
+    for (unsigned handle = 0x100; body.size() < (17u << 20); ++handle) {
+        std::snprintf(buffer, sizeof buffer, line.c_str(), handle);
+        for (const char* c = buffer; *c; ++c) body += *c == '|' ? '\n' : *c;
+    }
+    body += "999\nodd\n";
+    const std::size_t at = text.find("  0\nENDSEC\n  0\nEOF");
+    text.insert(at, body);
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "dxf_file_test_large.dxf";
+    std::ofstream(path, std::ios::binary) << text;
+    LoadError error;
+    std::string message;
+    auto f = DxfFile::load(path.string(), error, message);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(f) << message;
+    EXPECT_TRUE(f->text() == text);
+    EXPECT_GT(f->records().size(), 200000u);
+}
+
 TEST(DxfFileTest, WritesBackByteForByteKeepingCommentsAndTrailingData) {
     for (std::string text : {minimal(), minimal("AC1032", "\r\n"), "999\ndxfrw 0.6.3\n" + minimal(),
                              "\xEF\xBB\xBF" + minimal(), minimal() + "trailing junk\n", minimal().substr(0, minimal().size() - 1)}) {
