@@ -1,5 +1,6 @@
 // Block table records: what a block is (layout, anonymous, xref, with attribute definitions),
 // its stored xref path, its entities and the references that insert it.
+#include <algorithm>
 #include <cstdlib>
 
 #include "acutmem.h"
@@ -16,10 +17,16 @@ using cadhost::testing::DbCall;
 
 namespace {
 
-const db::BlockInfo* infoOf(const DbObjectState* st) {
+db::BlockInfo* infoOf(const DbObjectState* st) {
     if (!st->stub || !st->db) return nullptr;
     auto it = st->db->blocks.find(st->stub);
     return it == st->db->blocks.end() ? nullptr : &it->second;
+}
+
+// A layout's block record by its name alone, for files whose layouts do not name it.
+bool hasLayoutName(const DbObjectState* st) {
+    std::wstring name = db::upperWide(st->decode(dxf::trimBlanks(st->valueIn("AcDbSymbolTableRecord", 2))));
+    return name == L"*MODEL_SPACE" || name.rfind(L"*PAPER_SPACE", 0) == 0;
 }
 
 }  // namespace
@@ -70,9 +77,15 @@ ACRX_DEFINE_MEMBERS(AcDbBlockTableRecord, AcDbSymbolTableRecord)
 AcDbBlockTableRecord::AcDbBlockTableRecord() : AcDbSymbolTableRecord("BLOCK_RECORD") {}
 
 bool AcDbBlockTableRecord::isLayout() const {
-    if (!getLayoutId().isNull()) return true;
-    std::wstring name = db::upperWide(state()->decode(dxf::trimBlanks(state()->valueIn("AcDbSymbolTableRecord", 2))));
-    return name == L"*MODEL_SPACE" || name.rfind(L"*PAPER_SPACE", 0) == 0;
+    const DbObjectState* st = state();
+    db::BlockInfo* info = infoOf(st);
+    // An object that split its text may hold a name or layout link not yet written back.
+    if (!info || st->parsed()) return !getLayoutId().isNull() || hasLayoutName(st);
+    if (!info->knows(db::BlockInfo::kLayoutKnown, st->db->namesVersion)) {
+        info->layout = !getLayoutId().isNull() || hasLayoutName(st);
+        info->factsKnown |= db::BlockInfo::kLayoutKnown;
+    }
+    return info->layout;
 }
 
 bool AcDbBlockTableRecord::isAnonymous() const {
@@ -81,12 +94,20 @@ bool AcDbBlockTableRecord::isAnonymous() const {
 }
 
 bool AcDbBlockTableRecord::hasAttributeDefinitions() const {
-    const db::BlockInfo* info = infoOf(state());
+    const DbObjectState* st = state();
+    db::BlockInfo* info = infoOf(st);
     if (!info) return false;
-    const std::uint16_t attdef = state()->db->attdefType();
-    for (const DbStub* e : info->entities)
-        if (e->type == attdef && !e->erased()) return true;
-    return false;
+    if (!info->knows(db::BlockInfo::kAttdefsKnown, st->db->namesVersion)) {
+        const std::uint16_t attdef = st->db->attdefType();
+        info->attributeDefinitions = false;
+        for (const DbStub* e : info->entities)
+            if (e->type == attdef && !e->erased()) {
+                info->attributeDefinitions = true;
+                break;
+            }
+        info->factsKnown |= db::BlockInfo::kAttdefsKnown;
+    }
+    return info->attributeDefinitions;
 }
 
 bool AcDbBlockTableRecord::isFromExternalReference() const {
@@ -206,12 +227,26 @@ Acad::ErrorStatus AcDbBlockTableRecord::getBlockReferenceIds(AcDbObjectIdArray& 
     if (db::injectedFault(DbCall::kGetBlockReferenceIds, es)) return es;
     DbObjectState* st = state();
     if (!st->stub || !st->db) return Acad::eNotInDatabase;
-    st->db->ensureInsertIndex();
-    std::string key = db::upperAscii(dxf::trimBlanks(st->valueIn("AcDbSymbolTableRecord", 2)));
-    auto it = st->db->insertsByName.find(key);
-    if (it == st->db->insertsByName.end()) return Acad::eOk;
-    for (DbStub* r : it->second)
-        if (!r->erased()) ids.append(AcDbObjectId::fromStub(r));
+    AcDbDatabase::Impl& d = *st->db;
+    const std::vector<std::uint32_t>* groups = d.insertGroupsOf(st->stub);
+    if (!groups) return Acad::eOk;
+    auto appendLive = [&](const std::vector<std::uint32_t>& references) {
+        ids.setPhysicalLength(ids.length() + static_cast<int>(references.size()));
+        for (std::uint32_t i : references)
+            if (!d.insertRecords[i]->erased()) ids.append(AcDbObjectId::fromStub(d.insertRecords[i]));
+    };
+    if (groups->size() == 1) {
+        appendLive(d.insertGroups[groups->front()].references);
+        return Acad::eOk;
+    }
+    // Names that differ in letter case or spelling only: the references of all, in file order.
+    std::vector<std::uint32_t> merged;
+    for (std::uint32_t g : *groups) {
+        const auto& references = d.insertGroups[g].references;
+        merged.insert(merged.end(), references.begin(), references.end());
+    }
+    std::sort(merged.begin(), merged.end());
+    appendLive(merged);
     return Acad::eOk;
 }
 

@@ -4,13 +4,16 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "adscodes.h"
 #include "db_internal.h"
 #include "dbapserv.h"
 #include "dbsymtb.h"
+#include "dxf/tag_scan.h"
 
+using cadhost::DbAccess;
 using cadhost::DbStub;
 namespace db = cadhost::db;
 namespace dxf = cadhost::dxf;
@@ -92,7 +95,10 @@ void AcDbDatabase::Impl::reset() {
     insertIndexBuilt = repIndexBuilt = false;
     for (auto& n : names) n.clear();
     namesBuilt.fill(false);
-    insertsByName.clear();
+    insertRecords.clear();
+    insertGroups.clear();
+    insertGroupsByBlock.clear();
+    insertGroupsVersion = ~0ull;
     repsByDefinition.clear();
     nextHandle = savedHandseed = 0;
     loadedPath.clear();
@@ -253,8 +259,12 @@ DbStub* AcDbDatabase::Impl::findRecord(db::TableKind kind, std::wstring_view nam
 int AcDbDatabase::Impl::blockFlags(const DbStub* btr) {
     auto it = blocks.find(btr);
     if (it == blocks.end() || !it->second.block) return 0;
-    std::string v = recordValue(it->second.block, "AcDbBlockBegin", 70);
-    return std::atoi(v.c_str());
+    db::BlockInfo& info = it->second;
+    if (!info.knows(db::BlockInfo::kFlagsKnown, namesVersion)) {
+        info.flags = std::atoi(recordValue(info.block, "AcDbBlockBegin", 70).c_str());
+        info.factsKnown |= db::BlockInfo::kFlagsKnown;
+    }
+    return info.flags;
 }
 
 bool AcDbDatabase::Impl::inEntitiesSection(const DbStub* btr) {
@@ -282,20 +292,126 @@ DbStub& AcDbDatabase::Impl::addRecord(DbStub& before, std::string_view typeName,
     return r;
 }
 
-void AcDbDatabase::Impl::ensureInsertIndex() {
-    if (insertIndexBuilt) return;
-    insertsByName.clear();
-    std::uint16_t tInsert = file->findType("INSERT");
-    if (tInsert != 0xFFFF) {
-        for (std::uint32_t i = file->firstRecord(); i != DbStub::kNone; i = file->record(i).next) {
-            DbStub& r = file->record(i);
-            if (r.type != tInsert) continue;
-            std::string name = recordValue(&r, "AcDbBlockReference", 2);
-            while (!name.empty() && name.back() == ' ') name.pop_back();
-            insertsByName[db::upperAscii(name)].push_back(&r);
+namespace {
+
+// Groups by name for the index build: open addressing over a hash of a name's length and its
+// first and last eight bytes. A library hash of the whole name costs more than finding the name.
+class GroupTable {
+public:
+    explicit GroupTable(std::vector<AcDbDatabase::Impl::InsertGroup>& groups) : m_groups(groups), m_slots(64, kEmpty) {}
+
+    AcDbDatabase::Impl::InsertGroup& groupOf(std::string_view name) {
+        std::size_t i = slotOf(name);
+        if (m_slots[i] == kEmpty) {
+            if ((m_groups.size() + 1) * 2 > m_slots.size()) {
+                grow();
+                i = slotOf(name);
+            }
+            m_slots[i] = static_cast<std::uint32_t>(m_groups.size());
+            m_groups.push_back({std::string(name), {}});
+        }
+        return m_groups[m_slots[i]];
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = ~0u;
+
+    static std::uint64_t hash(std::string_view s) {
+        std::uint64_t h = (s.size() + 1) * 0x9E3779B97F4A7C15ull;
+        if (s.size() >= 8) {
+            std::uint64_t head, tail;
+            std::memcpy(&head, s.data(), 8);
+            std::memcpy(&tail, s.data() + s.size() - 8, 8);
+            h ^= head * 0xC2B2AE3D27D4EB4Full;
+            h ^= (tail ^ (h >> 31)) * 0x165667B19E3779F9ull;
+        } else {
+            for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+        }
+        return h ^ (h >> 32);
+    }
+    // The slot that holds name, or the empty one where it belongs.
+    std::size_t slotOf(std::string_view name) const {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash(name) & mask;; i = (i + 1) & mask)
+            if (m_slots[i] == kEmpty || m_groups[m_slots[i]].rawName == name) return i;
+    }
+    void grow() {
+        m_slots.assign(m_slots.size() * 2, kEmpty);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::uint32_t g = 0; g < m_groups.size(); ++g) {
+            std::size_t i = hash(m_groups[g].rawName) & mask;
+            while (m_slots[i] != kEmpty) i = (i + 1) & mask;
+            m_slots[i] = g;
         }
     }
+
+    std::vector<AcDbDatabase::Impl::InsertGroup>& m_groups;
+    std::vector<std::uint32_t> m_slots;
+};
+
+}  // namespace
+
+void AcDbDatabase::Impl::ensureInsertIndex() {
+    if (insertIndexBuilt) return;
+    insertRecords.clear();
+    insertGroups.clear();
+    insertGroupsVersion = ~0ull;
+    const std::uint16_t tInsert = file->findType("INSERT");
+    if (tInsert != 0xFFFF) {
+        // Records read from the file lie in file order, and a plain walk over them is cheaper
+        // than following the file order's links; references added since need the links.
+        bool added = false;
+        for (DbStub& r : file->records())
+            if (r.type == tInsert) {
+                if (r.flags & DbStub::kNew) {
+                    added = true;
+                    break;
+                }
+                insertRecords.push_back(&r);
+            }
+        if (added) {
+            insertRecords.clear();
+            for (std::uint32_t i = file->firstRecord(); i != DbStub::kNone; i = file->record(i).next)
+                if (file->record(i).type == tInsert) insertRecords.push_back(&file->record(i));
+        }
+    }
+    // Tens of thousands of references name a few dozen blocks: each name is kept once, and a
+    // reference costs one table look-up of a view of its name.
+    GroupTable table(insertGroups);
+    for (std::uint32_t i = 0; i < insertRecords.size(); ++i) {
+        DbStub& r = *insertRecords[i];
+        std::string_view name;
+        if (r.openObject) {
+            name = DbAccess::state(static_cast<AcDbObject*>(r.openObject))->valueIn("AcDbBlockReference", 2);
+        } else if (r.nameAt != 0 && r.edit == DbStub::kNone) {
+            // As read and unchanged: the reader noted where the name is.
+            name = file->objectText(r).substr(r.nameAt);
+            name = name.substr(0, name.find('\n'));
+            if (!name.empty() && name.back() == '\r') name.remove_suffix(1);
+        } else if (!dxf::findInSubclass(file->objectText(r), "AcDbBlockReference", 2, name)) {
+            name = {};
+        }
+        table.groupOf(dxf::trimBlanks(name)).references.push_back(i);
+    }
     insertIndexBuilt = true;
+}
+
+const std::vector<std::uint32_t>* AcDbDatabase::Impl::insertGroupsOf(const DbStub* btr) {
+    ensureInsertIndex();
+    if (insertGroupsVersion != namesVersion) {
+        insertGroupsByBlock.clear();
+        for (std::uint32_t g = 0; g < insertGroups.size(); ++g) {
+            // As AcDbBlockReference::blockTableRecord resolves a name; a name that only an
+            // erased record carries still leads to it, so an erased block keeps its references.
+            std::wstring name = codec->decode(insertGroups[g].rawName);
+            DbStub* block = findRecord(db::kBlockRecord, name);
+            if (!block) block = findRecord(db::kBlockRecord, name, true);
+            if (block) insertGroupsByBlock[block].push_back(g);
+        }
+        insertGroupsVersion = namesVersion;
+    }
+    auto it = insertGroupsByBlock.find(btr);
+    return it == insertGroupsByBlock.end() ? nullptr : &it->second;
 }
 
 std::vector<DbStub*> AcDbDatabase::Impl::attributesOf(const DbStub* insert, DbStub** seqend) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,25 @@ struct BlockInfo {
     DbStub* block = nullptr;    // BLOCK entity
     DbStub* endblk = nullptr;   // ENDBLK entity
     std::vector<DbStub*> entities;
+
+    // Answers about the block that every walk over the block table asks of every record, each
+    // worked out on first use. All of them are dropped once the database's namesVersion moves:
+    // it moves with every record added, erased or renamed and with every change of a block,
+    // block record or layout, which is all these answers depend on.
+    enum Fact : std::uint8_t { kFlagsKnown = 1, kLayoutKnown = 2, kAttdefsKnown = 4 };
+    std::uint64_t factsVersion = ~0ull;
+    std::uint8_t factsKnown = 0;
+    int flags = 0;                     // the BLOCK's 70
+    bool layout = false;
+    bool attributeDefinitions = false;
+    // True when fact is known at version; else forgets what is out of date.
+    bool knows(Fact fact, std::uint64_t version) {
+        if (factsVersion != version) {
+            factsVersion = version;
+            factsKnown = 0;
+        }
+        return (factsKnown & fact) != 0;
+    }
 };
 
 // Faults injected by tests (testing_db.h). Every open and close asks, so the question is
@@ -213,9 +233,21 @@ public:
     bool layoutIndexBuilt = false;
     std::unordered_map<std::uint64_t, cadhost::DbStub*> layoutByBlock;
 
-    // INSERTs by upper-case block name, built on first use.
+    // Every block reference in file order, and the references grouped by the block name they
+    // give as written (blanks trimmed), as positions in insertRecords. Built on first use from
+    // the file text; rebuilt once insertIndexBuilt is cleared (a reference added or pointed at
+    // another block). Erased references stay in and are skipped by the look-ups.
+    struct InsertGroup {
+        std::string rawName;
+        std::vector<std::uint32_t> references;
+    };
     bool insertIndexBuilt = false;
-    std::unordered_map<std::string, std::vector<cadhost::DbStub*>> insertsByName;
+    std::vector<cadhost::DbStub*> insertRecords;
+    std::vector<InsertGroup> insertGroups;
+    // The groups whose name resolves to each block record, resolved as a reference resolves
+    // its name (decoded, case ignored, live records first); good while namesVersion stays.
+    std::uint64_t insertGroupsVersion = ~0ull;
+    std::unordered_map<const cadhost::DbStub*, std::vector<std::uint32_t>> insertGroupsByBlock;
     // Anonymous representations by the handle of their dynamic definition, built on first use.
     bool repIndexBuilt = false;
     std::unordered_map<std::uint64_t, std::vector<cadhost::DbStub*>> repsByDefinition;
@@ -259,6 +291,8 @@ public:
     cadhost::DbStub& addRecord(cadhost::DbStub& before, std::string_view type, std::string text,
                                cadhost::dxf::Section section, std::uint64_t handle);
     void ensureInsertIndex();
+    // The groups of insertGroups that insert block record btr; null when none.
+    const std::vector<std::uint32_t>* insertGroupsOf(const cadhost::DbStub* btr);
     void ensureRepIndex();
 
     // The ATTRIB records of an INSERT and its SEQEND (null when none).
