@@ -294,6 +294,8 @@ DbStub& AcDbDatabase::Impl::addRecord(DbStub& before, std::string_view typeName,
 
 namespace {
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 // Groups by name for the index build: open addressing over a hash of a name's length and its
 // first and last eight bytes. A library hash of the whole name costs more than finding the name.
 class GroupTable {
@@ -384,14 +386,19 @@ void AcDbDatabase::Impl::ensureInsertIndex() {
         if (r.openObject) {
             name = DbAccess::state(static_cast<AcDbObject*>(r.openObject))->valueIn("AcDbBlockReference", 2);
         } else if (r.nameAt != 0 && r.edit == DbStub::kNone) {
-            // As read and unchanged: the reader noted where the name is.
-            name = file->objectText(r).substr(r.nameAt);
-            name = name.substr(0, name.find('\n'));
-            if (!name.empty() && name.back() == '\r') name.remove_suffix(1);
+            // As read and unchanged: the reader noted where the name is. Names are short: a
+            // plain loop to the line end beats a call.
+            const std::string_view text = file->text();
+            const std::size_t begin = r.begin + r.nameAt, limit = r.begin + r.length;
+            std::size_t end = begin;
+            while (end < limit && text[end] != '\n') ++end;
+            if (end > begin && text[end - 1] == '\r') --end;
+            name = text.substr(begin, end - begin);
         } else if (!dxf::findInSubclass(file->objectText(r), "AcDbBlockReference", 2, name)) {
             name = {};
         }
-        table.groupOf(dxf::trimBlanks(name)).references.push_back(i);
+        if (!name.empty() && (isBlank(name.front()) || isBlank(name.back()))) name = dxf::trimBlanks(name);
+        table.groupOf(name).references.push_back(i);
     }
     insertIndexBuilt = true;
 }
