@@ -25,12 +25,15 @@ std::wstring_view sourceStem(const wchar_t* source) {
 
 }  // namespace
 
-CErrorReportScope::CErrorReportScope() : m_previous(t_currentScope) {
+CErrorReportScope::CErrorReportScope() : m_slot(&t_currentScope) {
+    m_previous = *m_slot;
     m_text[0] = L'\0';
-    t_currentScope = this;
+    *m_slot = this;
 }
 
-CErrorReportScope::~CErrorReportScope() { t_currentScope = m_previous; }
+// The thread's slot was found once, when the scope opened (the module's thread data is reached
+// through the dynamic linker: every search passes a few boundaries per entity).
+CErrorReportScope::~CErrorReportScope() { *m_slot = m_previous; }
 
 CErrorReportScope* CErrorReportScope::current() { return t_currentScope; }
 

@@ -49,6 +49,7 @@ class CErrorReportScope {
 
   private:
     wchar_t m_text[kBufferSize];
+    CErrorReportScope** m_slot;  // this thread's innermost-scope pointer
     CErrorReportScope* m_previous;
 };
 
