@@ -14,7 +14,7 @@
 
 namespace cadhost::db {
 
-RbKind resbufKind(int t) {
+RbKind resbufKindOf(int t) {
     switch (t) {
     case RTSTR: return RbKind::kString;
     case RTPOINT:
@@ -103,7 +103,7 @@ ACHAR* copyString(const ACHAR* s, ACHAR* memory) {
         memory = static_cast<ACHAR*>(std::malloc(n * sizeof(ACHAR)));
         if (!memory) return nullptr;
     }
-    std::wmemcpy(memory, s, n);
+    std::memcpy(memory, s, n * sizeof(ACHAR));
     return memory;
 }
 
