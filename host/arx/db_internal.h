@@ -163,10 +163,11 @@ struct DbAccess {
     static db::TableKind tableOf(AcDbDatabase::Impl& db, const DbStub& stub);
     // Keeps a closed object for the next open of its record, when that is safe; false when the
     // caller is to delete it.
-    static bool keepSpare(AcDbObject* obj);
+    // (Defined in db_object.cpp, the only user, inline into open and close.)
+    static inline bool keepSpare(AcDbObject* obj);
     // A kept object for a record (null when there is none): the record's own (byRecord), or
     // an unbound one of the record's type and class.
-    static AcDbObject* reuse(AcDbDatabase::Impl& db, DbStub& stub, bool byRecord, const AcRxClass* cls);
+    static inline AcDbObject* reuse(AcDbDatabase::Impl& db, DbStub& stub, bool byRecord, const AcRxClass* cls);
 };
 
 }  // namespace cadhost

@@ -425,7 +425,7 @@ AcDbObject* DbAccess::create(AcDbDatabase::Impl& d, DbStub& stub) {
 
 // Closed objects are kept here for the next open, beside opening and closing so that both
 // paths stay short (every search opens and closes an object per entity).
-bool DbAccess::keepSpare(AcDbObject* obj) {
+inline bool DbAccess::keepSpare(AcDbObject* obj) {
     DbObjectState* st = state(obj);
     // An object that split or changed its text holds a copy of it: only a plain one is
     // the same as a freshly built object.
@@ -448,7 +448,7 @@ bool DbAccess::keepSpare(AcDbObject* obj) {
     return true;
 }
 
-AcDbObject* DbAccess::reuse(AcDbDatabase::Impl& d, DbStub& stub, bool byRecord, const AcRxClass* cls) {
+inline AcDbObject* DbAccess::reuse(AcDbDatabase::Impl& d, DbStub& stub, bool byRecord, const AcRxClass* cls) {
     AcDbObject* obj = nullptr;
     if (byRecord) {
         if (stub.index < d.spares.size()) std::swap(obj, d.spares[stub.index]);
