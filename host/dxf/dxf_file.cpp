@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "dxf/tag_reader.h"
+#include "dxf/tag_scan.h"
 
 namespace cadhost::dxf {
 
@@ -35,14 +36,8 @@ bool parseHex(std::string_view text, std::uint64_t& value) {
     return true;
 }
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 Section sectionOf(std::string_view name) {
-    name = trim(name);
+    name = trimBlanks(name);
     if (name == "HEADER") return Section::kHeader;
     if (name == "CLASSES") return Section::kClasses;
     if (name == "TABLES") return Section::kTables;
@@ -209,7 +204,7 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
                 if (tag.begin - cur->begin > 0xFFFFFFF0u) return fail(LoadError::kTooLarge, "object too large at line " + std::to_string(tag.line));
                 cur->length = static_cast<std::uint32_t>(tag.begin - cur->begin);
             }
-            std::string_view type = trim(tag.value);
+            std::string_view type = trimBlanks(tag.value);
             if (expectSectionName)
                 return fail(LoadError::kBad, "SECTION without a name at line " + std::to_string(tag.line));
             if (type == "SECTION") {
@@ -261,7 +256,7 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
         if (cur->type == sectionType) {
             if (section == Section::kHeader) {
                 if (tag.code == 9) {
-                    headerVar = trim(tag.value);
+                    headerVar = trimBlanks(tag.value);
                     headerValueTaken = false;
                 } else if (!headerValueTaken) {
                     headerValueTaken = true;
@@ -269,10 +264,10 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
                         sawHeaderInt = true;
                         m_format.padInts = tag.value.size() == 6 && tag.value[0] == ' ';
                     }
-                    if (headerVar == "$ACADVER") m_acadver = trim(tag.value);
-                    else if (headerVar == "$DWGCODEPAGE") m_codepage = trim(tag.value);
+                    if (headerVar == "$ACADVER") m_acadver = trimBlanks(tag.value);
+                    else if (headerVar == "$DWGCODEPAGE") m_codepage = trimBlanks(tag.value);
                     else if (headerVar == "$HANDSEED") parseHex(tag.value, m_handseed);
-                    else if (headerVar == "$TILEMODE") m_tilemode = trim(tag.value) != "0";
+                    else if (headerVar == "$TILEMODE") m_tilemode = trimBlanks(tag.value) != "0";
                 }
             }
             continue;
@@ -289,7 +284,7 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
             break;
         case 102:
             if (!tag.value.empty() && tag.value[0] == '{') ++appDepth;
-            else if (trim(tag.value) == "}" && appDepth > 0) --appDepth;
+            else if (trimBlanks(tag.value) == "}" && appDepth > 0) --appDepth;
             break;
         case 330:
             if (!ownerFound && appDepth == 0) {
@@ -302,7 +297,7 @@ bool DxfFile::scan(const std::string& name, LoadError& error, std::string& messa
             break;
         case 100:
             if (cur->type == insertType && cur->xdata == 0) {
-                if (refPart == RefPart::kBefore && trim(tag.value) == "AcDbBlockReference") refPart = RefPart::kInside;
+                if (refPart == RefPart::kBefore && trimBlanks(tag.value) == "AcDbBlockReference") refPart = RefPart::kInside;
                 else if (refPart == RefPart::kInside) refPart = RefPart::kAfter;
             }
             break;
